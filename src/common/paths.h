@@ -1,0 +1,70 @@
+#pragma once
+// Path rules and file-system helpers shared by the subsystems.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jlaunch {
+
+// The folder separator of this platform: "\" on Windows, "/" on Linux.
+extern const wchar_t kPathSeparator;
+
+// Paths this long get the long-path prefix where FileFinder searches them;
+// FileFinder refuses paths of kMaxLongPath characters or more.
+inline constexpr std::size_t kMaxPath = 260;
+inline constexpr std::size_t kMaxLongPath = 32767;
+
+// True when a search for the exact path finds a file or folder.
+bool pathExists(const std::wstring& path);
+
+// Windows: two leading backslashes, or ":" as second character.
+// Linux: a leading "/".
+bool isAbsolutePath(std::wstring_view path);
+
+// Cuts the path before its last separator, `levels` times; a path without
+// a separator stays as it is.
+std::wstring parentPath(std::wstring path, unsigned levels);
+
+// True when the path begins with the long-path prefix "\\?\".
+bool hasLongPathPrefix(std::wstring_view path);
+
+// True for a network path: "\\server\share" or "\\?\UNC\server\share".
+bool isNetworkPath(const std::wstring& path);
+
+// The root of the path followed by its components (an empty root is left out).
+std::vector<std::wstring> splitPath(std::wstring_view path);
+
+// Creates the missing folders of a file's path below its root, not the last
+// component. Returns 0 or the platform's error code.
+std::uint32_t createParentFolders(const std::wstring& filePath);
+
+// An open directory search. Closed when reused or destroyed.
+class FileFinder {
+public:
+    FileFinder();
+    ~FileFinder();
+    FileFinder(const FileFinder&) = delete;
+    FileFinder& operator=(const FileFinder&) = delete;
+
+    // Starts a search for `name` (wildcards allowed; empty means every entry
+    // of the current folder). True when something matches.
+    bool find(const std::wstring& name);
+    // Moves to the next match; false at the end.
+    bool next();
+    void close();
+
+    bool found() const;
+    // File name of the current match, without folder.
+    std::wstring fileName() const;
+    bool isDirectory() const;
+    // Full path of the folder of the searched name.
+    const std::wstring& folder() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace jlaunch

@@ -1,0 +1,171 @@
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/paths.h"
+#include "common/text.h"
+#include "common/unique_resource.h"
+
+namespace jlaunch {
+
+const wchar_t kPathSeparator = L'/';
+
+namespace {
+
+struct DirectoryTraits {
+    using Type = DIR*;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type d) noexcept { closedir(d); }
+};
+using UniqueDirectory = UniqueResource<DirectoryTraits>;
+
+std::wstring currentFolder() {
+    std::string buffer(256, '\0');
+    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) {
+            return {};
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return toWide(buffer.c_str());
+}
+
+}  // namespace
+
+bool pathExists(const std::wstring& path) {
+    struct stat info {};
+    return !path.empty() && stat(toNarrow(path).c_str(), &info) == 0;
+}
+
+bool isAbsolutePath(std::wstring_view path) {
+    return !path.empty() && path.front() == L'/';
+}
+
+bool isNetworkPath(const std::wstring& /*path*/) {
+    return false;  // network shares are mounted into the one tree
+}
+
+std::vector<std::wstring> splitPath(std::wstring_view path) {
+    std::vector<std::wstring> parts;
+    if (isAbsolutePath(path)) {
+        parts.emplace_back(L"/");
+        path.remove_prefix(1);
+    }
+    while (!path.empty()) {
+        const auto separator = path.find(L'/');
+        parts.emplace_back(path.substr(0, separator));
+        if (separator == std::wstring_view::npos) {
+            break;
+        }
+        path.remove_prefix(separator + 1);
+    }
+    return parts;
+}
+
+std::uint32_t createParentFolders(const std::wstring& filePath) {
+    if (isAbsolutePath(filePath) && pathExists(filePath)) {
+        return 0;
+    }
+    const std::vector<std::wstring> parts = splitPath(filePath);
+    if (parts.empty()) {
+        return 0;
+    }
+    std::wstring current = parts.front();
+    int lastError = 0;
+    for (std::size_t i = 1; i + 1 < parts.size(); ++i) {
+        if (current.back() != L'/') {
+            current.push_back(L'/');
+        }
+        current.append(parts[i]);
+        if (mkdir(toNarrow(current).c_str(), 0777) != 0) {
+            lastError = errno;
+            if (lastError != EEXIST) {
+                break;
+            }
+        }
+    }
+    return lastError == EEXIST ? 0 : static_cast<std::uint32_t>(lastError);
+}
+
+struct FileFinder::State {
+    std::vector<std::pair<std::wstring, bool>> matches;  // name, is a folder
+    std::size_t current = 0;
+    bool found = false;
+    std::wstring folder;
+};
+
+FileFinder::FileFinder() : state_(std::make_unique<State>()) {}
+FileFinder::~FileFinder() = default;
+
+void FileFinder::close() {
+    state_->matches.clear();
+    state_->current = 0;
+    state_->found = false;
+}
+
+bool FileFinder::find(const std::wstring& name) {
+    close();
+    state_->folder.clear();
+    const std::wstring pattern = name.empty() ? std::wstring(L"*") : name;
+    if (pattern.size() >= kMaxLongPath) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    const auto cut = pattern.rfind(L'/');
+    std::wstring folder = cut == std::wstring::npos ? std::wstring() : pattern.substr(0, cut == 0 ? 1 : cut);
+    const std::wstring leaf = cut == std::wstring::npos ? pattern : pattern.substr(cut + 1);
+    if (!isAbsolutePath(folder)) {
+        const std::wstring base = currentFolder();
+        folder = folder.empty() ? base : base + L"/" + folder;
+    }
+    const std::string narrowFolder = toNarrow(folder);
+    const std::string narrowLeaf = toNarrow(leaf);
+    if (leaf.find_first_of(L"*?[") == std::wstring::npos) {
+        struct stat info {};
+        if (stat((narrowFolder + "/" + narrowLeaf).c_str(), &info) != 0) {
+            return false;
+        }
+        state_->matches.emplace_back(leaf, S_ISDIR(info.st_mode));
+    } else {
+        const UniqueDirectory directory(opendir(narrowFolder.c_str()));
+        if (!directory) {
+            return false;
+        }
+        while (const dirent* entry = readdir(directory.get())) {
+            if (fnmatch(narrowLeaf.c_str(), entry->d_name, FNM_PERIOD) != 0) {
+                continue;
+            }
+            struct stat info {};
+            const bool isFolder =
+                stat((narrowFolder + "/" + entry->d_name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+            state_->matches.emplace_back(toWide(entry->d_name), isFolder);
+        }
+        if (state_->matches.empty()) {
+            errno = ENOENT;
+            return false;
+        }
+    }
+    state_->folder = folder;
+    state_->found = true;
+    return true;
+}
+
+bool FileFinder::next() {
+    if (!state_->found) {
+        return false;
+    }
+    state_->found = ++state_->current < state_->matches.size();
+    return state_->found;
+}
+
+bool FileFinder::found() const { return state_->found; }
+std::wstring FileFinder::fileName() const {
+    return state_->found ? state_->matches[state_->current].first : std::wstring();
+}
+bool FileFinder::isDirectory() const { return state_->found && state_->matches[state_->current].second; }
+const std::wstring& FileFinder::folder() const { return state_->folder; }
+
+}  // namespace jlaunch

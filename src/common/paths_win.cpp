@@ -1,0 +1,155 @@
+#include <windows.h>
+#include <shlwapi.h>
+
+#include "common/handles_win.h"
+#include "common/paths.h"
+
+namespace jlaunch {
+
+const wchar_t kPathSeparator = L'\\';
+
+namespace {
+
+constexpr std::wstring_view kUncPrefix = L"\\\\?\\UNC\\";
+constexpr std::wstring_view kLocalPrefix = L"\\\\?\\";
+
+}  // namespace
+
+bool pathExists(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    const UniqueFindHandle search(FindFirstFileW(path.c_str(), &data));
+    return search.valid();
+}
+
+bool isAbsolutePath(std::wstring_view path) {
+    return path.size() >= 2 && ((path[0] == L'\\' && path[1] == L'\\') || path[1] == L':');
+}
+
+bool isNetworkPath(const std::wstring& path) {
+    return PathIsUNCW(path.c_str()) != FALSE || path.starts_with(kUncPrefix);
+}
+
+std::vector<std::wstring> splitPath(std::wstring_view path) {
+    std::wstring_view prefix;
+    if (path.starts_with(kUncPrefix)) {
+        prefix = kUncPrefix;
+    } else if (hasLongPathPrefix(path)) {
+        prefix = kLocalPrefix;
+    }
+    const std::wstring_view rest = path.substr(prefix.size());
+    // A network path's root is "\\server": its first separator is searched
+    // past the two leading backslashes.
+    const std::size_t searchFrom = isNetworkPath(std::wstring(rest)) ? 2 : 0;
+    const std::size_t rootEnd = searchFrom <= rest.size() ? rest.find(L'\\', searchFrom) : std::wstring_view::npos;
+
+    std::vector<std::wstring> parts;
+    std::wstring root(prefix);
+    root.append(rest.substr(0, rootEnd));
+    if (!root.empty()) {
+        parts.push_back(std::move(root));
+    }
+    if (rootEnd == std::wstring_view::npos) {
+        return parts;
+    }
+    std::wstring_view remainder = rest.substr(rootEnd + 1);
+    while (!remainder.empty()) {
+        const auto separator = remainder.find(L'\\');
+        parts.emplace_back(remainder.substr(0, separator));
+        if (separator == std::wstring_view::npos) {
+            break;
+        }
+        remainder.remove_prefix(separator + 1);
+    }
+    return parts;
+}
+
+std::uint32_t createParentFolders(const std::wstring& filePath) {
+    if (isAbsolutePath(filePath)) {
+        SetLastError(ERROR_SUCCESS);
+        if (pathExists(filePath) || GetLastError() == ERROR_SUCCESS) {
+            return 0;
+        }
+    }
+    const bool network = isNetworkPath(filePath);
+    const std::vector<std::wstring> parts = splitPath(filePath);
+    if (parts.empty()) {
+        return 0;
+    }
+    std::wstring current = parts.front();
+    DWORD lastError = 0;
+    for (std::size_t i = 1; i + 1 < parts.size(); ++i) {
+        current.append(1, L'\\').append(parts[i]);
+        if (!CreateDirectoryW(current.c_str(), nullptr)) {
+            lastError = GetLastError();
+            if (lastError != ERROR_ALREADY_EXISTS && !network) {
+                break;
+            }
+        }
+    }
+    return lastError == ERROR_ALREADY_EXISTS ? 0 : lastError;
+}
+
+struct FileFinder::State {
+    UniqueFindHandle search;
+    WIN32_FIND_DATAW data{};
+    bool found = false;
+    std::wstring folder;
+};
+
+FileFinder::FileFinder() : state_(std::make_unique<State>()) {}
+FileFinder::~FileFinder() = default;
+
+void FileFinder::close() {
+    state_->search.reset();
+    state_->found = false;
+}
+
+bool FileFinder::find(const std::wstring& name) {
+    close();
+    state_->folder.clear();
+    std::wstring pattern = name.empty() ? std::wstring(L"*.*") : name;
+    if (pattern.size() >= kMaxLongPath) {
+        return false;
+    }
+    if (pattern.size() >= kMaxPath) {
+        if (isNetworkPath(pattern) && !pattern.starts_with(kUncPrefix)) {
+            pattern = std::wstring(kUncPrefix) + pattern.substr(2);
+        } else if (!hasLongPathPrefix(pattern)) {
+            pattern.insert(0, kLocalPrefix);
+        }
+    }
+    state_->search.reset(FindFirstFileW(pattern.c_str(), &state_->data));
+    if (!state_->search) {
+        return false;
+    }
+    const DWORD length = GetFullPathNameW(pattern.c_str(), 0, nullptr, nullptr);
+    std::wstring full(length, L'\0');
+    const DWORD written = length == 0 ? 0 : GetFullPathNameW(pattern.c_str(), length, full.data(), nullptr);
+    if (written == 0 || written >= length) {
+        close();
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    full.resize(written);
+    const auto cut = full.find_last_of(L"\\/");
+    state_->folder = cut == std::wstring::npos ? full : full.substr(0, cut);
+    state_->found = true;
+    return true;
+}
+
+bool FileFinder::next() {
+    if (!state_->found) {
+        return false;
+    }
+    state_->found = FindNextFileW(state_->search.get(), &state_->data) != FALSE;
+    return state_->found;
+}
+
+bool FileFinder::found() const { return state_->found; }
+std::wstring FileFinder::fileName() const { return state_->found ? std::wstring(state_->data.cFileName) : std::wstring(); }
+bool FileFinder::isDirectory() const {
+    return state_->found && (state_->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+const std::wstring& FileFinder::folder() const { return state_->folder; }
+
+}  // namespace jlaunch

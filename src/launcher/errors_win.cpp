@@ -1,0 +1,12 @@
+#include <windows.h>
+
+#include "launcher/errors.h"
+
+namespace jlaunch {
+
+int showPlatformMessage(WindowHandle owner, const std::wstring& text, const std::wstring* caption) {
+    return MessageBoxW(static_cast<HWND>(owner), text.c_str(), caption != nullptr ? caption->c_str() : nullptr,
+                       MB_ICONERROR);
+}
+
+}  // namespace jlaunch

@@ -1,0 +1,45 @@
+#pragma once
+// The one object of the process: it owns everything of the launch.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "launcher/errors.h"
+#include "settings/launcher_settings.h"
+
+namespace jlaunch {
+
+class Launcher {
+public:
+    Launcher();
+    ~Launcher();
+    Launcher(const Launcher&) = delete;
+    Launcher& operator=(const Launcher&) = delete;
+
+    // True when the run may start.
+    bool initialize();
+    // The process's exit code.
+    std::int32_t run();
+
+    // The one Launcher of the process, for the Java VM's hooks.
+    static Launcher* instance() { return instance_; }
+
+    LauncherSettings settings;
+    std::vector<std::wstring> javaArguments;
+    std::wstring jvmLibraryPath;
+    // Owner of every message box: the splash window once there is one.
+    WindowHandle splashWindowHandle = nullptr;
+    bool startPairedLauncher = false;
+
+private:
+    static Launcher* instance_;
+};
+
+// "-nosplash" or "/nosplash", exactly, among the arguments.
+bool hasNoSplashArgument(const std::vector<std::wstring>& arguments);
+
+// The entry point's steps after the platform set-up: initialise, run, tear
+// down; returns the exit code.
+std::int32_t runLauncher();
+
+}  // namespace jlaunch

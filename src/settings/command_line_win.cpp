@@ -1,0 +1,17 @@
+#include <windows.h>
+
+#include "common/text.h"
+#include "settings/command_line.h"
+
+namespace jlaunch {
+
+std::vector<std::wstring> parseCommandLine() {
+    const wchar_t* line = GetCommandLineW();
+    std::vector<std::wstring> arguments = splitArguments(trimWhiteSpace(line != nullptr ? line : L""));
+    if (!arguments.empty()) {
+        arguments.erase(arguments.begin());
+    }
+    return arguments;
+}
+
+}  // namespace jlaunch

@@ -1,0 +1,162 @@
+#include "settings/launcher_settings.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "common/paths.h"
+#include "common/system.h"
+#include "common/text.h"
+#include "launcher/errors.h"
+#include "settings/command_line.h"
+#include "settings/settings_file.h"
+
+namespace jlaunch {
+
+namespace {
+
+const std::wstring kProductSection = L"Product Information";
+const std::wstring kJreSection = L"Java Runtime Environment";
+const std::wstring kApplicationSection = L"Application";
+
+struct ProviderRow {
+    std::wstring_view name;
+    VmProviderPolicy policy;
+};
+
+// Accept and prefer flags of each "VM Provider" value; the default row first.
+constexpr std::array<ProviderRow, 7> kProviderTable = {{
+    {L"", {false, false, true, true, false, false}},
+    {L"jrockit", {true, true, false, false, false, false}},
+    {L"ibm", {false, false, false, false, true, true}},
+    {L"favor_sun", {true, false, true, true, true, false}},
+    {L"favor_jrockit", {true, true, true, false, true, false}},
+    {L"favor_ibm", {true, false, true, false, true, true}},
+    {L"any", {true, false, true, false, true, false}},
+}};
+
+struct SourceRow {
+    std::wstring_view name;
+    JvmSourcePolicy policy;
+};
+
+constexpr std::array<SourceRow, 4> kSourceTable = {{
+    {L"favor_JRE", {true, false, true}},
+    {L"favor_JDK", {true, true, false}},
+    {L"only_JDK", {false, true, false}},
+    {L"only_JRE", {false, false, true}},
+}};
+
+}  // namespace
+
+JavaVersion parseMinimumVersion(const std::wstring& value) {
+    JavaVersion version;
+    if (value != L"any") {
+        parseJavaVersion(value, kVersionFillerLow, version);
+    }
+    return version;
+}
+
+JavaVersion parseMaximumVersion(const std::wstring& value) {
+    JavaVersion version;
+    if (value == L"any") {
+        version.components.fill(kVersionFillerHigh);
+    } else {
+        parseJavaVersion(value, kVersionFillerHigh, version);
+    }
+    return version;
+}
+
+JvmType parseJvmType(const std::wstring& value) {
+    if (value == L"server") return JvmType::Server;
+    if (value == L"favor_server") return JvmType::FavorServer;
+    return JvmType::Default;
+}
+
+JvmSourcePolicy parseJvmSource(const std::wstring& value) {
+    if (value.empty()) {
+        return {};
+    }
+    for (const SourceRow& row : kSourceTable) {
+        if (value == row.name) {
+            return row.policy;
+        }
+    }
+    return {false, false, false};
+}
+
+VmProviderPolicy parseVmProvider(const std::wstring& value) {
+    if (!value.empty()) {
+        for (const ProviderRow& row : kProviderTable) {
+            if (equalsIgnoringCase(value, row.name)) {
+                return row.policy;
+            }
+        }
+    }
+    return kProviderTable[0].policy;
+}
+
+bool parseYes(const std::wstring& value) {
+    return equalsIgnoringCase(value, L"Yes");
+}
+
+std::wstring resolveJrePath(const std::wstring& value, const std::wstring& executable) {
+    if (value.empty() || isAbsolutePath(value)) {
+        return value;
+    }
+    return parentPath(executable, 1) + kPathSeparator + value;
+}
+
+bool readLauncherSettings(LauncherSettings& settings) {
+    auto store = openMainSettings();
+    if (!store) {
+        return false;
+    }
+    const std::wstring& file = store->path();
+    settings.productCode = readProfileString(file, kProductSection, L"Product Code");
+    settings.upgradeCode = readProfileString(file, kProductSection, L"Upgrade Code");
+    settings.productName = readProfileString(file, kProductSection, L"Product Name");
+
+    const auto read = [&store](const std::wstring& section, const wchar_t* key) {
+        return readSetting(*store, section, key);
+    };
+    settings.minimumVersion = parseMinimumVersion(read(kJreSection, L"Minimum Version"));
+    settings.maximumVersion = parseMaximumVersion(read(kJreSection, L"Maximum Version"));
+    settings.isService = read(kApplicationSection, L"Application Type") == L"service";
+    settings.preferredVersions = splitList(read(kJreSection, L"Preferred versions"), L";");
+
+    std::uint32_t error = 0;
+    const std::wstring executable = executablePath(error).value_or(std::wstring());
+    std::wstring jrePath;
+    if (settings.isService) {
+        jrePath = read(kJreSection, L"JRE Path");
+    } else {
+        const std::wstring userFile =
+            userSettingsFilePath(executable, settings.productName, settings.productCode, false);
+        jrePath = !userFile.empty() && pathExists(userFile) ? readProfileString(userFile, kJreSection, L"JRE Path")
+                                                            : read(kJreSection, L"JRE Path");
+    }
+    settings.jrePath = resolveJrePath(jrePath, executable);
+
+    settings.jvmType = parseJvmType(read(kJreSection, L"JVM Type"));
+    settings.jvmSource = parseJvmSource(read(kJreSection, L"JVM Source"));
+    settings.vmProvider = parseVmProvider(read(kJreSection, L"VM Provider"));
+
+    std::wstring mainClass = read(kJreSection, L"Main Class");
+    if (mainClass.empty()) {
+        showError(nullptr, kMsgMainClassMissing);
+        return false;
+    }
+    std::replace(mainClass.begin(), mainClass.end(), L'.', L'/');
+    settings.mainClassName = std::move(mainClass);
+
+    settings.failureCheck = parseYes(read(kApplicationSection, L"Failure Check"));
+    settings.overrideWorkingDir = parseYes(read(kApplicationSection, L"Override WorkingDir"));
+    settings.systemPath = read(kJreSection, L"System Path");
+    settings.libraryPath = read(kJreSection, L"Library Path");
+    settings.pairProduct = read(kApplicationSection, L"Pair Product");
+    settings.pairReturnCode = parseYes(read(kApplicationSection, L"Pair Return Code"));
+    return true;
+}
+
+}  // namespace jlaunch

@@ -1,0 +1,67 @@
+#pragma once
+// What the launcher knows about the application before it looks for Java.
+#include <string>
+#include <vector>
+
+#include "jvmsearch/java_version.h"
+
+namespace jlaunch {
+
+enum class JvmType { Default, Server, FavorServer };
+
+struct JvmSourcePolicy {
+    bool favorMode = true;
+    bool acceptJdk = true;
+    bool acceptJre = true;
+
+    bool operator==(const JvmSourcePolicy&) const = default;
+};
+
+struct VmProviderPolicy {
+    bool acceptJRockit = false;
+    bool preferJRockit = false;
+    bool acceptJavaSoft = true;
+    bool preferJavaSoft = true;
+    bool acceptIbm = false;
+    bool preferIbm = false;
+
+    bool operator==(const VmProviderPolicy&) const = default;
+};
+
+struct LauncherSettings {
+    std::wstring productCode;
+    std::wstring upgradeCode;
+    std::wstring productName;
+    JavaVersion minimumVersion;
+    JavaVersion maximumVersion;
+    bool isService = false;
+    std::vector<std::wstring> preferredVersions;
+    std::wstring jrePath;
+    JvmType jvmType = JvmType::Default;
+    JvmSourcePolicy jvmSource;
+    VmProviderPolicy vmProvider;
+    std::wstring mainClassName;
+    bool failureCheck = false;
+    bool overrideWorkingDir = false;
+    std::wstring systemPath;
+    std::wstring libraryPath;
+    std::wstring pairProduct;
+    bool pairReturnCode = false;
+};
+
+JavaVersion parseMinimumVersion(const std::wstring& value);
+JavaVersion parseMaximumVersion(const std::wstring& value);
+JvmType parseJvmType(const std::wstring& value);
+JvmSourcePolicy parseJvmSource(const std::wstring& value);
+VmProviderPolicy parseVmProvider(const std::wstring& value);
+// "Yes" in any letter case.
+bool parseYes(const std::wstring& value);
+
+// A relative "JRE Path" is taken from the executable's folder.
+std::wstring resolveJrePath(const std::wstring& value, const std::wstring& executable);
+
+// Reads every setting of the launch from the settings file beside the
+// executable. Shows message 210 and returns false without a main class.
+bool readLauncherSettings(LauncherSettings& settings);
+
+}  // namespace jlaunch

@@ -1,0 +1,112 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+
+#include "common/file_descriptor_posix.h"
+#include "common/text.h"
+#include "settings/profile_text.h"
+#include "settings/settings_file.h"
+
+namespace jlaunch {
+
+namespace {
+
+// Files past this size are not settings files; reading them would only
+// exhaust memory.
+constexpr std::uintmax_t kMaxSettingsFileSize = 64u * 1024u * 1024u;
+
+std::optional<std::string> readFileBytes(const std::wstring& file) {
+    const std::string path = toNarrow(file);
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uintmax_t>(info.st_size) > kMaxSettingsFileSize) {
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+std::optional<std::wstring> settingsFilePathFor(const std::wstring& executable) {
+    // Only a dot in the file name itself starts an extension.
+    const auto nameStart = executable.rfind(L'/');
+    const auto dot = executable.rfind(L'.');
+    const bool hasExtension = dot != std::wstring::npos && (nameStart == std::wstring::npos || dot > nameStart + 1);
+    return (hasExtension ? executable.substr(0, dot) : executable) + L".ini";
+}
+
+std::wstring readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
+    const auto bytes = readFileBytes(file);
+    if (!bytes) {
+        return {};
+    }
+    return ProfileText::parse(decodeProfileBytes(*bytes)).value(section, key);
+}
+
+std::vector<std::wstring> readSectionNames(const std::wstring& file) {
+    const auto bytes = readFileBytes(file);
+    if (!bytes) {
+        return {};
+    }
+    std::vector<std::wstring> names;
+    for (auto& name : ProfileText::parse(decodeProfileBytes(*bytes)).sectionNames()) {
+        if (!name.empty()) {
+            names.push_back(std::move(name));
+        }
+    }
+    return names;
+}
+
+void writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                        const std::wstring& value) {
+    const auto bytes = readFileBytes(file);
+    const std::wstring text = bytes ? decodeProfileBytes(*bytes) : std::wstring();
+    const std::string edited = toNarrow(setProfileValue(text, section, key, value));
+    // Written beside the file and renamed over it, so a failed write never
+    // leaves half a settings file.
+    const std::string path = toNarrow(file);
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            return;
+        }
+        if (bytes && bytes->starts_with("\xEF\xBB\xBF")) {
+            out << "\xEF\xBB\xBF";
+        }
+        out << edited;
+        if (!out.flush()) {
+            unlink(temporary.c_str());
+            return;
+        }
+    }
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+        unlink(temporary.c_str());
+    }
+}
+
+bool deleteSettingsFile(const std::wstring& file) {
+    return unlink(toNarrow(file).c_str()) == 0;
+}
+
+std::uint32_t readFileHeader(const std::wstring& file, std::uint32_t& header) {
+    const UniqueFileDescriptor fd(open(toNarrow(file).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
+        return static_cast<std::uint32_t>(errno);
+    }
+    const ssize_t read = ::read(fd.get(), &header, sizeof header);
+    if (read < 0) {
+        return static_cast<std::uint32_t>(errno);
+    }
+    return read == static_cast<ssize_t>(sizeof header) ? 0u : static_cast<std::uint32_t>(EIO);
+}
+
+}  // namespace jlaunch

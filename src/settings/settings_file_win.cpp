@@ -1,0 +1,79 @@
+#include <windows.h>
+
+#include "common/handles_win.h"
+#include "settings/settings_file.h"
+
+namespace jlaunch {
+
+std::optional<std::wstring> settingsFilePathFor(const std::wstring& executable) {
+    const auto dot = executable.rfind(L'.');
+    if (dot == std::wstring::npos) {
+        return std::nullopt;
+    }
+    return executable.substr(0, dot + 1) + L"ini";
+}
+
+std::wstring readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
+    std::wstring buffer(256, L'\0');
+    while (true) {
+        const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(),
+                                                      static_cast<DWORD>(buffer.size()), file.c_str());
+        if (length != buffer.size() - 1) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::vector<std::wstring> readSectionNames(const std::wstring& file) {
+    std::wstring buffer(256, L'\0');
+    DWORD length = 0;
+    while (true) {
+        length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+        if (length != buffer.size() - 2) {
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    std::vector<std::wstring> names;
+    std::wstring_view list(buffer.data(), length);
+    while (!list.empty()) {
+        const auto end = list.find(L'\0');
+        if (end != 0) {
+            names.emplace_back(list.substr(0, end));
+        }
+        if (end == std::wstring_view::npos) {
+            break;
+        }
+        list.remove_prefix(end + 1);
+    }
+    return names;
+}
+
+void writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                        const std::wstring& value) {
+    WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+}
+
+bool deleteSettingsFile(const std::wstring& file) {
+    return DeleteFileW(file.c_str()) != FALSE;
+}
+
+std::uint32_t readFileHeader(const std::wstring& file, std::uint32_t& header) {
+    const UniqueFileHandle handle(
+        CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) {
+        return GetLastError();
+    }
+    DWORD read = 0;
+    if (!ReadFile(handle.get(), &header, sizeof header, &read, nullptr)) {
+        return GetLastError();
+    }
+    if (read != sizeof header) {
+        return ERROR_HANDLE_EOF;
+    }
+    return 0;
+}
+
+}  // namespace jlaunch
