@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The Linux launcher, renamed and run beside (or without) its settings file.
+set -uo pipefail
+launcher="$1"
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+failures=0
+check() {  # name, expected exit code, expected stderr text, command...
+  local name="$1" code="$2" text="$3"; shift 3
+  local err; err=$("$@" 2>&1 >/dev/null); local rc=$?
+  if [ "$rc" != "$code" ] || [[ "$err" != *"$text"* ]]; then
+    echo "FAIL $name: exit $rc (want $code), stderr: [$err] (want [$text])"; failures=$((failures+1))
+  else
+    echo "ok   $name"
+  fi
+}
+
+mkdir -p "$work/My App.d/bin"
+app="$work/My App.d/bin/tool"
+cp "$launcher" "$app"
+check "no settings file gives message 210 and 255" 255 "Main class was not specified in INI file." env -u LC_ALL -u LC_MESSAGES LANG=C "$app" a b
+check "German locale gives the German text" 255 "Main class in der INI-Datei nicht spezifiziert." env -u LC_MESSAGES LC_ALL=de_DE.UTF-8 "$app"
+check "LC_MESSAGES before LANG" 255 "Classe principale non spécifiée dans le fichier INI." env -u LC_ALL LC_MESSAGES=fr_FR LANG=de_DE "$app"
+check "Spanish" 255 "La clase principal no fue especificada en el archivo INI." env LC_ALL=es_ES.UTF-8 "$app"
+
+# The settings file is the executable's name with ".ini"; a dot in a folder never counts.
+printf '[Java Runtime Environment]\nMain Class=com.example.App\n' > "$work/My App.d/bin/tool.ini"
+out=$(env LC_ALL=C "$app" 2>&1); rc=$?
+if [ "$rc" = 255 ] && [ -z "$out" ]; then echo "ok   settings read, no VM yet: 255 without a message"; else echo "FAIL settings read: exit $rc, output [$out]"; failures=$((failures+1)); fi
+
+# A folder where the settings file should be reads as no settings.
+rm "$work/My App.d/bin/tool.ini"; mkdir "$work/My App.d/bin/tool.ini"
+check "a folder in place of the settings file" 255 "Main class was not specified in INI file." env LC_ALL=C "$app"
+
+[ "$failures" = 0 ]

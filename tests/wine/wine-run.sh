@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine, headless, in the build's private prefix.
+# The prefix is made once (null graphics driver, no Mono or Gecko prompts).
+set -euo pipefail
+prefix_root="${JLAUNCH_WINE_ROOT:-$(cd "$(dirname "$0")/../.." && pwd)/build/windows}"
+export WINEPREFIX="${WINEPREFIX:-$prefix_root/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# Test output in one language whatever the machine's locale.
+export LC_ALL="${LC_ALL:-en_US.UTF-8}"
+unset DISPLAY
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 9>"$WINEPREFIX.lock"
+flock 9
+if [ ! -f "$WINEPREFIX/.jlaunch-ready" ]; then
+  rm -rf "$WINEPREFIX"
+  wine wineboot -i >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.jlaunch-ready"
+fi
+flock -u 9
+exec wine "$@"
