@@ -27,6 +27,10 @@ bool isAbsolutePath(std::wstring_view path);
 // a separator stays as it is.
 std::wstring parentPath(std::wstring path, unsigned levels);
 
+// The path with this platform's separators: on Linux a "\" written for
+// Windows becomes "/", so one settings file serves both; Windows keeps it.
+std::wstring nativeSeparators(std::wstring path);
+
 // True when the path begins with the long-path prefix "\\?\".
 bool hasLongPathPrefix(std::wstring_view path);
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "common/paths.h"
@@ -31,6 +32,20 @@ std::wstring currentFolder() {
         buffer.resize(buffer.size() * 2);
     }
     return toWide(buffer.c_str());
+}
+
+// Only "*" and "?" are wildcards, as on Windows: a bracket or a backslash in
+// a file name stands for itself.
+std::string literalBrackets(const std::string& leaf) {
+    std::string pattern;
+    pattern.reserve(leaf.size());
+    for (const char c : leaf) {
+        if (c == '[' || c == '\\') {
+            pattern.push_back('\\');
+        }
+        pattern.push_back(c);
+    }
+    return pattern;
 }
 
 }  // namespace
@@ -123,7 +138,7 @@ bool FileFinder::find(const std::wstring& name) {
     }
     const std::string narrowFolder = toNarrow(folder);
     const std::string narrowLeaf = toNarrow(leaf);
-    if (leaf.find_first_of(L"*?[") == std::wstring::npos) {
+    if (leaf.find_first_of(L"*?") == std::wstring::npos) {
         struct stat info {};
         if (stat((narrowFolder + "/" + narrowLeaf).c_str(), &info) != 0) {
             return false;
@@ -134,8 +149,9 @@ bool FileFinder::find(const std::wstring& name) {
         if (!directory) {
             return false;
         }
+        const std::string glob = literalBrackets(narrowLeaf);
         while (const dirent* entry = readdir(directory.get())) {
-            if (fnmatch(narrowLeaf.c_str(), entry->d_name, FNM_PERIOD) != 0) {
+            if (fnmatch(glob.c_str(), entry->d_name, FNM_PERIOD) != 0) {
                 continue;
             }
             struct stat info {};
@@ -167,5 +183,14 @@ std::wstring FileFinder::fileName() const {
 }
 bool FileFinder::isDirectory() const { return state_->found && state_->matches[state_->current].second; }
 const std::wstring& FileFinder::folder() const { return state_->folder; }
+
+}  // namespace jlaunch
+
+namespace jlaunch {
+
+std::wstring nativeSeparators(std::wstring path) {
+    std::replace(path.begin(), path.end(), L'\\', L'/');
+    return path;
+}
 
 }  // namespace jlaunch

@@ -26,7 +26,8 @@ bool isAbsolutePath(std::wstring_view path) {
 }
 
 bool isNetworkPath(const std::wstring& path) {
-    return PathIsUNCW(path.c_str()) != FALSE || path.starts_with(kUncPrefix);
+    // Some PathIsUNCW versions (Wine's, Windows Server 2003) also count "\\?\C:\" as a network path.
+    return path.starts_with(kUncPrefix) || (!hasLongPathPrefix(path) && PathIsUNCW(path.c_str()) != FALSE);
 }
 
 std::vector<std::wstring> splitPath(std::wstring_view path) {
@@ -151,5 +152,13 @@ bool FileFinder::isDirectory() const {
     return state_->found && (state_->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 const std::wstring& FileFinder::folder() const { return state_->folder; }
+
+}  // namespace jlaunch
+
+namespace jlaunch {
+
+std::wstring nativeSeparators(std::wstring path) {
+    return path;
+}
 
 }  // namespace jlaunch

@@ -9,12 +9,18 @@ std::wstring resolve(const MessageText& message) {
     if (const auto* text = std::get_if<std::wstring>(&message)) {
         return *text;
     }
-    std::wstring loaded;
-    loadResourceString(std::get<unsigned>(message), loaded);
-    return loaded;
+    return messageText(std::get<unsigned>(message));
 }
 
 }  // namespace
+
+std::wstring messageText(unsigned id) {
+    std::wstring text;
+    if (id != 0) {
+        loadResourceString(id, text);
+    }
+    return text;
+}
 
 int showError(WindowHandle owner, const MessageText& text, const MessageText& caption) {
     const std::wstring body = resolve(text);
@@ -28,11 +34,7 @@ int showFormattedError(WindowHandle owner, const std::wstring& format, const std
 }
 
 int showSystemError(WindowHandle owner, unsigned argumentId, std::uint32_t errorNumber) {
-    std::wstring format;
-    std::wstring argument;
-    loadResourceString(kMsgWindowsException, format);
-    loadResourceString(argumentId, argument);
-    return showFormattedError(owner, format, {std::wstring_view(argument), errorNumber});
+    return showError(owner, formatText(kMsgWindowsException, {messageText(argumentId), errorNumber}));
 }
 
 }  // namespace jlaunch

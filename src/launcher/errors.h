@@ -58,6 +58,13 @@ int showFormattedError(WindowHandle owner, const std::wstring& format, const std
 // Message 202 with the text of `argumentId` and a system error number.
 int showSystemError(WindowHandle owner, unsigned argumentId, std::uint32_t errorNumber);
 
+// The text of a message of the table; empty for 0 or a missing id.
+std::wstring messageText(unsigned id);
+
+// Where the platform has more to say about a failure than its error number
+// (the dynamic loader's reason on Linux), it is added to the report.
+void showPlatformDetail(const std::wstring& detail);
+
 // The message box as the platform shows it; the text is final.
 int showPlatformMessage(WindowHandle owner, const std::wstring& text, const std::wstring* caption);
 

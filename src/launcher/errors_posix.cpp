@@ -19,3 +19,11 @@ int showPlatformMessage(WindowHandle /*owner*/, const std::wstring& text, const 
 }
 
 }  // namespace jlaunch
+
+namespace jlaunch {
+
+void showPlatformDetail(const std::wstring& detail) {
+    showPlatformMessage(nullptr, detail, nullptr);
+}
+
+}  // namespace jlaunch

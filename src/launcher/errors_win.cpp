@@ -10,3 +10,11 @@ int showPlatformMessage(WindowHandle owner, const std::wstring& text, const std:
 }
 
 }  // namespace jlaunch
+
+namespace jlaunch {
+
+void showPlatformDetail(const std::wstring& /*detail*/) {
+    // The system error number of the message already tells it on Windows.
+}
+
+}  // namespace jlaunch

@@ -4,6 +4,11 @@
 
 #include "common/paths.h"
 #include "common/system.h"
+#include "jvmhost/jvm_host.h"
+#include "jvmhost/library_path.h"
+#include "jvmhost/vm_options.h"
+#include "jvmsearch/jvm_search.h"
+#include "launcher/run_modes.h"
 #include "settings/command_line.h"
 
 namespace jlaunch {
@@ -15,6 +20,11 @@ Launcher::Launcher() {
 }
 
 Launcher::~Launcher() {
+    if (javaVm != nullptr) {
+        // Returns once the application's non-daemon threads (its windows) have ended.
+        javaVm->DestroyJavaVM();
+        javaVm = nullptr;
+    }
     instance_ = nullptr;
 }
 
@@ -31,14 +41,27 @@ bool Launcher::initialize() {
             showSystemError(splashWindowHandle, kMsgModulePathFailed, error);
         }
     }
-    // No Java VM can be chosen yet: the launch stops here, and says nothing
-    // rather than pretend that a VM was found.
-    return false;
+    JvmChoice choice;
+    if (!searchJvm(settings, choice)) {
+        return false;
+    }
+    jvmLibraryPath = std::move(choice.jvmLibraryPath);
+    startPairedLauncher = choice.startPairedLauncher;
+    return true;
 }
 
 std::int32_t Launcher::run() {
-    // Only reached once a VM was chosen; without the hosting nothing can start it.
-    return -1;
+    if (startPairedLauncher) {
+        return startPairedLauncherProcess(settings.pairProduct, settings.pairReturnCode);
+    }
+    setupLibraryPathAndEnvironment(*this);
+    if (!loadJvmLibrary(*this)) {
+        return -1;
+    }
+    // Without a class path the VM still starts, and the main class lookup
+    // reports what is missing.
+    assembleVmOptions(*this);
+    return startJavaThread(*this) == 0 ? 0 : -1;
 }
 
 bool hasNoSplashArgument(const std::vector<std::wstring>& arguments) {

@@ -1,14 +1,17 @@
 #include "settings/profile_text.h"
 
-#include "common/text.h"
+#include <algorithm>
+#include <cstdint>
 
 namespace jlaunch {
 
 namespace {
 
-// Blanks as the profile reader sees them; Ctrl-Z ends old DOS files.
+// Blanks as the Windows profile reader sees them: ASCII white space and
+// Ctrl-Z, the end mark of old DOS files. Unicode spaces such as U+00A0 or
+// U+3000 are part of names and values there.
 bool isProfileSpace(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f' || c == 0x1A;
+    return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1A;
 }
 
 std::wstring_view trimProfileSpace(std::wstring_view text) {
@@ -17,38 +20,99 @@ std::wstring_view trimProfileSpace(std::wstring_view text) {
     return text;
 }
 
-bool isValidUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = lead < 0x80 ? 1 : (lead >= 0xC2 && lead <= 0xDF) ? 2 : (lead >= 0xE0 && lead <= 0xEF) ? 3
-                             : (lead >= 0xF0 && lead <= 0xF4) ? 4 : 0;
-        if (length == 0 || i + length > bytes.size()) {
-            return false;
+// Windows keeps names and values as C strings, so a NUL inside ends them.
+std::wstring_view untilNul(std::wstring_view text) {
+    return text.substr(0, text.find(L'\0'));
+}
+
+// Windows ignores the case of ASCII letters only: "Über" and "über" are two
+// different names to GetPrivateProfileStringW.
+bool sameName(std::wstring_view a, std::wstring_view b) {
+    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&lower](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
+}
+
+void appendCodePoint(std::wstring& out, char32_t c) {
+    if constexpr (sizeof(wchar_t) == 2) {
+        if (c >= 0x10000) {
+            out.push_back(static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+            return;
         }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0u) != 0x80u) {
-                return false;
-            }
-        }
-        i += length;
     }
-    return true;
+    out.push_back(static_cast<wchar_t>(c));
+}
+
+// The character of UTF-8 starting at bytes[i], moving `i` past what it took;
+// nothing for a malformed sequence. As MultiByteToWideChar does, a malformed
+// sequence takes its lead byte and every byte that could still continue it,
+// so "E2 82 41" is one bad character and "A"; one cut off by the end of the
+// text takes the rest of the text.
+std::optional<char32_t> nextUtf8(std::string_view bytes, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(bytes[i++]);
+    if (lead < 0x80) {
+        return lead;
+    }
+    const std::size_t trail = (lead >= 0xC2 && lead <= 0xDF)   ? 1
+                              : (lead >= 0xE0 && lead <= 0xEF) ? 2
+                              : (lead >= 0xF0 && lead <= 0xF4) ? 3
+                                                               : 0;
+    if (trail == 0) {
+        return std::nullopt;
+    }
+    if (bytes.size() - i < trail) {
+        i = bytes.size();
+        return std::nullopt;
+    }
+    char32_t c = lead & (0x7Fu >> (trail + 1));
+    for (std::size_t k = 1; k <= trail; ++k) {
+        const auto next = static_cast<unsigned char>(bytes[i]);
+        if ((next & 0xC0u) != 0x80u) {
+            return std::nullopt;
+        }
+        c = (c << 6) | (next & 0x3Fu);
+        // Past U+10FFFF: the byte that shows it is left for the next character.
+        if (trail == 3 && k == 2 && c >= (0x110000u >> 6)) {
+            return std::nullopt;
+        }
+        ++i;
+        // Overlong forms and surrogates, known once the first trail byte is in.
+        if (k == 1 && ((trail == 3 && c < 0x10) || (trail == 2 && (c < 0x20 || (c >= 0x360 && c <= 0x37F))))) {
+            return std::nullopt;
+        }
+    }
+    return c;
+}
+
+// UTF-8 with U+FFFD for malformed sequences; `valid` turns false at the first one.
+std::wstring decodeUtf8(std::string_view bytes, bool& valid) {
+    std::wstring out;
+    out.reserve(bytes.size());
+    valid = true;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto c = nextUtf8(bytes, i);
+        valid = valid && c.has_value();
+        appendCodePoint(out, c.value_or(0xFFFD));
+    }
+    return out;
 }
 
 std::wstring decodeUtf16(std::string_view bytes, bool bigEndian) {
-    std::wstring out;
-    out.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto unitAt = [&bytes, bigEndian](std::size_t i) {
         const auto a = static_cast<unsigned char>(bytes[i]);
         const auto b = static_cast<unsigned char>(bytes[i + 1]);
-        auto unit = static_cast<char32_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+        return static_cast<char32_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    };
+    std::wstring out;
+    out.reserve(bytes.size() / 2 + 1);
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        char32_t unit = unitAt(i);
         // Pair surrogates into one code point where wchar_t is 32-bit.
         if constexpr (sizeof(wchar_t) == 4) {
             if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
-                const auto c = static_cast<unsigned char>(bytes[i + 2]);
-                const auto d = static_cast<unsigned char>(bytes[i + 3]);
-                const auto low = static_cast<char32_t>(bigEndian ? (c << 8) | d : (d << 8) | c);
+                const char32_t low = unitAt(i + 2);
                 if (low >= 0xDC00 && low <= 0xDFFF) {
                     unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
                     i += 2;
@@ -57,6 +121,69 @@ std::wstring decodeUtf16(std::string_view bytes, bool bigEndian) {
         }
         out.push_back(static_cast<wchar_t>(unit));
     }
+    // Windows reads a last odd byte as a character of its own, in either order.
+    if (i < bytes.size()) {
+        out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i])));
+    }
+    return out;
+}
+
+// The code points of `text`, pairing surrogates where wchar_t is 16-bit;
+// an unpaired surrogate stays a code point of its own.
+template <typename Visit>
+void forEachCodePoint(std::wstring_view text, Visit visit) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<char32_t>(text[i]);
+        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+            const auto low = static_cast<char32_t>(text[i + 1]);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        visit(c);
+    }
+}
+
+std::string encodeUtf8(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size());
+    forEachCodePoint(text, [&out](char32_t c) {
+        // UTF-8 has no form for an unpaired surrogate.
+        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            return;
+        }
+        constexpr unsigned char kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+        const int trail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+        out.push_back(static_cast<char>(kLead[trail] | (c >> (6 * trail))));
+        for (int k = trail - 1; k >= 0; --k) {
+            out.push_back(static_cast<char>(0x80u | ((c >> (6 * k)) & 0x3Fu)));
+        }
+    });
+    return out;
+}
+
+std::string encodeUtf16(std::wstring_view text, bool bigEndian) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    const auto unit = [&out, bigEndian](char32_t u) {
+        const auto high = static_cast<char>(u >> 8);
+        const auto low = static_cast<char>(u & 0xFF);
+        out.push_back(bigEndian ? high : low);
+        out.push_back(bigEndian ? low : high);
+    };
+    forEachCodePoint(text, [&unit](char32_t c) {
+        if (c >= 0x10000) {
+            unit(0xD800 + ((c - 0x10000) >> 10));
+            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            unit(c);
+        }
+    });
     return out;
 }
 
@@ -66,21 +193,34 @@ struct Line {
     std::size_t end;         // offset just past its line end
 };
 
-// Lines end at "\n"; a text without any "\n" ends its lines at "\r".
+// Lines end at CR LF, at LF or at a CR alone, wherever they are in the text.
+// Blank lines stay, so the writer can keep new keys above them.
 std::vector<Line> splitLines(std::wstring_view text) {
-    const wchar_t terminator = text.find(L'\n') != std::wstring_view::npos ? L'\n' : L'\r';
     std::vector<Line> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        const auto stop = text.find(terminator, start);
-        const std::size_t next = stop == std::wstring_view::npos ? text.size() : stop + 1;
-        lines.push_back({text.substr(start, (stop == std::wstring_view::npos ? text.size() : stop) - start), start, next});
+        const std::size_t stop = std::min(text.find_first_of(L"\r\n", start), text.size());
+        std::size_t next = stop;
+        if (next < text.size()) {
+            next += text.substr(next, 2) == L"\r\n" ? 2u : 1u;
+        }
+        lines.push_back({text.substr(start, stop - start), start, next});
         start = next;
     }
     return lines;
 }
 
-// The name of a section header line, or nothing for any other line.
+// The first line end of `text`, or LF for text of one line.
+std::wstring_view firstLineEnd(std::wstring_view text) {
+    const auto stop = text.find_first_of(L"\r\n");
+    if (stop == std::wstring_view::npos || text[stop] == L'\n') {
+        return L"\n";
+    }
+    return text.substr(stop, 2) == L"\r\n" ? L"\r\n" : L"\r";
+}
+
+// The name of a section header line, or nothing for any other line: what lies
+// between "[" and the line's last "]", without surrounding blanks.
 std::optional<std::wstring_view> sectionHeader(std::wstring_view line) {
     const std::wstring_view content = trimProfileSpace(line);
     if (content.empty() || content.front() != L'[') {
@@ -90,20 +230,30 @@ std::optional<std::wstring_view> sectionHeader(std::wstring_view line) {
     if (close == std::wstring_view::npos) {
         return std::nullopt;
     }
-    return content.substr(1, close - 1);
+    return untilNul(trimProfileSpace(content.substr(1, close - 1)));
 }
 
-// The key name of a key line (the text before "=" or the whole line).
-std::wstring_view keyName(std::wstring_view line) {
-    const std::wstring_view content = trimProfileSpace(line);
-    return trimProfileSpace(content.substr(0, content.find(L'=')));
+struct KeyLine {
+    std::wstring_view name;
+    std::optional<std::wstring_view> value;  // nothing for a line without "="
+};
+
+// A trimmed line that is not blank and not a section header.
+KeyLine keyLine(std::wstring_view content) {
+    const auto equals = content.find(L'=');
+    KeyLine key{untilNul(trimProfileSpace(content.substr(0, equals))), std::nullopt};
+    if (equals != std::wstring_view::npos) {
+        key.value = untilNul(trimProfileSpace(content.substr(equals + 1)));
+    }
+    return key;
 }
 
 }  // namespace
 
 std::wstring decodeProfileBytes(std::string_view bytes) {
+    bool valid = true;
     if (bytes.starts_with("\xEF\xBB\xBF")) {
-        return toWide(bytes.substr(3));
+        return decodeUtf8(bytes.substr(3), valid);
     }
     if (bytes.starts_with("\xFF\xFE")) {
         return decodeUtf16(bytes.substr(2), false);
@@ -111,15 +261,40 @@ std::wstring decodeProfileBytes(std::string_view bytes) {
     if (bytes.starts_with("\xFE\xFF")) {
         return decodeUtf16(bytes.substr(2), true);
     }
-    if (isValidUtf8(bytes)) {
-        return toWide(bytes);
+    std::wstring text = decodeUtf8(bytes, valid);
+    if (valid) {
+        return text;
     }
-    std::wstring latin1;
-    latin1.reserve(bytes.size());
+    text.clear();
     for (char c : bytes) {
-        latin1.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+        text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
     }
-    return latin1;
+    return text;
+}
+
+std::string encodeProfileText(std::wstring_view text, std::string_view original) {
+    if (original.starts_with("\xEF\xBB\xBF")) {
+        return "\xEF\xBB\xBF" + encodeUtf8(text);
+    }
+    if (original.starts_with("\xFF\xFE")) {
+        return "\xFF\xFE" + encodeUtf16(text, false);
+    }
+    if (original.starts_with("\xFE\xFF")) {
+        return "\xFE\xFF" + encodeUtf16(text, true);
+    }
+    bool valid = true;
+    decodeUtf8(original, valid);
+    const bool latin1 = !valid && std::all_of(text.begin(), text.end(),
+                                              [](wchar_t c) { return static_cast<std::uint32_t>(c) <= 0xFF; });
+    if (!latin1) {
+        return encodeUtf8(text);
+    }
+    std::string out;
+    out.reserve(text.size());
+    for (wchar_t c : text) {
+        out.push_back(static_cast<char>(static_cast<unsigned char>(c)));
+    }
+    return out;
 }
 
 ProfileText ProfileText::parse(std::wstring_view text) {
@@ -135,25 +310,22 @@ ProfileText ProfileText::parse(std::wstring_view text) {
             profile.sections_.push_back({std::wstring(*header), {}});
             continue;
         }
-        const auto equals = content.find(L'=');
-        Key key{std::wstring(trimProfileSpace(content.substr(0, equals))), std::nullopt};
-        if (equals != std::wstring_view::npos) {
-            key.value = std::wstring(trimProfileSpace(content.substr(equals + 1)));
-        }
-        profile.sections_.back().keys.push_back(std::move(key));
+        const KeyLine key = keyLine(content);
+        profile.sections_.back().keys.push_back(
+            {std::wstring(key.name), key.value ? std::optional<std::wstring>(*key.value) : std::nullopt});
     }
     return profile;
 }
 
 std::wstring ProfileText::value(std::wstring_view section, std::wstring_view key) const {
-    section = trimProfileSpace(section);
-    key = trimProfileSpace(key);
+    section = trimProfileSpace(untilNul(section));
+    key = trimProfileSpace(untilNul(key));
     for (const Section& s : sections_) {
-        if (!equalsIgnoringCase(s.name, section)) {
+        if (!sameName(s.name, section)) {
             continue;
         }
         for (const Key& k : s.keys) {
-            if (!equalsIgnoringCase(k.name, key)) {
+            if (!sameName(k.name, key)) {
                 continue;
             }
             if (!k.value) {
@@ -180,50 +352,48 @@ std::vector<std::wstring> ProfileText::sectionNames() const {
 
 std::wstring setProfileValue(std::wstring_view text, std::wstring_view section, std::wstring_view key,
                              std::wstring_view value) {
-    section = trimProfileSpace(section);
-    key = trimProfileSpace(key);
-    const std::wstring lineEnd = text.find(L"\r\n") != std::wstring_view::npos ? L"\r\n" : L"\n";
+    section = trimProfileSpace(untilNul(section));
+    key = trimProfileSpace(untilNul(key));
+    const std::wstring lineEnd(firstLineEnd(text));
     const std::wstring newLine = std::wstring(key) + L"=" + std::wstring(value);
 
-    const std::vector<Line> lines = splitLines(text);
-    bool inSection = false;
-    std::size_t insertAt = std::wstring_view::npos;  // just past the section's last non-blank line
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::size_t start = lines[i].start;
-        if (const auto header = sectionHeader(lines[i].text)) {
+    // As in the reader, the lines above the first header are the section
+    // without a name, and only the first section of a name counts.
+    bool found = section.empty();
+    bool inSection = found;
+    std::size_t insertAt = 0;  // just past the section's header or its last non-blank line
+    for (const Line& line : splitLines(text)) {
+        if (const auto header = sectionHeader(line.text)) {
             if (inSection) {
                 break;
             }
-            inSection = equalsIgnoringCase(*header, section);
-            if (inSection) {
-                insertAt = lines[i].end;
+            if (sameName(*header, section)) {
+                inSection = found = true;
+                insertAt = line.end;
             }
             continue;
         }
-        if (!inSection || trimProfileSpace(lines[i].text).empty()) {
+        const std::wstring_view content = trimProfileSpace(line.text);
+        if (!inSection || content.empty()) {
             continue;
         }
-        if (equalsIgnoringCase(keyName(lines[i].text), key)) {
-            std::wstring edited(text.substr(0, start));
+        if (sameName(keyLine(content).name, key)) {
+            std::wstring edited(text.substr(0, line.start));
             edited += newLine;
-            if (lines[i].text.ends_with(L'\r')) {
-                edited += L'\r';
-            }
-            edited += text.substr(start + lines[i].text.size());
+            edited += text.substr(line.start + line.text.size());
             return edited;
         }
-        insertAt = lines[i].end;
+        insertAt = line.end;
     }
     std::wstring edited(text);
-    if (insertAt != std::wstring_view::npos) {
-        std::wstring insertion = newLine + lineEnd;
-        if (insertAt == text.size() && !text.empty() && text.back() != L'\n') {
-            insertion = lineEnd + newLine + lineEnd;
-        }
-        edited.insert(insertAt, insertion);
+    const bool endsOpen = !edited.empty() && edited.back() != L'\n' && edited.back() != L'\r';
+    if (found) {
+        // A last line without a line end gets one before the new line follows it.
+        const bool afterOpenLine = insertAt == edited.size() && endsOpen;
+        edited.insert(insertAt, (afterOpenLine ? lineEnd : L"") + newLine + lineEnd);
         return edited;
     }
-    if (!edited.empty() && edited.back() != L'\n') {
+    if (endsOpen) {
         edited += lineEnd;
     }
     edited += L"[" + std::wstring(section) + L"]" + lineEnd + newLine + lineEnd;

@@ -10,16 +10,25 @@ namespace jlaunch {
 
 // A file's bytes as text: UTF-8 or UTF-16 (either order) after a byte-order
 // mark; without one UTF-8, or Latin-1 when the bytes are not valid UTF-8.
+// Malformed UTF-8 after a mark becomes U+FFFD as Windows decodes it.
 std::wstring decodeProfileBytes(std::string_view bytes);
+// `text` as bytes for a file that held `original`: behind the same byte-order
+// mark in the same encoding, so Windows reads the file as before; without a
+// mark as UTF-8, or as Latin-1 when `original` was read so and `text` fits.
+std::string encodeProfileText(std::wstring_view text, std::string_view original);
 
 class ProfileText {
 public:
+    // Lines end at every CR or LF. Names and values end at a NUL, as they do
+    // for the C strings of the Windows functions.
     static ProfileText parse(std::wstring_view text);
 
     // The value of `key` in the first section named `section` (both ignoring
-    // case and surrounding blanks), without one pair of enclosing quotes;
-    // empty when missing.
+    // ASCII case and surrounding blanks), without one pair of enclosing
+    // quotes; empty when missing.
     std::wstring value(std::wstring_view section, std::wstring_view key) const;
+    // Every section header's name in file order, duplicates and empty names
+    // included.
     std::vector<std::wstring> sectionNames() const;
 
 private:
@@ -35,8 +44,9 @@ private:
 };
 
 // `text` with `key` of `section` set to `value`: the key's line is replaced,
-// or a line is added at the end of the section, or the section is appended.
-// Every other line is kept as it was.
+// or a line is added after the section's last non-blank line, or the section
+// is appended. Sections and keys are found as ProfileText finds them; every
+// other line is kept as it was, and new lines end as the text's first line does.
 std::wstring setProfileValue(std::wstring_view text, std::wstring_view section, std::wstring_view key,
                              std::wstring_view value);
 

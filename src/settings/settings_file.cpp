@@ -23,6 +23,10 @@ std::wstring userSettingsFilePath(const std::wstring& executable, const std::wst
         // Without a root the path would name the drive's root folder.
         return {};
     }
+    if (forWriting) {
+        // A fresh Linux account may not have its configuration folder yet.
+        createFolder(path);
+    }
     constexpr std::wstring_view kNotInFileNames = L"\\?\"|><:/*";
     path.push_back(kPathSeparator);
     for (wchar_t c : productName) {

@@ -36,10 +36,12 @@ std::optional<std::string> readFileBytes(const std::wstring& file) {
 }  // namespace
 
 std::optional<std::wstring> settingsFilePathFor(const std::wstring& executable) {
-    // Only a dot in the file name itself starts an extension.
-    const auto nameStart = executable.rfind(L'/');
+    // Only a dot in the file name itself starts an extension, and a leading
+    // one marks a hidden file instead.
+    const auto separator = executable.rfind(L'/');
+    const std::size_t nameStart = separator == std::wstring::npos ? 0 : separator + 1;
     const auto dot = executable.rfind(L'.');
-    const bool hasExtension = dot != std::wstring::npos && (nameStart == std::wstring::npos || dot > nameStart + 1);
+    const bool hasExtension = dot != std::wstring::npos && dot > nameStart;
     return (hasExtension ? executable.substr(0, dot) : executable) + L".ini";
 }
 
@@ -69,7 +71,8 @@ void writeProfileString(const std::wstring& file, const std::wstring& section, c
                         const std::wstring& value) {
     const auto bytes = readFileBytes(file);
     const std::wstring text = bytes ? decodeProfileBytes(*bytes) : std::wstring();
-    const std::string edited = toNarrow(setProfileValue(text, section, key, value));
+    // The file keeps its encoding and byte-order mark.
+    const std::string edited = encodeProfileText(setProfileValue(text, section, key, value), bytes ? *bytes : std::string());
     // Written beside the file and renamed over it, so a failed write never
     // leaves half a settings file.
     const std::string path = toNarrow(file);
@@ -78,9 +81,6 @@ void writeProfileString(const std::wstring& file, const std::wstring& section, c
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) {
             return;
-        }
-        if (bytes && bytes->starts_with("\xEF\xBB\xBF")) {
-            out << "\xEF\xBB\xBF";
         }
         out << edited;
         if (!out.flush()) {

@@ -23,9 +23,16 @@ check "LC_MESSAGES before LANG" 255 "Classe principale non spécifiée dans le f
 check "Spanish" 255 "La clase principal no fue especificada en el archivo INI." env LC_ALL=es_ES.UTF-8 "$app"
 
 # The settings file is the executable's name with ".ini"; a dot in a folder never counts.
+# Without a version range no installed Java is acceptable (the maximum is 0.0.0.0).
 printf '[Java Runtime Environment]\nMain Class=com.example.App\n' > "$work/My App.d/bin/tool.ini"
-out=$(env LC_ALL=C "$app" 2>&1); rc=$?
-if [ "$rc" = 255 ] && [ -z "$out" ]; then echo "ok   settings read, no VM yet: 255 without a message"; else echo "FAIL settings read: exit $rc, output [$out]"; failures=$((failures+1)); fi
+check "settings read, no Java in range" 255 "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (latest version) from:" env -u JAVA_HOME LC_ALL=C "$app"
+printf '[Java Runtime Environment]\nMain Class=com.example.App\nJVM Type=server\nMinimum Version=1.8\nMaximum Version=1.8\n' > "$work/My App.d/bin/tool.ini"
+check "the server message names the range" 255 "Please  download and install a JRE with a server JVM (version between 1.8 and 1.8) from:" env -u JAVA_HOME LC_ALL=C "$app"
+# With any version, an installed JDK is found and started; without a class
+# path the main class cannot be found.
+printf '[Java Runtime Environment]\nMain Class=com.example.App\nMaximum Version=any\n' > "$work/My App.d/bin/tool.ini"
+check "installed Java found, no class path" 255 "Could not find the main class com/example/App." env -u JAVA_HOME LC_ALL=C "$app"
+check "the class path is missing" 255 "Java Class Path was not specified in INI file." env -u JAVA_HOME LC_ALL=C "$app"
 
 # A folder where the settings file should be reads as no settings.
 rm "$work/My App.d/bin/tool.ini"; mkdir "$work/My App.d/bin/tool.ini"

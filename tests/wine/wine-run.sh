@@ -7,7 +7,7 @@ export WINEPREFIX="${WINEPREFIX:-$prefix_root/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # Test output in one language whatever the machine's locale.
-export LC_ALL="${LC_ALL:-en_US.UTF-8}"
+export LC_ALL="${LC_ALL:-C.UTF-8}"
 unset DISPLAY
 
 mkdir -p "$(dirname "$WINEPREFIX")"

@@ -1,0 +1,73 @@
+#include "common/dialog_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <array>
+
+namespace jlaunch {
+
+const DLGTEMPLATE* findDialogTemplate(HMODULE module, unsigned id) {
+    if (id == 0 || id > 0xFFFF) {
+        return nullptr;
+    }
+    const LANGID thread = LANGIDFROMLCID(GetThreadLocale());
+    constexpr std::array<LANGID, 7> kShipped = {1033, 1031, 1036, 1038, 1040, 2070, 3082};
+    std::array<LANGID, 10> order{};
+    std::size_t count = 0;
+    order[count++] = thread;
+    for (const LANGID shipped : kShipped) {
+        if (PRIMARYLANGID(shipped) == PRIMARYLANGID(thread) && shipped != thread) {
+            order[count++] = shipped;
+        }
+    }
+    order[count++] = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+    order[count++] = 1033;
+    const auto name = MAKEINTRESOURCEW(static_cast<WORD>(id));
+    for (std::size_t i = 0; i < count; ++i) {
+        if (HRSRC info = FindResourceExW(module, MAKEINTRESOURCEW(5), name, order[i])) {
+            if (const void* data = LockResource(LoadResource(module, info))) {
+                return static_cast<const DLGTEMPLATE*>(data);
+            }
+        }
+    }
+    return nullptr;
+}
+
+INT_PTR showModalDialog(unsigned id, DLGPROC procedure, LPARAM parameter) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    const DLGTEMPLATE* dialogTemplate = findDialogTemplate(module, id);
+    if (dialogTemplate == nullptr) {
+        return -1;
+    }
+    // Loads the common controls library, whose themed classes the manifest asks for.
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
+    return DialogBoxIndirectParamW(module, dialogTemplate, GetActiveWindow(), procedure, parameter);
+}
+
+void centreDialog(HWND dialog) {
+    RECT box{};
+    GetWindowRect(dialog, &box);
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    const bool overOwner = owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(overOwner ? owner : dialog, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return;
+    }
+    const RECT& work = monitor.rcWork;
+    RECT area = work;
+    if (overOwner) {
+        GetWindowRect(owner, &area);
+    }
+    const LONG width = box.right - box.left;
+    const LONG height = box.bottom - box.top;
+    LONG left = area.left + ((area.right - area.left) - width) / 2;
+    LONG top = area.top + ((area.bottom - area.top) - height) / 2;
+    left = std::max(work.left, std::min(left, work.right - width));
+    top = std::max(work.top, std::min(top, work.bottom - height));
+    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace jlaunch

@@ -1,0 +1,29 @@
+#pragma once
+// Reads parts of a file without loading all of it.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace jlaunch {
+
+class FileReader {
+public:
+    // Opens an existing file for reading, sharing read access; a folder or a
+    // missing file leaves the reader closed.
+    explicit FileReader(const std::wstring& path);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    bool isOpen() const;
+    std::uint64_t size() const;
+    // Reads exactly `count` bytes at `offset`; false when the file is shorter.
+    bool readAt(std::uint64_t offset, std::size_t count, void* out) const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace jlaunch

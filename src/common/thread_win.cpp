@@ -1,0 +1,40 @@
+#include <windows.h>
+
+#include <limits>
+
+#include "common/handles_win.h"
+#include "common/thread.h"
+
+namespace jlaunch {
+
+namespace {
+
+DWORD WINAPI threadRoutine(void* parameter) {
+    const auto* work = static_cast<const std::function<int()>*>(parameter);
+    return static_cast<DWORD>((*work)());
+}
+
+}  // namespace
+
+std::optional<int> runOnNewThread(const std::function<int()>& work, std::uint64_t stackSize) {
+    if (stackSize > std::numeric_limits<SIZE_T>::max()) {
+        stackSize = 0;
+    }
+    const UniqueHandle thread(CreateThread(nullptr, static_cast<SIZE_T>(stackSize), threadRoutine,
+                                           const_cast<std::function<int()>*>(&work), 0, nullptr));
+    if (!thread) {
+        return std::nullopt;
+    }
+    WaitForSingleObject(thread.get(), INFINITE);
+    DWORD exitCode = 1;
+    GetExitCodeThread(thread.get(), &exitCode);
+    return static_cast<int>(exitCode);
+}
+
+void sleepForever() {
+    for (;;) {
+        Sleep(INFINITE);
+    }
+}
+
+}  // namespace jlaunch

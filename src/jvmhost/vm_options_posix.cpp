@@ -1,0 +1,7 @@
+#include "jvmhost/vm_options.h"
+
+namespace jlaunch {
+
+const wchar_t kClassPathSeparator = L':';
+
+}  // namespace jlaunch

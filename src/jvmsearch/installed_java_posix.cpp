@@ -1,0 +1,139 @@
+#include <dirent.h>
+#include <limits.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "common/paths.h"
+#include "common/text.h"
+#include "common/unique_resource.h"
+#include "jvmsearch/installed_java.h"
+
+namespace jlaunch {
+
+namespace {
+
+struct DirectoryTraits {
+    using Type = DIR*;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type d) noexcept { closedir(d); }
+};
+
+struct MallocTraits {
+    using Type = char*;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type p) noexcept { free(p); }  // NOLINT(cppcoreguidelines-no-malloc): realpath's buffer
+};
+
+// The standard install folders of the distributions and vendors.
+constexpr const char* kInstallFolders[] = {"/usr/lib/jvm", "/usr/java", "/opt/java"};
+
+struct Installation {
+    std::wstring versionName;
+    std::wstring home;
+    const VendorKey* key;
+};
+
+// A value of the runtime's "release" file, without its quotes.
+std::string releaseValue(const std::string& home, const std::string& name) {
+    std::ifstream release(home + "/release");
+    for (std::string line; std::getline(release, line);) {
+        if (line.starts_with(name + "=")) {
+            std::string value = line.substr(name.size() + 1);
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+                value = value.substr(1, value.size() - 2);
+            }
+            return value;
+        }
+    }
+    return {};
+}
+
+const VendorKey& keyFor(const std::string& implementor, bool isJdk) {
+    const auto& keys = vendorKeys();
+    if (implementor.find("IBM") != std::string::npos ||
+        implementor.find("International Business Machines") != std::string::npos) {
+        return keys[6];
+    }
+    if (implementor.find("JRockit") != std::string::npos || implementor.find("BEA") != std::string::npos) {
+        return isJdk ? keys[5] : keys[4];
+    }
+    return isJdk ? keys[0] : keys[1];
+}
+
+// Every Java home below the install folders, each once, in name order.
+std::vector<Installation> scanInstallations() {
+    std::vector<Installation> found;
+    std::set<std::string> seen;
+    for (const char* folder : kInstallFolders) {
+        const UniqueResource<DirectoryTraits> directory(opendir(folder));
+        if (!directory) {
+            continue;
+        }
+        std::set<std::string> entries;
+        while (const dirent* entry = readdir(directory.get())) {
+            if (entry->d_name[0] != '.') {
+                entries.insert(entry->d_name);
+            }
+        }
+        for (const std::string& name : entries) {
+            const std::string path = std::string(folder) + "/" + name;
+            const UniqueResource<MallocTraits> real(realpath(path.c_str(), nullptr));
+            if (!real || !seen.insert(real.get()).second) {
+                continue;  // a link to a home already listed
+            }
+            std::string version = releaseValue(path, "JAVA_VERSION");
+            if (version.empty()) {
+                version = name;  // like a registry key, the folder's name tells the version
+            }
+            const bool isJdk = pathExists(toWide(path + "/bin/javac"));
+            found.push_back({toWide(version), toWide(path), &keyFor(releaseValue(path, "IMPLEMENTOR"), isJdk)});
+        }
+    }
+    return found;
+}
+
+class InstallFolderSource final : public InstalledJavaSource {
+public:
+    InstallFolderSource() : installations_(scanInstallations()) {}
+
+    std::vector<std::wstring> versionNames(const VendorKey& key) override {
+        current_.clear();
+        std::vector<std::wstring> names;
+        for (const Installation& installation : installations_) {
+            if (installation.key == &key) {
+                names.push_back(installation.versionName);
+                current_.push_back(&installation);
+            }
+        }
+        return names;
+    }
+
+    std::optional<std::wstring> javaHome(const VendorKey& /*key*/, std::size_t index,
+                                         const std::wstring& /*versionName*/) override {
+        if (index >= current_.size()) {
+            return std::nullopt;
+        }
+        return current_[index]->home;
+    }
+
+private:
+    std::vector<Installation> installations_;
+    std::vector<const Installation*> current_;
+};
+
+}  // namespace
+
+// Linux has one view of its install folders; the 32-bit pass finds nothing.
+std::optional<JvmCandidate> searchRegistry(RegistryView view, const LauncherSettings& settings) {
+    if (view != RegistryView::Native) {
+        return std::nullopt;
+    }
+    InstallFolderSource source;
+    return searchInstalledJava(source, settings);
+}
+
+}  // namespace jlaunch

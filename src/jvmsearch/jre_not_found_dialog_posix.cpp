@@ -1,0 +1,13 @@
+#include "jvmsearch/jre_not_found_dialog.h"
+#include "launcher/errors.h"
+
+namespace jlaunch {
+
+std::optional<JreChoice> showJreNotFoundDialog(const std::wstring& message, JvmType /*type*/) {
+    // The message ends with "from:"; on a terminal the address follows it
+    // where the dialog would show the link.
+    showError(nullptr, message + L"\n" + kJavaDownloadAddress);
+    return std::nullopt;
+}
+
+}  // namespace jlaunch

@@ -1,0 +1,215 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <array>
+#include <mutex>
+
+#include "jvmsearch/hyperlink_control.h"
+#include "jvmsearch/java_home.h"
+#include "jvmsearch/jre_not_found_dialog.h"
+#include "jvmsearch/jre_not_found_dialog_win.h"
+#include "launcher/errors.h"
+
+namespace jlaunch {
+
+namespace {
+
+struct DialogState {
+    std::wstring message;
+    JvmType type = JvmType::Default;
+    std::wstring folder;
+    std::wstring jvmLibrary;
+    HyperLinkControl link{kDefaultLinkColor, kDefaultVisitedLinkColor};
+};
+
+struct ItemIdListTraits {
+    using Type = PIDLIST_ABSOLUTE;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type list) noexcept { CoTaskMemFree(list); }
+};
+
+// The new-style folder browser needs COM in a single-threaded apartment.
+class ComScope {
+public:
+    ComScope() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComScope() {
+        if (initialized_) {
+            CoUninitialize();
+        }
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool initialized_;
+};
+
+std::mutex testBrowserMutex;
+FolderBrowser testBrowser;
+
+std::optional<std::wstring> chooseFolder(HWND owner) {
+    FolderBrowser browser;
+    {
+        const std::lock_guard lock(testBrowserMutex);
+        browser = testBrowser;
+    }
+    return browser ? browser(owner) : browseForJreFolder(owner);
+}
+
+// The dialog template in the language the string table is read in: the
+// thread's language, the same language of another country, what the system
+// picks for a neutral lookup, then English.
+const DLGTEMPLATE* findDialogTemplate(HMODULE module, WORD id) {
+    const LANGID thread = LANGIDFROMLCID(GetThreadLocale());
+    constexpr std::array<LANGID, 7> kShipped = {1033, 1031, 1036, 1038, 1040, 2070, 3082};
+    std::array<LANGID, 10> order{};
+    std::size_t count = 0;
+    order[count++] = thread;
+    for (const LANGID shipped : kShipped) {
+        if (PRIMARYLANGID(shipped) == PRIMARYLANGID(thread) && shipped != thread) {
+            order[count++] = shipped;
+        }
+    }
+    order[count++] = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+    order[count++] = 1033;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (HRSRC info = FindResourceExW(module, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(id), order[i])) {
+            if (const void* data = LockResource(LoadResource(module, info))) {
+                return static_cast<const DLGTEMPLATE*>(data);
+            }
+        }
+    }
+    return nullptr;
+}
+
+// Centred over a visible, not minimised owner, otherwise over the work area
+// of the nearest monitor; then moved as little as needed to lie inside that
+// work area.
+void placeDialog(HWND dialog) {
+    RECT box{};
+    GetWindowRect(dialog, &box);
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    const bool overOwner = owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(overOwner ? owner : dialog, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return;
+    }
+    const RECT& work = monitor.rcWork;
+    RECT area = work;
+    if (overOwner) {
+        GetWindowRect(owner, &area);
+    }
+    const LONG width = box.right - box.left;
+    const LONG height = box.bottom - box.top;
+    LONG left = area.left + ((area.right - area.left) - width) / 2;
+    LONG top = area.top + ((area.bottom - area.top) - height) / 2;
+    left = std::max(work.left, std::min(left, work.right - width));
+    top = std::max(work.top, std::min(top, work.bottom - height));
+    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void browse(HWND dialog, DialogState& state) {
+    const std::optional<std::wstring> chosen = chooseFolder(dialog);
+    if (!chosen) {
+        return;  // a cancelled browser keeps the earlier choice
+    }
+    SetDlgItemTextW(dialog, kJreDialogPathEdit, chosen->c_str());
+    state.folder = chosen->empty() ? std::wstring() : withTrailingSeparator(*chosen);
+    const std::optional<JreChoice> choice = evaluateChosenFolder(*chosen, state.type);
+    state.jvmLibrary = choice ? choice->jvmLibraryPath : std::wstring();
+    EnableWindow(GetDlgItem(dialog, IDOK), state.jvmLibrary.empty() ? FALSE : TRUE);
+}
+
+INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* state = reinterpret_cast<DialogState*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        HWND link = GetDlgItem(dialog, kJreDialogLink);
+        state->link.takeOver(link, reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)));
+        SetDlgItemTextW(dialog, kJreDialogMessage, state->message.c_str());
+        SendDlgItemMessageW(dialog, kJreDialogIcon, STM_SETICON,
+                            reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_ERROR)), 0);
+        EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
+        placeDialog(dialog);
+        // With OK disabled, Browse is what the user has to do.
+        SetFocus(GetDlgItem(dialog, kJreDialogBrowse));
+        return FALSE;
+    }
+    auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (state == nullptr) {
+        return FALSE;
+    }
+    if (message == WM_CLOSE) {
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) {
+        return FALSE;
+    }
+    switch (LOWORD(wParam)) {
+        case kJreDialogBrowse:
+            browse(dialog, *state);
+            return TRUE;
+        case IDOK:
+            // Enter reaches here even while OK is disabled.
+            if (!state->jvmLibrary.empty()) {
+                EndDialog(dialog, IDOK);
+            }
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+std::optional<std::wstring> browseForJreFolder(HWND owner) {
+    const ComScope com;
+    std::wstring title;
+    loadResourceString(kMsgBrowseForJre, title);
+    std::array<wchar_t, MAX_PATH> displayName{};
+    BROWSEINFOW request{};
+    request.hwndOwner = owner;
+    request.pszDisplayName = displayName.data();
+    request.lpszTitle = title.c_str();
+    request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+    const UniqueResource<ItemIdListTraits> chosen(SHBrowseForFolderW(&request));
+    std::array<wchar_t, MAX_PATH> path{};
+    if (!chosen || !SHGetPathFromIDListW(chosen.get(), path.data())) {
+        return std::nullopt;
+    }
+    return std::wstring(path.data());
+}
+
+void setFolderBrowserForTesting(FolderBrowser browser) {
+    const std::lock_guard lock(testBrowserMutex);
+    testBrowser = std::move(browser);
+}
+
+std::optional<JreChoice> showJreNotFoundDialog(const std::wstring& message, JvmType type) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    const DLGTEMPLATE* dialogTemplate = findDialogTemplate(module, kJreDialogResource);
+    if (dialogTemplate == nullptr) {
+        return std::nullopt;
+    }
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
+    DialogState state;
+    state.message = message;
+    state.type = type;
+    const INT_PTR result = DialogBoxIndirectParamW(module, dialogTemplate, GetActiveWindow(), &dialogProc,
+                                                   reinterpret_cast<LPARAM>(&state));
+    if (result != IDOK || state.jvmLibrary.empty()) {
+        return std::nullopt;
+    }
+    return JreChoice{state.folder, state.jvmLibrary};
+}
+
+}  // namespace jlaunch

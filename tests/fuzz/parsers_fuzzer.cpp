@@ -1,0 +1,77 @@
+// libFuzzer target over the parsers that read text from outside the launcher:
+// INI text, settings files, argument and list splitting, Java versions and
+// message formats. Crashes, sanitizer reports and broken invariants all abort.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "common/text.h"
+#include "jvmsearch/java_version.h"
+#include "settings/command_line.h"
+#include "settings/ini_text.h"
+#include "settings/profile_text.h"
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+// Whole 32-bit units, so the parsers also meet values that no decoder makes:
+// lone surrogates, negative wchar_t and values past U+10FFFF.
+std::wstring rawUnits(std::string_view bytes) {
+    std::wstring units(bytes.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(units.data(), bytes.data(), units.size() * sizeof(wchar_t));
+    return units;
+}
+
+void exercise(const std::wstring& text) {
+    const jlaunch::EmbeddedSettings settings = jlaunch::parseIniText(text);
+    std::wstring value;
+    for (const auto& section : settings.sections()) {
+        for (const auto& pair : section.pairs) {
+            value.clear();
+            settings.lookup(section.name, pair.first, value);
+        }
+    }
+
+    std::size_t total = 0;
+    for (const std::wstring& argument : jlaunch::splitArguments(text)) total += argument.size();
+    check(total <= text.size());
+    total = 0;
+    for (const std::wstring& piece : jlaunch::splitList(text, L";")) total += piece.size();
+    check(total <= text.size());
+
+    for (const std::int32_t filler : {jlaunch::kVersionFillerLow, jlaunch::kVersionFillerHigh}) {
+        jlaunch::JavaVersion version;
+        if (jlaunch::parseJavaVersion(text, filler, version)) {
+            check(!jlaunch::formatJavaVersion(version).empty());
+            check(jlaunch::compareJavaVersions(version, version) == 0);
+        } else {
+            check(version == jlaunch::JavaVersion{});
+        }
+    }
+
+    const jlaunch::ProfileText profile = jlaunch::ProfileText::parse(text);
+    for (const std::wstring& name : profile.sectionNames()) {
+        profile.value(name, L"Main Class");
+    }
+    jlaunch::formatText(text, {std::wstring_view(L"text"), std::int32_t{-1}, std::uint32_t{7}});
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::wstring decoded = jlaunch::toWide(bytes);
+    check(jlaunch::toWide(jlaunch::toNarrow(decoded)) == decoded);
+    exercise(decoded);
+    exercise(rawUnits(bytes));
+    exercise(jlaunch::decodeProfileBytes(bytes));
+    return 0;
+}

@@ -1,0 +1,223 @@
+// The Linux launcher hosting real Java VMs: every JDK installed in
+// /usr/lib/jvm runs the fixture programs through a settings file.
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<fs::path> installedJdks() {
+    std::vector<fs::path> homes;
+    std::set<fs::path> seen;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/usr/lib/jvm", error)) {
+        const fs::path home = fs::canonical(entry.path(), error);
+        if (error || !fs::exists(home / "lib/server/libjvm.so") || !seen.insert(home).second) {
+            continue;
+        }
+        homes.push_back(home);
+    }
+    std::sort(homes.begin(), homes.end());
+    return homes;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct LaunchResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class RealJvm : public ::testing::TestWithParam<fs::path> {
+protected:
+    void SetUp() override {
+        const char* launcher = JLAUNCH_LINUX_LAUNCHER;
+        classes_ = JLAUNCH_JVM_FIXTURES;
+        std::string pattern = (fs::temp_directory_path() / "jlaunch-jvm-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        app_ = folder_ / "app";
+        fs::copy_file(launcher, app_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+
+    // Settings with the JDK under test as "JRE Path" and the fixtures as class path.
+    void writeSettings(const std::string& mainClass, const std::string& vmParameters = "",
+                       const std::string& application = "") const {
+        std::ofstream ini(folder_ / "app.ini");
+        ini << "[Java Runtime Environment]\nMain Class=" << mainClass << "\nJRE Path=" << GetParam().string()
+            << "\nVirtual Machine Parameters=-Xcheck:jni " << vmParameters << "\n[Class Path]\nClass Path="
+            << classes_.string() << "\n[Application]\n"
+            << application;
+    }
+
+    LaunchResult run(const std::vector<std::string>& arguments) const {
+        const fs::path out = folder_ / "stdout.txt";
+        const fs::path err = folder_ / "stderr.txt";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::vector<std::string> argv{app_.string()};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        std::vector<char*> pointers;
+        for (auto& a : argv) pointers.push_back(a.data());
+        pointers.push_back(nullptr);
+        std::vector<std::string> environment{"LC_ALL=C.UTF-8", "HOME=" + folder_.string(),
+                                             "PATH=/usr/bin:/bin"};
+        std::vector<char*> envp;
+        for (auto& e : environment) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        pid_t child = 0;
+        LaunchResult result;
+        const int spawned = posix_spawn(&child, app_.c_str(), &actions, nullptr, pointers.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
+            ADD_FAILURE() << "cannot start the launcher";
+            return result;
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+        result.out = readFile(out);
+        result.err = readFile(err);
+        return result;
+    }
+
+    fs::path folder_;
+    fs::path app_;
+    fs::path classes_;
+};
+
+TEST_P(RealJvm, ArgumentsReachMainUnchanged) {
+    writeSettings("Hello");
+    const LaunchResult r = run({"plain", "", "with space", "\"quoted\"", "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80", "-nosplash"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("arg:plain\narg:\narg:with space\narg:\"quoted\"\narg:\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\n"
+                         "arg:-nosplash\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.err.find("WARNING"), std::string::npos) << r.err;  // -Xcheck:jni is content
+    EXPECT_EQ(r.out.find("WARNING"), std::string::npos) << r.out;
+}
+
+TEST_P(RealJvm, CmdArgumentsFollowTheCommandLine) {
+    writeSettings("Hello", "", "Cmd=one \"two words\" three\n");
+    const LaunchResult r = run({"first"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("arg:first\narg:one\narg:two words\narg:three\n"), std::string::npos) << r.out;
+}
+
+TEST_P(RealJvm, SystemExitCodeIsTheProcessExitCode) {
+    writeSettings("ExitCode");
+    EXPECT_EQ(run({"42"}).exitCode, 42);
+    EXPECT_EQ(run({"0"}).exitCode, 0);
+}
+
+TEST_P(RealJvm, NonDaemonThreadKeepsTheProcessAlive) {
+    writeSettings("NonDaemon");
+    const fs::path marker = folder_ / "marker.txt";
+    const LaunchResult r = run({marker.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(readFile(marker), "done");
+}
+
+TEST_P(RealJvm, StreamsGoToFilesWithDateAndAppend) {
+    writeSettings("Streams", "",
+                  "Output File=" + (folder_ / "logs/sub/out-%yyyy%.log").string() +
+                      "\nOutput Append=yes\nError File=" + (folder_ / "err.log").string() + "\nError Append=Yes\n");
+    ASSERT_EQ(run({"a"}).exitCode, 0);
+    const LaunchResult r = run({"b"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::string year;
+    for (const auto& entry : fs::directory_iterator(folder_ / "logs/sub")) year = entry.path().filename().string();
+    ASSERT_EQ(year.size(), std::string("out-2026.log").size()) << year;
+    EXPECT_EQ(readFile(folder_ / "logs/sub" / year), "out:a\nout:b\n");  // appended
+    EXPECT_EQ(readFile(folder_ / "err.log"), "err:b\n");                 // "Yes" is not "yes": truncated
+    EXPECT_EQ(r.out.find("out:"), std::string::npos);
+}
+
+TEST_P(RealJvm, HeapPercentageBecomesMaxMemory) {
+    writeSettings("MaxMemory", "-Xmx1:64:64P");  // floor and ceiling 64 MB
+    const LaunchResult r = run({});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto at = r.out.find("maxMemory=");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const long long bytes = std::stoll(r.out.substr(at + 10));
+    EXPECT_GT(bytes, 48ll << 20);
+    EXPECT_LE(bytes, 64ll << 20);
+}
+
+TEST_P(RealJvm, XssSizesTheThreadThatRunsMain) {
+    writeSettings("Recurse", "-Xss512m");
+    const LaunchResult big = run({"200000"});
+    EXPECT_NE(big.out.find("depth=200000"), std::string::npos) << big.out << big.err;
+    writeSettings("Recurse", "-Xss256k");
+    EXPECT_NE(run({"200000"}).out.find("overflow"), std::string::npos);
+}
+
+TEST_P(RealJvm, UncaughtExceptionWithAndWithoutFailureCheck) {
+    writeSettings("Thrower");
+    LaunchResult r = run({});
+    EXPECT_EQ(r.exitCode, 0);  // main returned; the VM reports the exception itself
+    EXPECT_NE(r.err.find("IllegalStateException: boom"), std::string::npos) << r.err;
+    writeSettings("Thrower", "", "Failure Check=yes\n");
+    r = run({});
+    EXPECT_EQ(r.exitCode, 255);  // stopped through System.exit(-1)
+    EXPECT_NE(r.err.find("java.lang.IllegalStateException: boom \xC3\xBC\xE4\xB8\xAD"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("at Thrower.main"), std::string::npos) << r.err;
+}
+
+TEST_P(RealJvm, MissingClassAndMissingMainAreReported) {
+    writeSettings("com.example.Missing");
+    LaunchResult r = run({});
+    EXPECT_EQ(r.exitCode, 255);
+    EXPECT_NE(r.err.find("Could not find the main class com/example/Missing."), std::string::npos) << r.err;
+    writeSettings("NoMain");
+    r = run({});
+    EXPECT_EQ(r.exitCode, 255);
+    EXPECT_NE(r.err.find("No main method found in specified class."), std::string::npos) << r.err;
+}
+
+TEST_P(RealJvm, UnknownVmOptionFailsCreation) {
+    writeSettings("Hello", "-Xno-such-option");
+    const LaunchResult r = run({});
+    EXPECT_EQ(r.exitCode, 255);
+    EXPECT_NE(r.err.find("JNI exception: failed to create the Java VM\nReason: unknown."), std::string::npos) << r.err;
+}
+
+std::string jdkName(const ::testing::TestParamInfo<fs::path>& info) {
+    std::string name = info.param.filename().string();
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(InstalledJdks, RealJvm, ::testing::ValuesIn(installedJdks()), jdkName);
+
+}  // namespace

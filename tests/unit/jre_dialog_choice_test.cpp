@@ -1,0 +1,98 @@
+// Which folders the "JRE Not Found" dialog accepts from the user, on the
+// Linux layout, and what the Linux build shows instead of the dialog.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "jvmsearch/jre_not_found_dialog.h"
+#include "test_folder.h"
+
+namespace {
+
+using jlaunch::evaluateChosenFolder;
+using jlaunch::JvmType;
+using jlaunch::testing::TestFolder;
+
+// The folder as the folder browser gives it: a full path without a trailing separator.
+std::wstring chosen(const TestFolder& folder, const std::string& name) {
+    return (folder.path() / name).wstring();
+}
+
+TEST(JreDialogChoice, UsableFolderGivesItsVmLibraryForTheType) {
+    TestFolder f;
+    f.write("client-only/lib/libjava.so");
+    f.write("client-only/lib/client/libjvm.so");
+    f.write("server/lib/libjava.so");
+    f.write("server/lib/server/libjvm.so");
+    f.write("both/lib/client/libjvm.so");
+    f.write("both/lib/server/libjvm.so");
+    f.write("java8/jre/lib/amd64/server/libjvm.so");
+
+    EXPECT_FALSE(evaluateChosenFolder(chosen(f, "client-only"), JvmType::Server).has_value());
+    for (const JvmType type : {JvmType::Default, JvmType::FavorServer}) {
+        const auto choice = evaluateChosenFolder(chosen(f, "client-only"), type);
+        ASSERT_TRUE(choice.has_value());
+        EXPECT_EQ(choice->jvmLibraryPath, chosen(f, "client-only") + L"/lib/client/libjvm.so");
+    }
+    for (const JvmType type : {JvmType::Default, JvmType::Server, JvmType::FavorServer}) {
+        const auto choice = evaluateChosenFolder(chosen(f, "server"), type);
+        ASSERT_TRUE(choice.has_value());
+        EXPECT_EQ(choice->folder, chosen(f, "server") + L"/");
+        EXPECT_EQ(choice->jvmLibraryPath, chosen(f, "server") + L"/lib/server/libjvm.so");
+    }
+    EXPECT_EQ(evaluateChosenFolder(chosen(f, "both"), JvmType::Default)->jvmLibraryPath,
+              chosen(f, "both") + L"/lib/client/libjvm.so");
+    EXPECT_EQ(evaluateChosenFolder(chosen(f, "both"), JvmType::FavorServer)->jvmLibraryPath,
+              chosen(f, "both") + L"/lib/server/libjvm.so");
+    // A JDK 8 keeps its VM in its jre folder.
+    EXPECT_EQ(evaluateChosenFolder(chosen(f, "java8"), JvmType::Server)->jvmLibraryPath,
+              chosen(f, "java8") + L"/jre/lib/amd64/server/libjvm.so");
+}
+
+TEST(JreDialogChoice, FolderEndingWithSeparatorKeepsOne) {
+    TestFolder f;
+    f.write("jre/lib/server/libjvm.so");
+    const auto choice = evaluateChosenFolder(chosen(f, "jre") + L"/", JvmType::Server);
+    ASSERT_TRUE(choice.has_value());
+    EXPECT_EQ(choice->folder, chosen(f, "jre") + L"/");
+    EXPECT_EQ(choice->jvmLibraryPath, chosen(f, "jre") + L"/lib/server/libjvm.so");
+    // The root already ends with one (and holds no VM here).
+    EXPECT_FALSE(evaluateChosenFolder(L"/", JvmType::Default).has_value());
+}
+
+TEST(JreDialogChoice, FoldersWithoutUsableVmOfferNothing) {
+    TestFolder f;
+    f.write("runtime-only/lib/libjava.so");
+    f.write("wrong-place/bin/server/libjvm.so");
+    f.write("jre/lib/server/libjvm.so");
+
+    for (const JvmType type : {JvmType::Default, JvmType::Server, JvmType::FavorServer}) {
+        EXPECT_FALSE(evaluateChosenFolder(chosen(f, "runtime-only"), type).has_value());
+        EXPECT_FALSE(evaluateChosenFolder(chosen(f, "wrong-place"), type).has_value());
+        EXPECT_FALSE(evaluateChosenFolder(chosen(f, "missing"), type).has_value());
+        EXPECT_FALSE(evaluateChosenFolder(L"", type).has_value());
+    }
+
+    // A relative folder is not probed against the working folder, even where
+    // that would find a VM.
+    const std::string saved = std::filesystem::current_path().string();
+    ASSERT_EQ(chdir(f.path().c_str()), 0);
+    EXPECT_FALSE(evaluateChosenFolder(L"jre", JvmType::Server).has_value());
+    EXPECT_TRUE(evaluateChosenFolder(chosen(f, "jre"), JvmType::Server).has_value());
+    ASSERT_EQ(chdir(saved.c_str()), 0);
+}
+
+TEST(JreDialogChoice, LinuxWritesTheMessageAndAddressToStandardError) {
+    ::testing::internal::CaptureStderr();
+    const auto choice =
+        jlaunch::showJreNotFoundDialog(L"No Java runtime (version 17 is required) from:", JvmType::Server);
+    const std::string written = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(choice.has_value());
+    EXPECT_EQ(written,
+              std::string("No Java runtime (version 17 is required) from:\n") + JLAUNCH_JAVA_DOWNLOAD_ADDRESS + "\n");
+}
+
+}  // namespace

@@ -1,0 +1,266 @@
+// Settings files on disk: the layered read, the per-user copy and the file paths.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "settings/ini_text.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using jlaunch::LayeredSettingsStore;
+using jlaunch::parseIniText;
+using jlaunch::readSetting;
+using jlaunch::userSettingsFilePath;
+
+std::wstring wide(const std::string& ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+// Changes environment variables for one test and puts the old values back.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() = default;
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second) {
+                setenv(it->first.c_str(), it->second->c_str(), 1);
+            } else {
+                unsetenv(it->first.c_str());
+            }
+        }
+    }
+    void set(const std::string& name, const std::optional<std::string>& value) {
+        bool known = false;
+        for (const auto& entry : saved_) known = known || entry.first == name;
+        if (!known) {
+            const char* old = std::getenv(name.c_str());
+            saved_.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+        }
+        if (value) {
+            setenv(name.c_str(), value->c_str(), 1);
+        } else {
+            unsetenv(name.c_str());
+        }
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class SettingsFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "jlaunch-settings-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr) << std::strerror(errno);
+        root_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
+    std::wstring write(const std::string& relative, const std::string& bytes) const {
+        std::ofstream(path(relative), std::ios::binary) << bytes;
+        return wide(path(relative));
+    }
+
+    std::string root_;
+};
+
+using LayeredRead = SettingsFolder;
+
+TEST_F(LayeredRead, FileOverridesEmbeddedAndPlusSectionExtendsIt) {
+    const std::wstring file = write("app.ini",
+                                    "[Application]\r\nCmd=-file\r\nBlank=\r\n[Application+]\r\nCmd=-plus\r\n"
+                                    "OnlyPlus=-x\r\nQuoted=\" -q\"\r\nBlank=-b\r\n"
+                                    "[Java Runtime Environment+]\r\nVirtual Machine Parameters=-Xmx1g\r\n");
+    const LayeredSettingsStore store(file, parseIniText(L"[Application]\r\nCmd=-embedded\r\nOnlyPlus=-e\r\n"
+                                                        L"EmbeddedOnly=e\r\nQuoted=-base\r\nBlank=-a\r\n"
+                                                        L"[Java Runtime Environment]\r\n"
+                                                        L"Virtual Machine Parameters=-Xss1m"));
+    EXPECT_EQ(readSetting(store, L"Application", L"Cmd"), L"-file");
+    EXPECT_EQ(readSetting(store, L"Application", L"OnlyPlus"), L"-e -x");
+    EXPECT_EQ(readSetting(store, L"Application", L"Quoted"), L"-base -q");
+    EXPECT_EQ(readSetting(store, L"Application", L"Blank"), L"-a -b");
+    EXPECT_EQ(readSetting(store, L"Application", L"EmbeddedOnly"), L"e");
+    EXPECT_EQ(readSetting(store, L"Application", L"Missing"), L"");
+    EXPECT_EQ(readSetting(store, L"Java Runtime Environment", L"Virtual Machine Parameters"), L"-Xss1m -Xmx1g");
+
+    // Without embedded settings a value found only in the "+" section keeps one leading space.
+    LayeredSettingsStore plain(file, {});
+    EXPECT_EQ(readSetting(plain, L"Application", L"OnlyPlus"), L" -x");
+    EXPECT_EQ(readSetting(plain, L"Application", L"Quoted"), L" -q");
+    jlaunch::SettingsSource& source = plain;
+    std::wstring value;
+    source.read(L"Java Runtime Environment", L"Virtual Machine Parameters", value);
+    EXPECT_EQ(value, L" -Xmx1g");
+}
+
+TEST_F(LayeredRead, LongValuesAndEncodings) {
+    const std::string big(1u << 20, 'v');
+    const LayeredSettingsStore large(write("large.ini", "[S]\r\nK=" + big + "\r\n[S+]\r\nL=" + big), {});
+    EXPECT_EQ(readSetting(large, L"S", L"K").size(), big.size());
+    EXPECT_EQ(readSetting(large, L"S", L"L").size(), big.size() + 1);
+
+    std::string utf16 = "\xFF\xFE";
+    for (const char16_t unit : std::u16string(u"[S]\r\nName=Gr\u00FC\u00DFe \U0001F600\r\n")) {
+        utf16.push_back(static_cast<char>(unit & 0xFF));
+        utf16.push_back(static_cast<char>(unit >> 8));
+    }
+    EXPECT_EQ(readSetting(LayeredSettingsStore(write("utf16.ini", utf16), {}), L"S", L"Name"),
+              L"Gr\u00FC\u00DFe \U0001F600");
+    EXPECT_EQ(readSetting(LayeredSettingsStore(write("bom.ini", "\xEF\xBB\xBF[S]\nK=\xE2\x82\xAC"), {}), L"S", L"K"),
+              L"\u20AC");
+}
+
+TEST_F(LayeredRead, BadFilesNeverCrashAndReadAsEmpty) {
+    const LayeredSettingsStore embeddedOnly(wide(path("missing.ini")), parseIniText(L"[S]\r\nK=e"));
+    EXPECT_EQ(readSetting(embeddedOnly, L"S", L"K"), L"e");
+
+    fs::create_directory(path("folder.ini"));
+    const LayeredSettingsStore folder(wide(path("folder.ini")), {});
+    EXPECT_EQ(readSetting(folder, L"S", L"K"), L"");
+    EXPECT_TRUE(jlaunch::readSectionNames(wide(path("folder.ini"))).empty());
+    std::uint32_t header = 0;
+    EXPECT_NE(jlaunch::readFileHeader(wide(path("folder.ini")), header), 0u);
+
+    EXPECT_EQ(readSetting(LayeredSettingsStore(write("empty.ini", ""), {}), L"S", L"K"), L"");
+    EXPECT_EQ(readSetting(LayeredSettingsStore(write("dup.ini", "[S]\r\nK=1\r\n[S]\r\nK=2\r\n"), {}), L"S", L"K"),
+              L"1");
+
+    // Random bytes (no line ends) ahead of a good section: the section is still found.
+    std::mt19937 random(7);
+    std::string garbage(64 * 1024, '\0');
+    for (char& c : garbage) {
+        c = static_cast<char>(random() % 256);
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    garbage[0] = 'x';  // not a byte-order mark
+    const std::wstring garbled = write("garbage.ini", garbage + "\n[S]\nK=v\n" + garbage);
+    EXPECT_EQ(readSetting(LayeredSettingsStore(garbled, {}), L"S", L"K"), L"v");
+    EXPECT_FALSE(jlaunch::readSectionNames(garbled).empty());
+}
+
+TEST_F(LayeredRead, UnreadableFileReadsAsEmpty) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "permissions are not enforced for root";
+    }
+    const std::wstring locked = write("locked.ini", "[S]\r\nK=v\r\n");
+    ASSERT_EQ(chmod(path("locked.ini").c_str(), 0), 0);
+    EXPECT_EQ(readSetting(LayeredSettingsStore(locked, {}), L"S", L"K"), L"");
+    std::uint32_t header = 0;
+    EXPECT_EQ(jlaunch::readFileHeader(locked, header), static_cast<std::uint32_t>(EACCES));
+}
+
+TEST_F(LayeredRead, SettingsStoreReadsWritesAndDeletesItsFile) {
+    const std::wstring file = write("store.ini", std::string("\xFF\xFE[\0", 4));
+    jlaunch::SettingsStore store(file);
+    std::uint32_t header = 0;
+    EXPECT_EQ(store.readHeader(header), 0u);
+    EXPECT_EQ(std::memcmp(&header, "\xFF\xFE[\0", 4), 0);
+
+    jlaunch::SettingsStore fresh(wide(path("fresh.ini")));
+    EXPECT_EQ(fresh.readHeader(header), static_cast<std::uint32_t>(ENOENT));
+    fresh.write(L"Java Runtime Environment", L"JRE Path", L"/opt/jre");
+    fresh.write(L"Other", L"K", L"v");
+    fresh.write(L"Java Runtime Environment", L"JRE Path", L"/opt/jre2");
+    std::wstring value;
+    fresh.read(L"Java Runtime Environment", L"JRE Path", value);
+    EXPECT_EQ(value, L"/opt/jre2");
+    EXPECT_EQ(fresh.sectionNames(), (std::vector<std::wstring>{L"Java Runtime Environment", L"Other"}));
+    fresh.remove();
+    EXPECT_FALSE(fs::exists(path("fresh.ini")));
+    fresh.read(L"Other", L"K", value);
+    EXPECT_EQ(value, L"");
+}
+
+using UserSettingsPath = SettingsFolder;
+
+TEST_F(UserSettingsPath, FormedBelowXdgConfigHomeOrHome) {
+    ScopedEnvironment environment;
+    environment.set("XDG_CONFIG_HOME", path("cfg"));
+    environment.set("HOME", path("home"));
+    EXPECT_EQ(userSettingsFilePath(L"/opt/app/bin/tool.sh", L"A/B:C", L"{code}", false),
+              wide(path("cfg/ABC/{code}/tool.ini")));
+    EXPECT_EQ(userSettingsFilePath(L"/opt/my.app/tool", L"a\\b?c\"d|e>f<g:h/i*j", L"P", false),
+              wide(path("cfg/abcdefghij/P/tool.ini")));
+    EXPECT_EQ(userSettingsFilePath(L"/opt/app/tool.v2.bin", L"N", L"P", false), wide(path("cfg/N/P/tool.v2.ini")));
+    EXPECT_FALSE(fs::exists(path("cfg")));  // formed for reading, nothing is created
+
+    for (const std::optional<std::string>& ignored :
+         {std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("relative/cfg")}) {
+        environment.set("XDG_CONFIG_HOME", ignored);
+        EXPECT_EQ(userSettingsFilePath(L"/opt/app/tool", L"N", L"P", false), wide(path("home/.config/N/P/tool.ini")));
+    }
+    environment.set("HOME", std::nullopt);
+    EXPECT_EQ(userSettingsFilePath(L"/opt/app/tool", L"N", L"P", false), L"");
+}
+
+TEST_F(UserSettingsPath, FormedForWritingCreatesTheFolders) {
+    ScopedEnvironment environment;
+    environment.set("XDG_CONFIG_HOME", std::nullopt);
+    // A fresh account may not have its configuration folder yet.
+    ASSERT_TRUE(fs::create_directory(path("home")));
+    environment.set("HOME", path("home"));
+    const std::wstring file = userSettingsFilePath(L"/opt/app/tool", L"My: App", L"{42}", true);
+    EXPECT_EQ(file, wide(path("home/.config/My App/{42}/tool.ini")));
+    EXPECT_TRUE(fs::is_directory(path("home/.config/My App/{42}")));
+    EXPECT_FALSE(fs::exists(path("home/.config/My App/{42}/tool.ini")));
+
+    // Existing folders are no failure, and the file can then be written and read back.
+    EXPECT_EQ(userSettingsFilePath(L"/opt/app/tool", L"My: App", L"{42}", true), file);
+    jlaunch::writeProfileString(file, L"Java Runtime Environment", L"JRE Path", L"/usr/lib/jvm/j");
+    EXPECT_EQ(jlaunch::readProfileString(file, L"Java Runtime Environment", L"JRE Path"), L"/usr/lib/jvm/j");
+}
+
+TEST_F(UserSettingsPath, LongRootFoldersWork) {
+    std::string longRoot = root_;
+    while (longRoot.size() < 320) longRoot += "/" + std::string(60, 'd');
+    ASSERT_TRUE(fs::create_directories(longRoot));
+    ScopedEnvironment environment;
+    environment.set("XDG_CONFIG_HOME", longRoot);
+    const std::wstring file = userSettingsFilePath(L"/opt/app/tool", L"N", L"P", true);
+    EXPECT_EQ(file, wide(longRoot + "/N/P/tool.ini"));
+    EXPECT_TRUE(fs::is_directory(longRoot + "/N/P"));
+
+    environment.set("XDG_CONFIG_HOME", std::nullopt);
+    environment.set("HOME", longRoot);
+    EXPECT_EQ(userSettingsFilePath(L"/opt/app/tool", L"N", L"P", true), wide(longRoot + "/.config/N/P/tool.ini"));
+    EXPECT_TRUE(fs::is_directory(longRoot + "/.config/N/P"));
+}
+
+TEST(SettingsFilePath, OnlyAnExtensionOfTheFileNameIsReplaced) {
+    const std::vector<std::pair<std::wstring, std::wstring>> cases = {
+        {L"/opt/app/bin/app", L"/opt/app/bin/app.ini"},
+        {L"/opt/app/bin/app.exe", L"/opt/app/bin/app.ini"},
+        {L"/opt/my.app/bin/tool", L"/opt/my.app/bin/tool.ini"},
+        {L"/opt/app/tool.v2.bin", L"/opt/app/tool.v2.ini"},
+        {L"/opt/app/tool.", L"/opt/app/tool.ini"},
+        // A leading dot marks a hidden file, not an extension.
+        {L"/opt/app/.tool", L"/opt/app/.tool.ini"},
+        {L".tool", L".tool.ini"},
+        {L"tool.bin", L"tool.ini"},
+        {L"tool", L"tool.ini"},
+    };
+    for (const auto& [executable, expected] : cases) {
+        EXPECT_EQ(jlaunch::settingsFilePathFor(executable).value_or(L"<none>"), expected);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,235 @@
+// Text conversion, message table and formatting on Linux.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <cwctype>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/text.h"
+
+namespace {
+
+using jlaunch::formatText;
+using jlaunch::loadResourceString;
+using jlaunch::toNarrow;
+using jlaunch::toWide;
+
+// Changes environment variables for one test and puts the old values back.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() = default;
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second) {
+                setenv(it->first.c_str(), it->second->c_str(), 1);
+            } else {
+                unsetenv(it->first.c_str());
+            }
+        }
+    }
+    void set(const std::string& name, const char* value) {
+        remember(name);
+        if (value != nullptr) {
+            setenv(name.c_str(), value, 1);
+        } else {
+            unsetenv(name.c_str());
+        }
+    }
+
+private:
+    void remember(const std::string& name) {
+        for (const auto& entry : saved_) {
+            if (entry.first == name) return;
+        }
+        const char* old = std::getenv(name.c_str());
+        saved_.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST(FormatText, FillsTextAndNumbersInOrder) {
+    EXPECT_EQ(formatText(L"Failed to load Java VM library: %s (errno = %d).", {L"/opt/jre/libjvm.so", -5}),
+              L"Failed to load Java VM library: /opt/jre/libjvm.so (errno = -5).");
+    // %d reads its number as signed and %u as unsigned, whatever was passed.
+    EXPECT_EQ(formatText(L"%d|%u|%u|%d|%d", {std::uint32_t{0xFFFFFFFFu}, std::int32_t{-1}, std::uint32_t{4000000000u},
+                                             std::int32_t{-2147483647 - 1}, std::uint32_t{0}}),
+              L"-1|4294967295|4000000000|-2147483648|0");
+    EXPECT_EQ(formatText(L"100%% of %s%%", {L"\U0001F600"}), L"100% of \U0001F600%");
+    // A format is text, not a C string: an embedded NUL does not end it.
+    EXPECT_EQ(formatText(std::wstring_view(L"a\0%s", 4), {L"b"}), std::wstring(L"a\0b", 3));
+}
+
+TEST(FormatText, MissingExtraAndMismatchedArgumentsPrintNothing) {
+    EXPECT_EQ(formatText(L"%s and %s (%d)", {L"one"}), L"one and  ()");
+    EXPECT_EQ(formatText(L"plain", {L"unused", 7}), L"plain");
+    EXPECT_EQ(formatText(L"[%s][%d][%s]", {3, L"text", L"third"}), L"[][][third]");
+    EXPECT_EQ(formatText(L"50% %x %l %", {1}), L"50% %x %l %");
+    EXPECT_EQ(formatText(L"", {L"a"}), L"");
+}
+
+TEST(FormatText, FormatFromMessageId) {
+    ScopedEnvironment environment;
+    environment.set("LC_ALL", "C");
+    EXPECT_EQ(formatText(202u, {L"failed to get the module path", std::uint32_t{5}}),
+              L"Windows exception: failed to get the module path (errno = 5).\n");
+    EXPECT_EQ(formatText(221u, {L"1.8", L"11"}), L"version between 1.8 and 11");
+    EXPECT_EQ(formatText(217u, {}), L"latest version");
+    EXPECT_EQ(formatText(65000u, {L"x"}), L"");
+    environment.set("LC_ALL", "de_DE.UTF-8");
+    EXPECT_EQ(formatText(220u, {L"11"}), L"Version 11 erforderlich");
+}
+
+TEST(TextConversion, Utf8RoundTripIncludingNonBmp) {
+    const std::wstring wide = L"Gr\u00FC\u00DFe \u20AC \U0001F600 \u65E5";
+    const std::string narrow =
+        "Gr\xC3\xBC\xC3\x9F"
+        "e \xE2\x82\xAC \xF0\x9F\x98\x80 \xE6\x97\xA5";
+    EXPECT_EQ(toNarrow(wide), narrow);
+    EXPECT_EQ(toWide(narrow), wide);
+    EXPECT_EQ(toWide(narrow.c_str()), wide);
+    // Each boundary of the encoding lengths survives the round trip with its length.
+    const std::vector<std::pair<char32_t, std::size_t>> boundaries = {
+        {0x1, 1},    {0x7F, 1},   {0x80, 2},   {0x7FF, 2},   {0x800, 3},
+        {0xD7FF, 3}, {0xE000, 3}, {0xFFFF, 3}, {0x10000, 4}, {0x10FFFF, 4}};
+    for (const auto& [code, length] : boundaries) {
+        const std::wstring one(1, static_cast<wchar_t>(code));
+        EXPECT_EQ(toNarrow(one).size(), length) << std::hex << static_cast<unsigned>(code);
+        EXPECT_EQ(toWide(toNarrow(one)), one) << std::hex << static_cast<unsigned>(code);
+    }
+    EXPECT_EQ(toNarrow(L""), "");
+    EXPECT_EQ(toWide(""), L"");
+    EXPECT_EQ(toWide(static_cast<const char*>(nullptr)), L"");
+}
+
+TEST(TextConversion, InvalidSequencesBecomeReplacementCharacters) {
+    EXPECT_EQ(toWide("a\x80z"), L"a\uFFFDz");
+    EXPECT_EQ(toWide("\xC3("), L"\uFFFD(");
+    EXPECT_EQ(toWide("x\xFFy\xFEz"), L"x\uFFFDy\uFFFDz");
+    // Overlong forms, encoded surrogates, values past U+10FFFF and cut sequences:
+    // the good text around them is kept and only replacement characters stand in.
+    for (const std::string bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF0\x9F\x98"}) {
+        const std::wstring wide = toWide("ab" + bad + "cd");
+        ASSERT_GE(wide.size(), 5u);
+        EXPECT_EQ(wide.substr(0, 2), L"ab");
+        EXPECT_EQ(wide.substr(wide.size() - 2), L"cd");
+        for (std::size_t i = 2; i + 2 < wide.size(); ++i) {
+            EXPECT_EQ(wide[i], L'\uFFFD');
+        }
+    }
+    // Wide text that is not Unicode narrows to the replacement character.
+    const std::string replacement = "\xEF\xBF\xBD";
+    EXPECT_EQ(toNarrow(std::wstring(1, static_cast<wchar_t>(0xD800))), replacement);
+    EXPECT_EQ(toNarrow(std::wstring(1, static_cast<wchar_t>(0x110000))), replacement);
+    EXPECT_EQ(toNarrow(std::wstring(1, static_cast<wchar_t>(-1))), replacement);
+}
+
+TEST(TextConversion, RandomBytesDecodeToStableUnicode) {
+    std::mt19937 random(20240601);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes(static_cast<std::size_t>(byte(random) % 40), '\0');
+        for (char& b : bytes) b = static_cast<char>(byte(random));
+        const std::wstring wide = toWide(bytes);
+        for (wchar_t c : wide) {
+            ASSERT_TRUE(c >= 0 && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF));
+        }
+        ASSERT_EQ(toWide(toNarrow(wide)), wide);
+    }
+}
+
+TEST(ResourceStrings, LanguageFromLcAllThenLcMessagesThenLang) {
+    struct Case {
+        const char* lcAll;
+        const char* lcMessages;
+        const char* lang;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {"de_DE.UTF-8", "fr_FR", "it_IT", L"Main class in der INI-Datei nicht spezifiziert."},
+        {"", "fr_FR.UTF-8", "de_DE", L"Classe principale non spécifiée dans le fichier INI."},
+        {nullptr, nullptr, "es_ES.UTF-8", L"La clase principal no fue especificada en el archivo INI."},
+        {nullptr, "", "hu_HU", L"Az induló osztály nincs meghatározva az INI fájlban."},
+        {nullptr, nullptr, "it_CH@euro", L"Classe principale non specificata nel file INI."},
+        {nullptr, nullptr, "pt_BR", L"A classe principal não foi especificada no ficheiro INI."},
+        {"C", "de_DE", "de_DE", L"Main class was not specified in INI file."},
+        {nullptr, nullptr, "ja_JP.UTF-8", L"Main class was not specified in INI file."},
+        {nullptr, nullptr, nullptr, L"Main class was not specified in INI file."},
+    };
+    for (const Case& c : cases) {
+        ScopedEnvironment environment;
+        environment.set("LC_ALL", c.lcAll);
+        environment.set("LC_MESSAGES", c.lcMessages);
+        environment.set("LANG", c.lang);
+        std::wstring text;
+        EXPECT_TRUE(loadResourceString(210, text));
+        EXPECT_EQ(text, c.expected) << (c.lang != nullptr ? c.lang : "(unset)");
+    }
+}
+
+TEST(ResourceStrings, EveryLanguageHasEveryMessageWithTheSamePlaceholders) {
+    const auto placeholders = [](const std::wstring& text) {
+        std::wstring found;
+        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+            if (text[i] == L'%') found.push_back(text[++i]);
+        }
+        return found;
+    };
+    std::vector<std::wstring> english;
+    for (const char* locale : {"en_US", "de_DE", "fr_FR", "hu_HU", "it_IT", "pt_PT", "es_ES"}) {
+        ScopedEnvironment environment;
+        environment.set("LC_ALL", locale);
+        for (unsigned id = 202; id <= 230; ++id) {
+            std::wstring text;
+            ASSERT_TRUE(loadResourceString(id, text)) << locale << " " << id;
+            EXPECT_FALSE(text.empty());
+            if (english.size() < 29) {
+                english.push_back(text);
+            } else {
+                EXPECT_EQ(placeholders(text), placeholders(english[id - 202])) << locale << " " << id;
+            }
+        }
+    }
+}
+
+TEST(ResourceStrings, MissingIdLeavesTargetUnchanged) {
+    for (unsigned id : {0u, 1u, 201u, 231u, 65535u, 4000000000u}) {
+        std::wstring target = L"kept";
+        EXPECT_FALSE(loadResourceString(id, target)) << id;
+        EXPECT_EQ(target, L"kept");
+    }
+}
+
+TEST(CaseFolding, MatchesUnicodeLowerCaseOverTheFoldedScripts) {
+    // The C library's Unicode tables are an independent account of the same pairs.
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    const std::vector<std::pair<wchar_t, wchar_t>> ranges = {{0, 0x17F}, {0x391, 0x3CE}, {0x400, 0x45F}};
+    for (const auto& [first, last] : ranges) {
+        for (wchar_t c = first; c <= last; ++c) {
+            if (c == 0x130) continue;  // dotted capital I folds to "i" only in Turkish
+            EXPECT_EQ(static_cast<std::wint_t>(jlaunch::foldCase(c)), std::towlower(static_cast<std::wint_t>(c)))
+                << std::hex << static_cast<unsigned>(c);
+        }
+    }
+    std::setlocale(LC_CTYPE, previous.c_str());
+}
+
+TEST(CaseFolding, EqualsIgnoringCase) {
+    EXPECT_TRUE(jlaunch::equalsIgnoringCase(L"favor_IBM", L"FAVOR_ibm"));
+    EXPECT_TRUE(jlaunch::equalsIgnoringCase(L"\u00C4\u0139\u017D\u0178\u03A3\u0416\u0401",
+                                            L"\u00E4\u013A\u017E\u00FF\u03C3\u0436\u0451"));
+    EXPECT_TRUE(jlaunch::equalsIgnoringCase(L"", L""));
+    EXPECT_FALSE(jlaunch::equalsIgnoringCase(L"Yes", L"Yes "));
+    EXPECT_FALSE(jlaunch::equalsIgnoringCase(L"\u00D7", L"\u00F7"));  // multiplication and division signs
+    EXPECT_FALSE(jlaunch::equalsIgnoringCase(L"\u0148", L"\u0149"));
+    EXPECT_FALSE(jlaunch::equalsIgnoringCase(L"@[`{", L"`{@["));  // neighbours of the letters
+}
+
+}  // namespace

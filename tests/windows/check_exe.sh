@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Checks the shipped jlaunch.exe as Windows will load it: a 64-bit GUI
+# program that needs nothing beyond the system's own DLLs, and imports no
+# function that Windows 7 SP1 lacks (a missing import stops the process
+# before it can show anything).
+# Usage: check_exe.sh EXE [OBJDUMP]
+set -uo pipefail
+exe="$1"
+objdump="${2:-x86_64-w64-mingw32-objdump}"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+ok() { echo "ok   $*"; }
+
+headers=$("$objdump" -p "$exe") || { echo "FAIL: $objdump cannot read $exe"; exit 1; }
+
+grep -q 'file format pei-x86-64' <<<"$headers" && ok "x86-64 image" || fail "not an x86-64 image"
+grep -Eq '^Magic[[:space:]]+020b' <<<"$headers" && ok "PE32+" || fail "not PE32+"
+grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$headers" && ok "GUI subsystem" || fail "not the GUI subsystem"
+grep -q 'NX_COMPAT' <<<"$headers" && grep -q 'DYNAMIC_BASE' <<<"$headers" && ok "ASLR and DEP" ||
+  fail "DYNAMIC_BASE or NX_COMPAT missing"
+
+# Windows 7 (6.1) refuses to start an image that asks for a newer system.
+for field in OSystem Subsystem; do
+  label=$([ "$field" = OSystem ] && echo "operating system" || echo subsystem)
+  major=$(awk -v f="Major${field}Version" '$1 == f { print $2 }' <<<"$headers")
+  minor=$(awk -v f="Minor${field}Version" '$1 == f { print $2 }' <<<"$headers")
+  if [ -z "$major" ] || [ -z "$minor" ]; then
+    fail "no $label version in the header"
+  elif [ "$major" -gt 6 ] || { [ "$major" -eq 6 ] && [ "$minor" -gt 1 ]; }; then
+    fail "$label version $major.$minor is newer than Windows 7 (6.1)"
+  else
+    ok "$label version $major.$minor"
+  fi
+done
+
+# DLLs present on every Windows 7 SP1 and later; the runtime is linked in.
+allowed_dlls=' kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll shlwapi.dll comctl32.dll comdlg32.dll
+  ole32.dll oleaut32.dll msvcrt.dll version.dll uxtheme.dll '
+mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | sort -u)
+[ ${#dlls[@]} -gt 0 ] || fail "no import table found"
+for dll in "${dlls[@]}"; do
+  if [[ "$allowed_dlls" == *" $dll "* ]]; then
+    ok "imports $dll"
+  else
+    fail "imports $dll, which is not a system DLL of Windows 7 SP1 (static runtime expected)"
+  fi
+done
+
+# Functions that Windows 7 SP1 lacks: newer than Windows 7, or only there
+# with KB2533623 (the DLL-directory functions), which must be looked up at
+# run time instead.
+denied_functions=(
+  AddDllDirectory RemoveDllDirectory SetDefaultDllDirectories
+  GetSystemTimePreciseAsFileTime CreateFile2 CopyFile2 GetOverlappedResultEx
+  SetThreadDescription GetThreadDescription SetThreadInformation GetCurrentThreadStackLimits
+  WaitOnAddress WakeByAddressSingle WakeByAddressAll InitializeSynchronizationBarrier
+  GetDpiForWindow GetDpiForSystem GetSystemDpiForProcess SetProcessDpiAwarenessContext SetThreadDpiAwarenessContext
+  GetThreadDpiAwarenessContext AdjustWindowRectExForDpi SystemParametersInfoForDpi GetSystemMetricsForDpi
+  EnableNonClientDpiScaling GetDpiForMonitor SetProcessDpiAwareness
+  GetProcessMitigationPolicy SetProcessMitigationPolicy PrefetchVirtualMemory VirtualAlloc2 MapViewOfFile3
+  GetPackageFamilyName GetCurrentPackageId LoadPackagedLibrary IsWow64Process2 GetFirmwareType
+  PathCchCombine PathCchAppend PathCchCanonicalize
+)
+imported=$(awk '/DLL Name:/ { in_table = 1; next } /^[A-Za-z]/ { in_table = 0 } in_table && NF >= 3 && $1 ~ /^[0-9a-f]+$/ { print $3 }' \
+  <<<"$headers" | sort -u)
+[ -n "$imported" ] || fail "no imported function found"
+for function in "${denied_functions[@]}"; do
+  if grep -qx "$function" <<<"$imported"; then
+    fail "imports $function, which Windows 7 SP1 lacks"
+  fi
+done
+ok "$(wc -l <<<"$imported") imported functions checked against ${#denied_functions[@]} Windows 8+ ones"
+
+if [ "$failures" -eq 0 ]; then
+  echo "all checks passed"
+else
+  echo "$failures checks failed"
+  exit 1
+fi
