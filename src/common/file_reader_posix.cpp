@@ -25,8 +25,12 @@ FileReader::FileReader(const std::wstring& path) : state_(std::make_unique<State
 
 FileReader::~FileReader() = default;
 
-bool FileReader::isOpen() const { return state_->file.valid(); }
-std::uint64_t FileReader::size() const { return state_->size; }
+bool FileReader::isOpen() const {
+    return state_->file.valid();
+}
+std::uint64_t FileReader::size() const {
+    return state_->size;
+}
 
 bool FileReader::readAt(std::uint64_t offset, std::size_t count, void* out) const {
     if (!isOpen() || offset > state_->size || count > state_->size - offset) {

@@ -11,8 +11,8 @@ struct FileReader::State {
 };
 
 FileReader::FileReader(const std::wstring& path) : state_(std::make_unique<State>()) {
-    state_->file.reset(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    state_->file.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (state_->file && GetFileSizeEx(state_->file.get(), &size)) {
         state_->size = static_cast<std::uint64_t>(size.QuadPart);
@@ -23,8 +23,12 @@ FileReader::FileReader(const std::wstring& path) : state_(std::make_unique<State
 
 FileReader::~FileReader() = default;
 
-bool FileReader::isOpen() const { return state_->file.valid(); }
-std::uint64_t FileReader::size() const { return state_->size; }
+bool FileReader::isOpen() const {
+    return state_->file.valid();
+}
+std::uint64_t FileReader::size() const {
+    return state_->size;
+}
 
 bool FileReader::readAt(std::uint64_t offset, std::size_t count, void* out) const {
     if (!isOpen() || offset > state_->size || count > state_->size - offset || count > MAXDWORD) {

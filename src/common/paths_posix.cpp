@@ -177,12 +177,18 @@ bool FileFinder::next() {
     return state_->found;
 }
 
-bool FileFinder::found() const { return state_->found; }
+bool FileFinder::found() const {
+    return state_->found;
+}
 std::wstring FileFinder::fileName() const {
     return state_->found ? state_->matches[state_->current].first : std::wstring();
 }
-bool FileFinder::isDirectory() const { return state_->found && state_->matches[state_->current].second; }
-const std::wstring& FileFinder::folder() const { return state_->folder; }
+bool FileFinder::isDirectory() const {
+    return state_->found && state_->matches[state_->current].second;
+}
+const std::wstring& FileFinder::folder() const {
+    return state_->folder;
+}
 
 }  // namespace jlaunch
 

@@ -146,12 +146,18 @@ bool FileFinder::next() {
     return state_->found;
 }
 
-bool FileFinder::found() const { return state_->found; }
-std::wstring FileFinder::fileName() const { return state_->found ? std::wstring(state_->data.cFileName) : std::wstring(); }
+bool FileFinder::found() const {
+    return state_->found;
+}
+std::wstring FileFinder::fileName() const {
+    return state_->found ? std::wstring(state_->data.cFileName) : std::wstring();
+}
 bool FileFinder::isDirectory() const {
     return state_->found && (state_->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
-const std::wstring& FileFinder::folder() const { return state_->folder; }
+const std::wstring& FileFinder::folder() const {
+    return state_->folder;
+}
 
 }  // namespace jlaunch
 

@@ -36,7 +36,8 @@ std::wstring stackTraceText(JNIEnv* env, jthrowable throwable) {
     }
     const LocalRef<jclass> throwableClass(env, env->GetObjectClass(throwable));
     const jmethodID printStackTrace =
-        throwableClass ? env->GetMethodID(throwableClass.get(), "printStackTrace", "(Ljava/io/PrintStream;)V") : nullptr;
+        throwableClass ? env->GetMethodID(throwableClass.get(), "printStackTrace", "(Ljava/io/PrintStream;)V")
+                       : nullptr;
     if (printStackTrace == nullptr || threw(env)) {
         return {};
     }

@@ -76,7 +76,8 @@ LocalRef<jstring> newJavaString(JNIEnv* env, std::wstring_view text) {
     if (env->ExceptionCheck()) {
         return {};
     }
-    return LocalRef<jstring>(env, static_cast<jstring>(env->NewObject(stringClass.get(), constructor, characters.get())));
+    return LocalRef<jstring>(env,
+                             static_cast<jstring>(env->NewObject(stringClass.get(), constructor, characters.get())));
 }
 
 LocalRef<jobjectArray> newJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& texts) {

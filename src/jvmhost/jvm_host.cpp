@@ -143,7 +143,8 @@ int startJavaThread(Launcher& launcher) {
         Jdk11InitArgs defaults{};
         defaults.version = JNI_VERSION_1_1;
         launcher.jvm.getDefaultJavaVmInitArgs(&defaults);
-        launcher.javaThreadStackSize = defaults.javaStackSize > 0 ? static_cast<std::uint64_t>(defaults.javaStackSize) : 0;
+        launcher.javaThreadStackSize =
+            defaults.javaStackSize > 0 ? static_cast<std::uint64_t>(defaults.javaStackSize) : 0;
     }
     const auto result = runOnNewThread([&launcher] { return runJavaThread(&launcher); }, launcher.javaThreadStackSize);
     if (result) {

@@ -37,7 +37,7 @@ LocalRef<jclass> loadThroughLauncherHelper(const Launcher& launcher, JNIEnv* env
         return {};
     }
     return LocalRef<jclass>(env, static_cast<jclass>(env->CallStaticObjectMethod(helper.get(), checkAndLoadMain,
-                                                                                  JNI_TRUE, jint{1}, name.get())));
+                                                                                 JNI_TRUE, jint{1}, name.get())));
 }
 
 // The class through plain JNI; shows the message of a failure.

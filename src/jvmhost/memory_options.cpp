@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
 
-bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool isDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 
 bool hasMemoryPrefix(const std::wstring& parameter) {
     return parameter.starts_with(L"-Xms") || parameter.starts_with(L"-Xmx") || parameter.starts_with(L"-Xss");
@@ -79,7 +81,8 @@ bool resolveMemoryPercent(std::wstring& parameter, const MemoryStatus& memory) {
         return false;
     }
     const wchar_t letter = parameter.back();
-    const std::uint64_t base = (letter == L'P' || letter == L'p' ? memory.totalPhysical : memory.availableVirtual) >> 10;
+    const std::uint64_t base =
+        (letter == L'P' || letter == L'p' ? memory.totalPhysical : memory.availableVirtual) >> 10;
     const double exact = static_cast<double>(base) * (static_cast<double>(percentage) / 100.0);
     // 2^64 as a double: anything at or above it cannot be a size.
     if (!(exact < 18446744073709551616.0)) {

@@ -9,7 +9,7 @@
 namespace jlaunch {
 
 struct MemoryStatus {
-    std::uint64_t totalPhysical = 0;    // bytes
+    std::uint64_t totalPhysical = 0;     // bytes
     std::uint64_t availableVirtual = 0;  // bytes of address space the process may still use
 };
 

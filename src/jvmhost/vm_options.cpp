@@ -112,9 +112,13 @@ bool assembleVmOptions(Launcher& launcher) {
         return false;
     }
 
+    // Every entry is followed by a separator; the last one is dropped, as an
+    // empty last element would put the current folder on the class path.
+    classPath.pop_back();
     std::vector<std::wstring> options{L"-Djava.class.path=" + classPath};
     const MemoryStatus memory = memoryStatus();
-    for (std::wstring& parameter : splitVmParameters(read(L"Java Runtime Environment", L"Virtual Machine Parameters"))) {
+    for (std::wstring& parameter :
+         splitVmParameters(read(L"Java Runtime Environment", L"Virtual Machine Parameters"))) {
         applyVmParameter(std::move(parameter), options, launcher.javaThreadStackSize, memory);
     }
     for (std::wstring& option : options) {

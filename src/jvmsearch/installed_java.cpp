@@ -29,9 +29,9 @@ std::vector<JvmCandidate> collectCandidates(InstalledJavaSource& source, const L
                 candidate.home += L"jre";
                 candidate.home.push_back(kPathSeparator);
             }
-            const JvmType probeType =
-                key.favorServerAsDefault && settings.jvmType == JvmType::FavorServer ? JvmType::Default
-                                                                                      : settings.jvmType;
+            const JvmType probeType = key.favorServerAsDefault && settings.jvmType == JvmType::FavorServer
+                                          ? JvmType::Default
+                                          : settings.jvmType;
             const JvmLibrary library = findJvmLibrary(candidate.home, probeType);
             if (library.path.empty()) {
                 continue;

@@ -17,7 +17,8 @@ using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;
 // Read-only: the search never changes the registry.
 class RegistrySource final : public InstalledJavaSource {
 public:
-    explicit RegistrySource(RegistryView view) : access_(KEY_READ | (view == RegistryView::Wow32 ? KEY_WOW64_32KEY : 0)) {}
+    explicit RegistrySource(RegistryView view)
+        : access_(KEY_READ | (view == RegistryView::Wow32 ? KEY_WOW64_32KEY : 0)) {}
 
     std::vector<std::wstring> versionNames(const VendorKey& key) override {
         std::vector<std::wstring> names;

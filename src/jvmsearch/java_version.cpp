@@ -9,7 +9,9 @@ namespace jlaunch {
 
 namespace {
 
-bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool isDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 
 // Neither bound given: all four components are 0, or all are 65535.
 bool isUnset(const JavaVersion& v) {

@@ -72,7 +72,8 @@ void writeProfileString(const std::wstring& file, const std::wstring& section, c
     const auto bytes = readFileBytes(file);
     const std::wstring text = bytes ? decodeProfileBytes(*bytes) : std::wstring();
     // The file keeps its encoding and byte-order mark.
-    const std::string edited = encodeProfileText(setProfileValue(text, section, key, value), bytes ? *bytes : std::string());
+    const std::string edited =
+        encodeProfileText(setProfileValue(text, section, key, value), bytes ? *bytes : std::string());
     // Written beside the file and renamed over it, so a failed write never
     // leaves half a settings file.
     const std::string path = toNarrow(file);

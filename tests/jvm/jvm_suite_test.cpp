@@ -70,8 +70,8 @@ protected:
                        const std::string& application = "") const {
         std::ofstream ini(folder_ / "app.ini");
         ini << "[Java Runtime Environment]\nMain Class=" << mainClass << "\nJRE Path=" << GetParam().string()
-            << "\nVirtual Machine Parameters=-Xcheck:jni " << vmParameters << "\n[Class Path]\nClass Path="
-            << classes_.string() << "\n[Application]\n"
+            << "\nVirtual Machine Parameters=-Xcheck:jni " << vmParameters
+            << "\n[Class Path]\nClass Path=" << classes_.string() << "\n[Application]\n"
             << application;
     }
 
@@ -87,8 +87,7 @@ protected:
         std::vector<char*> pointers;
         for (auto& a : argv) pointers.push_back(a.data());
         pointers.push_back(nullptr);
-        std::vector<std::string> environment{"LC_ALL=C.UTF-8", "HOME=" + folder_.string(),
-                                             "PATH=/usr/bin:/bin"};
+        std::vector<std::string> environment{"LC_ALL=C.UTF-8", "HOME=" + folder_.string(), "PATH=/usr/bin:/bin"};
         std::vector<char*> envp;
         for (auto& e : environment) envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -115,7 +114,8 @@ protected:
 
 TEST_P(RealJvm, ArgumentsReachMainUnchanged) {
     writeSettings("Hello");
-    const LaunchResult r = run({"plain", "", "with space", "\"quoted\"", "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80", "-nosplash"});
+    const LaunchResult r =
+        run({"plain", "", "with space", "\"quoted\"", "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80", "-nosplash"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("arg:plain\narg:\narg:with space\narg:\"quoted\"\narg:\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\n"
                          "arg:-nosplash\n"),

@@ -71,15 +71,18 @@ TEST(Candidates, RankingTestsApplyInOrderAndKeepEqualsInPlace) {
     };
     auto ranked = list;
     jlaunch::rankCandidates(ranked, true, JvmType::FavorServer);
-    EXPECT_EQ(homes(ranked), (std::vector<std::wstring>{L"server 1.7", L"client 1.8", L"client 1.8 again", L"jdk 1.8"}));
+    EXPECT_EQ(homes(ranked),
+              (std::vector<std::wstring>{L"server 1.7", L"client 1.8", L"client 1.8 again", L"jdk 1.8"}));
 
     ranked = list;
     jlaunch::rankCandidates(ranked, true, JvmType::Default);
-    EXPECT_EQ(homes(ranked), (std::vector<std::wstring>{L"client 1.8", L"client 1.8 again", L"server 1.7", L"jdk 1.8"}));
+    EXPECT_EQ(homes(ranked),
+              (std::vector<std::wstring>{L"client 1.8", L"client 1.8 again", L"server 1.7", L"jdk 1.8"}));
 
     ranked = list;  // without favour mode only the version decides
     jlaunch::rankCandidates(ranked, false, JvmType::Default);
-    EXPECT_EQ(homes(ranked), (std::vector<std::wstring>{L"jdk 1.8", L"client 1.8", L"client 1.8 again", L"server 1.7"}));
+    EXPECT_EQ(homes(ranked),
+              (std::vector<std::wstring>{L"jdk 1.8", L"client 1.8", L"client 1.8 again", L"server 1.7"}));
 }
 
 TEST(Candidates, PreferredVersionsChooseByTheirSignificantComponents) {
@@ -137,7 +140,8 @@ public:
         for (const auto& [name, path] : entries[index(key)]) names.push_back(name);
         return names;
     }
-    std::optional<std::wstring> javaHome(const jlaunch::VendorKey& key, std::size_t i, const std::wstring& name) override {
+    std::optional<std::wstring> javaHome(const jlaunch::VendorKey& key, std::size_t i,
+                                         const std::wstring& name) override {
         homesAsked.push_back(name);
         const auto& list = entries[index(key)];
         EXPECT_EQ(list.at(i).first, name);

@@ -1,0 +1,90 @@
+// Class path, VM parameter splitting, the library path and the text handed
+// to and taken from the VM, on the Linux build.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <algorithm>
+
+#include "common/environment.h"
+#include "jvmhost/java_strings.h"
+#include "jvmhost/library_path.h"
+#include "jvmhost/vm_options.h"
+#include "test_folder.h"
+
+namespace {
+
+using jlaunch::testing::TestFolder;
+
+TEST(VmParameters, SpacesInsideQuotesDoNotSplit) {
+    using V = std::vector<std::wstring>;
+    EXPECT_EQ(jlaunch::splitVmParameters(L"-Dname=\"a b\" -Xmx1g"), (V{L"-Dname=\"a b\"", L"-Xmx1g"}));
+    EXPECT_EQ(jlaunch::splitVmParameters(L"-Xms1m  -Xmx1g"), (V{L"-Xms1m", L"-Xmx1g"}));
+    EXPECT_EQ(jlaunch::splitVmParameters(L" -Xmx1g"), (V{L"", L"-Xmx1g"}));  // the VM refuses the empty one
+    // A doubled quote closes the quoted part, so the space after "y" splits.
+    EXPECT_EQ(jlaunch::splitVmParameters(L"-Da=\"x\"\"y z\" -b"), (V{L"-Da=\"x\"\"y", L"z\"", L"-b"}));
+    EXPECT_EQ(jlaunch::splitVmParameters(L"-Da=\"open -b"), (V{L"-Da=\"open", L"-b"}));
+    EXPECT_EQ(jlaunch::splitVmParameters(L"\"-Dq=1 2\"\"-Dr=3 4\" -c"), (V{L"\"-Dq=1 2\"\"-Dr=3", L"4\"", L"-c"}));
+    EXPECT_TRUE(jlaunch::splitVmParameters(L"").empty());
+    EXPECT_EQ(jlaunch::splitVmParameters(L"-a   "), (V{L"-a"}));
+}
+
+TEST(ClassPath, WildcardsAndRelativeEntriesResolveInTheLauncherFolder) {
+    TestFolder f;
+    f.write("lib/a.jar");
+    f.write("lib/b.jar");
+    f.write("lib/notes.txt");
+    f.write("app.jar");
+    const std::wstring folder = f.wide();
+    std::wstring classPath;
+    jlaunch::expandClassPathEntry(L"lib/*.jar", folder, classPath);
+    jlaunch::expandClassPathEntry(L"app.jar", folder, classPath);
+    jlaunch::expandClassPathEntry(L"missing.jar", folder, classPath);
+    jlaunch::expandClassPathEntry(L"nofolder/*.jar", folder, classPath);
+    jlaunch::expandClassPathEntry(folder + L"/lib/a*", folder, classPath);
+    std::vector<std::wstring> entries;
+    for (std::size_t start = 0; start < classPath.size();) {
+        const auto end = classPath.find(L':', start);
+        entries.push_back(classPath.substr(start, end - start));
+        start = end + 1;
+    }
+    std::sort(entries.begin(), entries.begin() + 2);  // the folder's own order
+    EXPECT_EQ(entries, (std::vector<std::wstring>{folder + L"/lib/a.jar", folder + L"/lib/b.jar", folder + L"/app.jar",
+                                                  folder + L"/lib/a.jar"}));
+    EXPECT_EQ(classPath.back(), L':');
+    EXPECT_TRUE(jlaunch::isAbsoluteClassPathEntry(L"/opt/app/x.jar"));
+    EXPECT_FALSE(jlaunch::isAbsoluteClassPathEntry(L"/opt/app/*.jar"));
+    EXPECT_FALSE(jlaunch::isAbsoluteClassPathEntry(L"x.jar"));
+}
+
+TEST(LibraryPath, PiecesAreSeparatedWhateverTheValuesEndWith) {
+    EXPECT_EQ(jlaunch::libraryPathOption(L"/a:/b", L"/app/", L"/jdk/"),
+              L"-Djava.library.path=/a:/b:/app/:.:%PATH%:/jdk/lib");
+    EXPECT_EQ(jlaunch::libraryPathOption(L"/a:", L"/app/", L"/jdk/"),
+              L"-Djava.library.path=/a:/app/:.:%PATH%:/jdk/lib");
+    EXPECT_EQ(jlaunch::searchPathValue(L"/sys", L"/jdk/lib"), L"/sys:%PATH%:/jdk/lib");
+    EXPECT_EQ(jlaunch::searchPathValue(L"/sys:", L"/jdk/lib"), L"/sys:%PATH%:/jdk/lib");
+    EXPECT_EQ(jlaunch::searchPathValue(L"", L"/jdk/lib"), L"%PATH%:/jdk/lib");
+}
+
+TEST(Environment, ReferencesExpandAndUnknownOnesStay) {
+    setenv("JLAUNCH_TEST_HOME", "/opt/x", 1);
+    unsetenv("JLAUNCH_TEST_UNSET");
+    std::wstring text = L"%JLAUNCH_TEST_HOME%/lib;%JLAUNCH_TEST_UNSET%;%%;%JLAUNCH_TEST_HOME%;100%";
+    jlaunch::expandEnvironment(text);
+    EXPECT_EQ(text, L"/opt/x/lib;%JLAUNCH_TEST_UNSET%;%%;/opt/x;100%");
+    unsetenv("JLAUNCH_TEST_HOME");
+}
+
+TEST(JavaText, Utf16UnitsAndModifiedUtf8RoundTrip) {
+    const std::wstring text = L"a\u00e9\u4e2d\U0001F600";
+    const std::u16string units = jlaunch::toUtf16Units(text);
+    EXPECT_EQ(units, u"a\u00e9\u4e2d\U0001F600");
+    // How the VM hands out the same text: each surrogate as three bytes.
+    EXPECT_EQ(jlaunch::fromModifiedUtf8("a\xC3\xA9\xE4\xB8\xAD\xED\xA0\xBD\xED\xB8\x80"), text);
+    EXPECT_EQ(jlaunch::fromModifiedUtf8("x\xC0\x80y"), std::wstring(L"x\0y", 3));  // NUL as two bytes
+    EXPECT_EQ(jlaunch::fromModifiedUtf8("\xFF"), L"\uFFFD");
+    EXPECT_EQ(jlaunch::fromModifiedUtf8(""), L"");
+}
+
+}  // namespace
