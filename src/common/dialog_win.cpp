@@ -1,9 +1,10 @@
 #include "common/dialog_win.h"
 
+#include "common/resource_language_win.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
-#include <array>
 
 namespace jlaunch {
 
@@ -11,21 +12,9 @@ const DLGTEMPLATE* findDialogTemplate(HMODULE module, unsigned id) {
     if (id == 0 || id > 0xFFFF) {
         return nullptr;
     }
-    const LANGID thread = LANGIDFROMLCID(GetThreadLocale());
-    constexpr std::array<LANGID, 7> kShipped = {1033, 1031, 1036, 1038, 1040, 2070, 3082};
-    std::array<LANGID, 10> order{};
-    std::size_t count = 0;
-    order[count++] = thread;
-    for (const LANGID shipped : kShipped) {
-        if (PRIMARYLANGID(shipped) == PRIMARYLANGID(thread) && shipped != thread) {
-            order[count++] = shipped;
-        }
-    }
-    order[count++] = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
-    order[count++] = 1033;
     const auto name = MAKEINTRESOURCEW(static_cast<WORD>(id));
-    for (std::size_t i = 0; i < count; ++i) {
-        if (HRSRC info = FindResourceExW(module, MAKEINTRESOURCEW(5), name, order[i])) {
+    for (const LANGID language : resourceLanguageOrder()) {
+        if (HRSRC info = FindResourceExW(module, MAKEINTRESOURCEW(5), name, language)) {
             if (const void* data = LockResource(LoadResource(module, info))) {
                 return static_cast<const DLGTEMPLATE*>(data);
             }

@@ -73,7 +73,7 @@ std::wstring toWide(const char* narrow) {
 namespace jlaunch {
 
 wchar_t foldCase(wchar_t c) {
-    const auto u = static_cast<std::uint32_t>(c);
+    const auto u = static_cast<std::uint32_t>(c);  // NOLINT(bugprone-signed-char-misuse): wchar_t, not char
     std::uint32_t folded = u;
     if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7) || (u >= 0x391 && u <= 0x3AB && u != 0x3A2) ||
         (u >= 0x410 && u <= 0x42F)) {

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "common/launch_error.h"
+#include "common/resource_language_win.h"
 #include "common/text.h"
 
 namespace jlaunch {
@@ -47,6 +48,20 @@ bool readStringEntry(HMODULE module, HRSRC info, unsigned id, std::wstring& targ
 
 }  // namespace
 
+std::vector<LANGID> resourceLanguageOrder() {
+    const LANGID thread = LANGIDFROMLCID(GetThreadLocale());
+    constexpr std::array<LANGID, 7> kShipped = {1033, 1031, 1036, 1038, 1040, 2070, 3082};
+    std::vector<LANGID> order{thread};
+    for (const LANGID shipped : kShipped) {
+        if (PRIMARYLANGID(shipped) == PRIMARYLANGID(thread) && shipped != thread) {
+            order.push_back(shipped);
+        }
+    }
+    order.push_back(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+    order.push_back(1033);
+    return order;
+}
+
 std::string toNarrow(std::wstring_view wide) {
     if (wide.empty()) {
         return {};
@@ -80,23 +95,8 @@ bool loadResourceString(unsigned id, std::wstring& target) {
         return false;
     }
     HMODULE module = GetModuleHandleW(nullptr);
-    // The thread's language first (the entry point set it from the system
-    // default), then the same language of another country, then whatever the
-    // system picks for a neutral lookup, then English.
-    const LANGID thread = LANGIDFROMLCID(GetThreadLocale());
-    constexpr std::array<LANGID, 7> kShipped = {1033, 1031, 1036, 1038, 1040, 2070, 3082};
-    std::array<LANGID, 10> order{};
-    std::size_t count = 0;
-    order[count++] = thread;
-    for (LANGID shipped : kShipped) {
-        if (PRIMARYLANGID(shipped) == PRIMARYLANGID(thread) && shipped != thread) {
-            order[count++] = shipped;
-        }
-    }
-    order[count++] = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
-    order[count++] = 1033;
-    for (std::size_t i = 0; i < count; ++i) {
-        HRSRC info = findStringBlock(module, id, order[i]);
+    for (const LANGID language : resourceLanguageOrder()) {
+        HRSRC info = findStringBlock(module, id, language);
         std::wstring text;
         if (info != nullptr && readStringEntry(module, info, id, text)) {
             target = std::move(text);

@@ -8,7 +8,7 @@ std::u16string toUtf16Units(std::wstring_view text) {
     std::u16string units;
     units.reserve(text.size());
     for (wchar_t c : text) {
-        const auto code = static_cast<std::uint32_t>(c);
+        const auto code = static_cast<std::uint32_t>(c);  // NOLINT(bugprone-signed-char-misuse): wchar_t
         if (code > 0xFFFF && code <= 0x10FFFF) {
             const std::uint32_t offset = code - 0x10000;
             units.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));

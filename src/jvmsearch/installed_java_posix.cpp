@@ -25,7 +25,7 @@ struct DirectoryTraits {
 struct MallocTraits {
     using Type = char*;
     static Type invalid() noexcept { return nullptr; }
-    static void close(Type p) noexcept { free(p); }  // NOLINT(cppcoreguidelines-no-malloc): realpath's buffer
+    static void close(Type p) noexcept { free(p); }  // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory): realpath's
 };
 
 // The standard install folders of the distributions and vendors.

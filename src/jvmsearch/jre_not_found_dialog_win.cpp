@@ -3,10 +3,10 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <array>
 #include <mutex>
 
+#include "common/dialog_win.h"
 #include "jvmsearch/hyperlink_control.h"
 #include "jvmsearch/java_home.h"
 #include "jvmsearch/jre_not_found_dialog.h"
@@ -59,59 +59,6 @@ std::optional<std::wstring> chooseFolder(HWND owner) {
     return browser ? browser(owner) : browseForJreFolder(owner);
 }
 
-// The dialog template in the language the string table is read in: the
-// thread's language, the same language of another country, what the system
-// picks for a neutral lookup, then English.
-const DLGTEMPLATE* findDialogTemplate(HMODULE module, WORD id) {
-    const LANGID thread = LANGIDFROMLCID(GetThreadLocale());
-    constexpr std::array<LANGID, 7> kShipped = {1033, 1031, 1036, 1038, 1040, 2070, 3082};
-    std::array<LANGID, 10> order{};
-    std::size_t count = 0;
-    order[count++] = thread;
-    for (const LANGID shipped : kShipped) {
-        if (PRIMARYLANGID(shipped) == PRIMARYLANGID(thread) && shipped != thread) {
-            order[count++] = shipped;
-        }
-    }
-    order[count++] = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
-    order[count++] = 1033;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (HRSRC info = FindResourceExW(module, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(id), order[i])) {
-            if (const void* data = LockResource(LoadResource(module, info))) {
-                return static_cast<const DLGTEMPLATE*>(data);
-            }
-        }
-    }
-    return nullptr;
-}
-
-// Centred over a visible, not minimised owner, otherwise over the work area
-// of the nearest monitor; then moved as little as needed to lie inside that
-// work area.
-void placeDialog(HWND dialog) {
-    RECT box{};
-    GetWindowRect(dialog, &box);
-    HWND owner = GetWindow(dialog, GW_OWNER);
-    const bool overOwner = owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    if (!GetMonitorInfoW(MonitorFromWindow(overOwner ? owner : dialog, MONITOR_DEFAULTTONEAREST), &monitor)) {
-        return;
-    }
-    const RECT& work = monitor.rcWork;
-    RECT area = work;
-    if (overOwner) {
-        GetWindowRect(owner, &area);
-    }
-    const LONG width = box.right - box.left;
-    const LONG height = box.bottom - box.top;
-    LONG left = area.left + ((area.right - area.left) - width) / 2;
-    LONG top = area.top + ((area.bottom - area.top) - height) / 2;
-    left = std::max(work.left, std::min(left, work.right - width));
-    top = std::max(work.top, std::min(top, work.bottom - height));
-    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void browse(HWND dialog, DialogState& state) {
     const std::optional<std::wstring> chosen = chooseFolder(dialog);
     if (!chosen) {
@@ -134,7 +81,7 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         SendDlgItemMessageW(dialog, kJreDialogIcon, STM_SETICON,
                             reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_ERROR)), 0);
         EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
-        placeDialog(dialog);
+        centreDialog(dialog);
         // With OK disabled, Browse is what the user has to do.
         SetFocus(GetDlgItem(dialog, kJreDialogBrowse));
         return FALSE;
@@ -194,18 +141,10 @@ void setFolderBrowserForTesting(FolderBrowser browser) {
 }
 
 std::optional<JreChoice> showJreNotFoundDialog(const std::wstring& message, JvmType type) {
-    HMODULE module = GetModuleHandleW(nullptr);
-    const DLGTEMPLATE* dialogTemplate = findDialogTemplate(module, kJreDialogResource);
-    if (dialogTemplate == nullptr) {
-        return std::nullopt;
-    }
-    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&classes);
     DialogState state;
     state.message = message;
     state.type = type;
-    const INT_PTR result = DialogBoxIndirectParamW(module, dialogTemplate, GetActiveWindow(), &dialogProc,
-                                                   reinterpret_cast<LPARAM>(&state));
+    const INT_PTR result = showModalDialog(kJreDialogResource, &dialogProc, reinterpret_cast<LPARAM>(&state));
     if (result != IDOK || state.jvmLibrary.empty()) {
         return std::nullopt;
     }

@@ -1,4 +1,5 @@
 #include <spawn.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -9,8 +10,6 @@
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
 
-extern char** environ;
-
 namespace jlaunch {
 
 std::int32_t startPairedLauncherProcess(const std::wstring& pairProduct, bool waitForExitCode) {
@@ -20,6 +19,7 @@ std::int32_t startPairedLauncherProcess(const std::wstring& pairProduct, bool wa
         arguments.push_back(toNarrow(argument));
     }
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());
     }

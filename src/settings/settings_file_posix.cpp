@@ -17,7 +17,7 @@ namespace {
 
 // Files past this size are not settings files; reading them would only
 // exhaust memory.
-constexpr std::uintmax_t kMaxSettingsFileSize = 64u * 1024u * 1024u;
+constexpr std::uintmax_t kMaxSettingsFileSize = std::uintmax_t{64} * 1024 * 1024;
 
 std::optional<std::string> readFileBytes(const std::wstring& file) {
     const std::string path = toNarrow(file);

@@ -92,6 +92,8 @@ public:
         return found;
     }
     HWND owner() const { return owner_; }
+    // Whether the owner was enabled again once the dialog had returned.
+    bool ownerEnabledAfter() const { return ownerEnabledAfter_; }
     DWORD threadId() const { return threadId_; }
 
     bool finished(std::chrono::milliseconds within = kTimeout) {
@@ -116,7 +118,10 @@ private:
             SetActiveWindow(owner_);
         }
         threadId_ = GetCurrentThreadId();
-        result_.set_value(showUncaughtExceptionDialog(trace_));
+        const bool stop = showUncaughtExceptionDialog(trace_);
+        // Read here: the owner is destroyed right after the result is out.
+        ownerEnabledAfter_ = owner_ != nullptr && IsWindowEnabled(owner_) != FALSE;
+        result_.set_value(stop);
         if (owner_ != nullptr) {
             DestroyWindow(owner_);
         }
@@ -129,6 +134,7 @@ private:
     std::shared_future<bool> done_;
     std::atomic<DWORD> threadId_{0};
     std::atomic<HWND> owner_{nullptr};
+    std::atomic<bool> ownerEnabledAfter_{false};
     std::thread thread_;
 };
 
@@ -586,7 +592,7 @@ TEST(ExceptionDialog, ModalOverTheActiveWindowAndCentredOnIt) {
 
     ASSERT_TRUE(clickButton(dialog, IDCANCEL));
     EXPECT_EQ(run.result(), true);
-    EXPECT_TRUE(IsWindowEnabled(run.owner()));
+    EXPECT_TRUE(run.ownerEnabledAfter());
 }
 
 TEST(ExceptionDialog, WithoutActiveWindowItIsCentredOnTheWorkArea) {
