@@ -45,6 +45,9 @@ LocalRef<jclass> loadThroughFindClass(const Launcher& launcher, JNIEnv* env) {
     const std::wstring& className = launcher.settings.mainClassName;
     const LocalRef<jstring> name = newJavaString(env, className);
     if (!name || threw(env)) {
+        // The message says it; left pending, the VM would print it at detach
+        // as if the application had thrown it.
+        env->ExceptionClear();
         showError(launcher.splashWindowHandle, formatText(kMsgMainClassLoadFailed, {className}));
         return {};
     }

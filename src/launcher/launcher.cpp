@@ -1,7 +1,5 @@
 #include "launcher/launcher.h"
 
-#include <algorithm>
-
 #include "common/paths.h"
 #include "common/system.h"
 #include "jvmhost/jvm_host.h"
@@ -62,11 +60,6 @@ std::int32_t Launcher::run() {
     // reports what is missing.
     assembleVmOptions(*this);
     return startJavaThread(*this) == 0 ? 0 : -1;
-}
-
-bool hasNoSplashArgument(const std::vector<std::wstring>& arguments) {
-    return std::any_of(arguments.begin(), arguments.end(),
-                       [](const std::wstring& a) { return a == L"-nosplash" || a == L"/nosplash"; });
 }
 
 std::int32_t runLauncher() {

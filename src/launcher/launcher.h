@@ -61,9 +61,6 @@ private:
     static Launcher* instance_;
 };
 
-// "-nosplash" or "/nosplash", exactly, among the arguments.
-bool hasNoSplashArgument(const std::vector<std::wstring>& arguments);
-
 // The entry point's steps after the platform set-up: initialise, run, tear
 // down; returns the exit code.
 std::int32_t runLauncher();
