@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "common/com_scope_win.h"
 #include "common/text.h"
 #include "jvmsearch/hyperlink_control.h"
 
@@ -38,22 +39,6 @@ public:
 private:
     HWND window_;
     HDC dc_;
-};
-
-// Shell extensions behind ShellExecute may need COM on this thread.
-class ComScope {
-public:
-    ComScope() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComScope() {
-        if (initialized_) {
-            CoUninitialize();
-        }
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool initialized_;
 };
 
 // One decimal number as the C runtime's wtoi reads it (leading blanks, a sign,

@@ -6,6 +6,7 @@
 #include <array>
 #include <mutex>
 
+#include "common/com_scope_win.h"
 #include "common/dialog_win.h"
 #include "jvmsearch/hyperlink_control.h"
 #include "jvmsearch/java_home.h"
@@ -29,22 +30,6 @@ struct ItemIdListTraits {
     using Type = PIDLIST_ABSOLUTE;
     static Type invalid() noexcept { return nullptr; }
     static void close(Type list) noexcept { CoTaskMemFree(list); }
-};
-
-// The new-style folder browser needs COM in a single-threaded apartment.
-class ComScope {
-public:
-    ComScope() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComScope() {
-        if (initialized_) {
-            CoUninitialize();
-        }
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool initialized_;
 };
 
 std::mutex testBrowserMutex;
