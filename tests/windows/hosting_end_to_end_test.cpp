@@ -1,0 +1,588 @@
+// The hosting through the real exe and the fake VM: what the VM is handed
+// (option strings and their order, class path, VM parameters, memory and
+// stack sizes, environment) and what main receives. The shared launch
+// driver of the hosting_end_to_end_test*.cpp files lives here as well.
+#include "hosting_end_to_end_test.h"
+
+#include <algorithm>
+#include <map>
+
+namespace jlaunch::test::hosting {
+
+using fake_jvm::Script;
+using fake_jvm::ScriptClass;
+using fake_jvm::Trace;
+using fake_jvm::Variant;
+
+// --- the shared driver ---------------------------------------------------------------
+
+namespace {
+
+// The texts of the message table's language that the launcher picks: the
+// system's, else one of the same primary language, else English.
+std::map<unsigned, std::wstring> messageTable() {
+    const LANGID system = GetSystemDefaultLangID();
+    LANGID chosen = 1033;
+    for (const LANGID shipped : std::initializer_list<LANGID>{1033, 1031, 1036, 1038, 1040, 2070, 3082}) {
+        if (shipped == system) {
+            chosen = shipped;
+            break;
+        }
+        if (PRIMARYLANGID(shipped) == PRIMARYLANGID(system)) {
+            chosen = shipped;
+        }
+    }
+    std::map<unsigned, std::wstring> texts;
+#define MESSAGE(id, text) texts[id] = L"" text;
+    switch (chosen) {
+        case 1031:
+#include "strings/messages_1031.inc"
+            break;
+        case 1036:
+#include "strings/messages_1036.inc"
+            break;
+        case 1038:
+#include "strings/messages_1038.inc"
+            break;
+        case 1040:
+#include "strings/messages_1040.inc"
+            break;
+        case 2070:
+#include "strings/messages_2070.inc"
+            break;
+        case 3082:
+#include "strings/messages_3082.inc"
+            break;
+        default:
+#include "strings/messages_1033.inc"
+            break;
+    }
+#undef MESSAGE
+    return texts;
+}
+
+bool isMessageBox(HWND window) {
+    return GetDlgItem(window, 0xFFFF) != nullptr;
+}
+
+bool isExceptionDialog(HWND window) {
+    return !isMessageBox(window) && GetDlgItem(window, 208) != nullptr;
+}
+
+// An answered window takes a moment to go; until then it would be found again.
+void waitUntilGone(HWND window) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (IsWindow(window) && IsWindowVisible(window) && std::chrono::steady_clock::now() < deadline) {
+        Sleep(10);
+    }
+}
+
+}  // namespace
+
+std::wstring message(unsigned id, const std::vector<std::wstring>& arguments) {
+    static const std::map<unsigned, std::wstring> table = messageTable();
+    const auto found = table.find(id);
+    if (found == table.end()) {
+        ADD_FAILURE() << "no message " << id;
+        return {};
+    }
+    const std::wstring& format = found->second;
+    std::wstring text;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == L'%' && i + 1 < format.size() && (format[i + 1] == L's' || format[i + 1] == L'd')) {
+            text += next < arguments.size() ? arguments[next] : std::wstring();
+            ++next;
+            ++i;
+        } else {
+            text.push_back(format[i]);
+        }
+    }
+    return text;
+}
+
+std::string ansi(std::wstring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), size, out.data(), length, nullptr, nullptr);
+    return out;
+}
+
+std::string shown(std::wstring_view text) {
+    return "\"" + narrowForReport(text) + "\"";
+}
+
+Settings& Settings::set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+    for (Entry& entry : entries_) {
+        if (entry.section == section && entry.key == key) {
+            entry.value = value;
+            return *this;
+        }
+    }
+    entries_.push_back({section, key, value});
+    return *this;
+}
+
+Settings& Settings::remove(const std::wstring& section, const std::wstring& key) {
+    std::erase_if(entries_, [&](const Entry& entry) { return entry.section == section && entry.key == key; });
+    return *this;
+}
+
+std::string Settings::bytes() const {
+    std::vector<std::wstring> sections;
+    for (const Entry& entry : entries_) {
+        if (std::find(sections.begin(), sections.end(), entry.section) == sections.end()) {
+            sections.push_back(entry.section);
+        }
+    }
+    std::wstring text;
+    for (const std::wstring& section : sections) {
+        text += L"[" + section + L"]\r\n";
+        for (const Entry& entry : entries_) {
+            if (entry.section == section) {
+                text += entry.key + L"=" + entry.value + L"\r\n";
+            }
+        }
+    }
+    return utf16Bytes(text);
+}
+
+std::string Launch::report() const {
+    std::string text = "exit code: " + (exitCode ? std::to_string(*exitCode) : std::string("none (killed)")) + "\n";
+    for (const MessageBoxView& box : boxes) {
+        text += "message box: " + describe(box) + "\n";
+    }
+    for (const std::wstring& stackTrace : stackTraces) {
+        text += "exception dialog: " + shown(stackTrace) + "\n";
+    }
+    for (const std::wstring& other : otherWindows) {
+        text += "other window: " + narrowForReport(other) + "\n";
+    }
+    if (!blocking.empty()) {
+        text += "still showing: " + narrowForReport(blocking) + "\n";
+    }
+    return text + "trace:\n" + trace.dump();
+}
+
+HostingLaunch::HostingLaunch() {
+    freshScript();
+    settings_.set(kJre, L"JRE Path", fake_jvm::fakeJavaHome(Variant::Full))
+        .set(kJre, L"Main Class", L"com.acme.App")
+        .set(kClassPath, L"Class Path", copy_.exeFolder() + L"\\app.jar");
+}
+
+ScriptClass& HostingLaunch::freshScript() {
+    script_ = Script();
+    app_ = &script_.appClass("com/acme/App");
+    return *app_;
+}
+
+void HostingLaunch::useJavaHome(Variant variant) {
+    settings_.set(kJre, L"JRE Path", fake_jvm::fakeJavaHome(variant));
+}
+
+Launch HostingLaunch::launch(const std::wstring& arguments, const EnvironmentChanges& environment,
+                             const DialogAnswer& answer) {
+    Launch result;
+    if (stuck_) {
+        ADD_FAILURE() << "launch skipped: an earlier launch of this test did not end";
+        return result;
+    }
+    const std::wstring scriptPath = files_ / L"script.txt";
+    const std::wstring tracePath = files_ / L"trace.txt";
+    DeleteFileW(tracePath.c_str());
+    copy_.writeSettings(settings_.bytes());
+    EXPECT_TRUE(script_.writeTo(scriptPath));
+    EnvironmentChanges changes = {{fake_jvm::kScriptVariable, scriptPath},
+                                  {fake_jvm::kTraceVariable, tracePath},
+                                  {L"Path", std::wstring(kOriginalPath)}};
+    changes.insert(changes.end(), environment.begin(), environment.end());
+
+    const auto start = std::chrono::steady_clock::now();
+    ChildProcess child = copy_.start(arguments, changes);
+    if (!child.started()) {
+        ADD_FAILURE() << "the launcher copy did not start: system error " << child.startError();
+        return result;
+    }
+    if (whileRunning_) {
+        whileRunning_(child, tracePath);
+    }
+    // A bound, so that a window that cannot be answered ends the loop.
+    for (int answered = 0; answered < 10; ++answered) {
+        HWND window = child.waitForWindow(kLaunchTimeout);
+        if (window == nullptr) {
+            break;
+        }
+        if (isMessageBox(window)) {
+            result.boxes.push_back(readMessageBox(window));
+            EXPECT_TRUE(clickButton(window, IDOK)) << describe(result.boxes.back());
+        } else if (isExceptionDialog(window)) {
+            result.stackTraces.push_back(windowText(GetDlgItem(window, 208)));
+            if (answer) {
+                answer(window);
+            } else {
+                EXPECT_TRUE(clickButton(window, IDOK));
+            }
+        } else {
+            result.otherWindows.push_back(L"[" + windowClassName(window) + L"] " + windowText(window));
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        waitUntilGone(window);
+    }
+    result.exitCode = child.waitForExit(kLaunchTimeout);
+    stuck_ = !result.exitCode.has_value();
+    result.duration = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    result.blocking = child.blockingWindows();
+    result.trace = Trace::read(tracePath);
+    return result;
+}
+
+void HostingLaunch::expectJniDiscipline(const Launch& launch) {
+    const Trace& trace = launch.trace;
+    EXPECT_TRUE(trace.misuses().empty()) << launch.report();
+    EXPECT_FALSE(trace.containsPrefix("LEAK ")) << launch.report();
+    EXPECT_FALSE(trace.containsPrefix("UNEXPECTED ")) << launch.report();
+    EXPECT_FALSE(trace.containsPrefix("SCRIPT-ERROR ")) << launch.report();
+}
+
+void HostingLaunch::expectCleanRun(const Launch& launch) {
+    EXPECT_EQ(launch.exitCode, 0) << launch.report();
+    EXPECT_TRUE(launch.boxes.empty() && launch.stackTraces.empty() && launch.otherWindows.empty()) << launch.report();
+    const Trace& trace = launch.trace;
+    EXPECT_TRUE(trace.containsPrefix("MAIN-ENTER com/acme/App ")) << launch.report();
+    EXPECT_TRUE(trace.contains("MAIN-RETURN com/acme/App")) << launch.report();
+    EXPECT_TRUE(trace.contains("DetachCurrentThread thread=1 live-local-refs=0 -> 0")) << launch.report();
+    EXPECT_TRUE(trace.containsPrefix("DestroyJavaVM end ")) << launch.report();
+    expectJniDiscipline(launch);
+}
+
+void HostingLaunch::expectFailure(const Launch& launch, const std::wstring& text) {
+    ASSERT_EQ(launch.boxes.size(), 1u) << "expected one message box with " << shown(text) << "\n" << launch.report();
+    EXPECT_EQ(launch.boxes.front().text, text) << launch.report();
+    EXPECT_TRUE(launch.stackTraces.empty() && launch.otherWindows.empty()) << launch.report();
+    EXPECT_EQ(launch.exitCode, -1) << launch.report();
+}
+
+// --- the tests -------------------------------------------------------------------------
+
+namespace {
+
+// The options between the class path and the hooks: the VM parameters.
+std::vector<std::string> vmParameters(const Trace& trace) {
+    std::vector<std::string> options = trace.options();
+    const auto classPath = std::find_if(options.begin(), options.end(), [](const std::string& option) {
+        return option.starts_with("-Djava.class.path=");
+    });
+    // Without its two hooks at the end the list has no such part.
+    if (classPath == options.end() || options.end() - classPath < 3) {
+        return {};
+    }
+    return std::vector<std::string>(classPath + 1, options.end() - 2);
+}
+
+// The class path entries handed to the VM; nothing without the option.
+std::optional<std::vector<std::string>> classPathEntries(const Trace& trace) {
+    constexpr std::string_view kPrefix = "-Djava.class.path=";
+    for (const std::string& option : trace.options()) {
+        if (!option.starts_with(kPrefix)) {
+            continue;
+        }
+        std::vector<std::string> entries;
+        std::size_t start = kPrefix.size();
+        while (true) {
+            const auto end = option.find(';', start);
+            entries.push_back(option.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            if (end == std::string::npos) {
+                return entries;
+            }
+            start = end + 1;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> sorted(std::vector<std::string> texts) {
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
+constexpr long long kMiB = 1024 * 1024;
+
+// The Java thread's reserved stack must be `size` rounded up to whole MiB;
+// the exe's own default reserve is 2 MiB, so sizes above it tell.
+void expectJavaThreadStack(const Launch& launch, long long size) {
+    const auto reserved = launch.trace.stackReserved();
+    ASSERT_TRUE(reserved.has_value()) << launch.report();
+    EXPECT_GE(*reserved, size) << launch.report();
+    EXPECT_LT(*reserved, size + kMiB) << launch.report();
+}
+
+}  // namespace
+
+TEST_F(HostingLaunch, OptionsReachTheVmInOrderWithBothHooksAndNoUnrecognizedOptionsAllowed) {
+    settings_.set(kJre, L"Library Path", L"C:\\jlt-libs;%JLT_LIB%")
+        .set(kJre, L"Virtual Machine Parameters", L"-Dfirst=1 -Xmx64m -ea -Dlast=2");
+    const Launch with = launch({}, {{L"JLT_LIB", L"C:\\jlt-env-lib"}});
+    expectCleanRun(with);
+    const std::wstring home = fake_jvm::fakeJavaHome(Variant::Full);
+    const std::vector<std::string> expected = {
+        ansi(L"-Djava.library.path=C:\\jlt-libs;C:\\jlt-env-lib;" + copy_.exeFolder() + L"\\;.;" + kOriginalPath +
+             L";" + home + L"\\lib"),
+        ansi(L"-Djava.class.path=" + copy_.exeFolder() + L"\\app.jar"),
+        "-Dfirst=1",
+        "-Xmx64m",
+        "-ea",
+        "-Dlast=2",
+        "abort",
+        "exit"};
+    EXPECT_EQ(with.trace.options(), expected) << with.report();
+    EXPECT_TRUE(with.trace.contains("CreateJavaVM version=0x00010002 nOptions=8 ignoreUnrecognized=0"))
+        << with.report();
+    EXPECT_TRUE(with.trace.contains("HOOK abort non-null")) << with.report();
+    EXPECT_TRUE(with.trace.contains("HOOK exit non-null")) << with.report();
+    EXPECT_FALSE(with.trace.containsPrefix("EXTRAINFO ")) << "only the hooks carry extra information\n"
+                                                          << with.report();
+    EXPECT_TRUE(
+        with.trace.contains("MODULE " + fake_jvm::escapeText(fake_jvm::toU16(fake_jvm::fakeJvmDll(Variant::Full)))))
+        << with.report();
+
+    // Without "Library Path" the class path comes first.
+    settings_.remove(kJre, L"Library Path");
+    const Launch without = launch();
+    expectCleanRun(without);
+    const std::vector<std::string> options = without.trace.options();
+    ASSERT_EQ(options.size(), 7u) << without.report();
+    EXPECT_EQ(options.front(), expected[1]) << without.report();
+    EXPECT_EQ(std::vector<std::string>(options.begin() + 1, options.end()),
+              std::vector<std::string>(expected.begin() + 2, expected.end()))
+        << without.report();
+}
+
+TEST_F(HostingLaunch, ClassPathEntriesAreResolvedAgainstTheExecutablesFolder) {
+    const TemporaryFolder& exe = copy_.folder();
+    exe.writeFile(L"lib\\a.jar", "jar");
+    exe.writeFile(L"lib\\b.jar", "jar");
+    exe.writeFile(L"lib\\notes.txt", "not a jar");
+    exe.writeFile(L"app.jar", "jar");
+    files_.writeFile(L"ext\\x.jar", "jar");
+    files_.writeFile(L"ext\\y.jar", "jar");
+    settings_.set(kClassPath, L"Class Path",
+                  L"lib\\*.jar;app.jar;missing.jar;nolib\\*.jar;C:\\jlt-nowhere\\absent.jar;\\\\jlt-server\\share\\"
+                  L"net.jar;D:drive.jar;%JLT_CP%\\env.jar;" +
+                      files_.path() + L"\\ext\\*.jar");
+    const Launch resolved = launch({}, {{L"JLT_CP", L"C:\\jlt-env"}});
+    expectCleanRun(resolved);
+    const auto entries = classPathEntries(resolved.trace);
+    ASSERT_TRUE(entries.has_value()) << resolved.report();
+    // No trailing separator: an empty last element would add the current folder.
+    ASSERT_EQ(entries->size(), 9u) << resolved.report();
+    const std::string folder = ansi(copy_.exeFolder());
+    // A wildcard's matches come in the file system's order.
+    EXPECT_EQ(sorted({(*entries)[0], (*entries)[1]}),
+              (std::vector<std::string>{folder + "\\lib\\a.jar", folder + "\\lib\\b.jar"}))
+        << resolved.report();
+    const std::vector<std::string> middle(entries->begin() + 2, entries->begin() + 7);
+    EXPECT_EQ(middle,
+              (std::vector<std::string>{folder + "\\app.jar", "C:\\jlt-nowhere\\absent.jar",
+                                        "\\\\jlt-server\\share\\net.jar", "D:drive.jar", "C:\\jlt-env\\env.jar"}))
+        << resolved.report();
+    const std::string ext = ansi(files_.path()) + "\\ext\\";
+    EXPECT_EQ(sorted({(*entries)[7], (*entries)[8]}), (std::vector<std::string>{ext + "x.jar", ext + "y.jar"}))
+        << resolved.report();
+
+    // "Embedded Jar" (any letter case) puts the executable first.
+    settings_.set(kApplication, L"Embedded Jar", L"yes").set(kClassPath, L"Class Path", L"app.jar");
+    const Launch embedded = launch();
+    expectCleanRun(embedded);
+    EXPECT_EQ(classPathEntries(embedded.trace), (std::vector<std::string>{ansi(copy_.exePath()), folder + "\\app.jar"}))
+        << embedded.report();
+    settings_.remove(kClassPath, L"Class Path");
+    const Launch alone = launch();
+    expectCleanRun(alone);
+    EXPECT_EQ(classPathEntries(alone.trace), std::vector<std::string>{ansi(copy_.exePath())}) << alone.report();
+}
+
+TEST_F(HostingLaunch, MissingClassPathShowsMessage209AndTheVmStartsWithoutOne) {
+    settings_.set(kJre, L"Library Path", L"C:\\jlt-libs")
+        .set(kJre, L"Virtual Machine Parameters", L"-Xmx64m")
+        .set(kApplication, L"Cmd", L"from-cmd")
+        .set(kApplication, L"Output File", files_.path() + L"\\out.log");
+    // No "Class Path", and one whose entries all match nothing.
+    for (const std::optional<std::wstring>& classPath :
+         {std::optional<std::wstring>(), std::optional<std::wstring>(L"missing.jar;lib\\*.jar")}) {
+        SCOPED_TRACE(classPath ? narrowForReport(*classPath) : "no Class Path");
+        if (classPath) {
+            settings_.set(kClassPath, L"Class Path", *classPath);
+        } else {
+            settings_.remove(kClassPath, L"Class Path");
+        }
+        const Launch launched = launch();
+        ASSERT_EQ(launched.boxes.size(), 1u) << launched.report();
+        EXPECT_EQ(launched.boxes.front().text, message(209)) << launched.report();
+        // The library path came before; parameters, redirection and "Cmd" are not read.
+        const std::vector<std::string> options = launched.trace.options();
+        ASSERT_EQ(options.size(), 3u) << launched.report();
+        EXPECT_TRUE(options[0].starts_with("-Djava.library.path=C:\\jlt-libs;")) << launched.report();
+        EXPECT_EQ(std::vector<std::string>(options.begin() + 1, options.end()),
+                  (std::vector<std::string>{"abort", "exit"}))
+            << launched.report();
+        EXPECT_EQ(launched.trace.mainArguments(), std::vector<std::wstring>{}) << launched.report();
+        EXPECT_FALSE(launched.trace.containsPrefix("SETOUT ")) << launched.report();
+        // The fake VM knows the class anyway, so the application runs.
+        EXPECT_EQ(launched.exitCode, 0) << launched.report();
+        EXPECT_TRUE(launched.trace.contains("MAIN-RETURN com/acme/App")) << launched.report();
+        expectJniDiscipline(launched);
+    }
+}
+
+TEST_F(HostingLaunch, VmParametersSplitAtSpacesOutsideQuotesAndLoseTheirQuotes) {
+    settings_.set(kJre, L"Virtual Machine Parameters",
+                  L"-Dmsg=\"hello  world\" -Xmx64m  -Dtwo=2   \"-Dq=a b\" -Dd=\"say \"\"hi\"\"\" -Dhome=%JLT_HOME% "
+                  L"-Dend");
+    const Launch launched = launch({}, {{L"JLT_HOME", L"C:\\jlt home"}});
+    expectCleanRun(launched);
+    EXPECT_EQ(vmParameters(launched.trace),
+              (std::vector<std::string>{"-Dmsg=hello  world", "-Xmx64m", "-Dtwo=2", "-Dq=a b", "-Dd=say \"hi\"",
+                                        "-Dhome=C:\\jlt home", "-Dend"}))
+        << launched.report();
+}
+
+TEST_F(HostingLaunch, MemoryPercentagesBecomeKilobytesAndOverlargeNumbersDropTheOption) {
+    MEMORYSTATUSEX memory{};
+    memory.dwLength = sizeof memory;
+    ASSERT_TRUE(GlobalMemoryStatusEx(&memory));
+    const unsigned long long physicalKb = memory.ullTotalPhys >> 10;
+    ASSERT_GT(physicalKb, 1024u * 1024u) << "the cases below assume at least 1 GiB";
+    // "-XMX" is no memory option: it passes as written, for a VM that knows it.
+    script_.acceptOption("-XMX");
+    settings_.set(kJre, L"Virtual Machine Parameters", L"-Xmx50P -Xms1:8:4P -Xmx100:0:64t -Xms25p -Xmx512m -XMX50P");
+    const Launch launched = launch();
+    expectCleanRun(launched);
+    EXPECT_EQ(
+        vmParameters(launched.trace),
+        (std::vector<std::string>{"-Xmx" + std::to_string(physicalKb / 2) + "K",
+                                  // 1 % is above the 4 MB ceiling, and the 8 MB floor wins over it.
+                                  "-Xms8192K",
+                                  // All the address space, capped.
+                                  "-Xmx65536K", "-Xms" + std::to_string(physicalKb / 4) + "K", "-Xmx512m", "-XMX50P"}))
+        << launched.report();
+
+    // Numbers that fit in no 64-bit size: the VM's own default applies.
+    settings_.set(kJre, L"Virtual Machine Parameters",
+                  L"-Xmx99999999999999999999P -Xms1:99999999999999999999:0P -Xmx1:0:99999999999999999999T -Xmx64m");
+    const Launch overlarge = launch();
+    expectCleanRun(overlarge);
+    EXPECT_EQ(vmParameters(overlarge.trace), std::vector<std::string>{"-Xmx64m"}) << overlarge.report();
+}
+
+TEST_F(HostingLaunch, JavaThreadStackComesFromXssOrElseFromTheVmsDefault) {
+    script_.defaultStackSize(6 * kMiB);
+    const std::string askedDefault = "GetDefaultJavaVMInitArgs version=0x00010001 -> -1 javaStackSize=6291456";
+
+    settings_.set(kJre, L"Virtual Machine Parameters", L"-Xss4m");
+    const Launch explicitSize = launch();
+    expectCleanRun(explicitSize);
+    expectJavaThreadStack(explicitSize, 4 * kMiB);
+    EXPECT_FALSE(explicitSize.trace.containsPrefix("GetDefaultJavaVMInitArgs")) << explicitSize.report();
+    EXPECT_EQ(vmParameters(explicitSize.trace), std::vector<std::string>{"-Xss4m"}) << explicitSize.report();
+
+    // The last -Xss decides; a percentage is turned into kilobytes first.
+    settings_.set(kJre, L"Virtual Machine Parameters", L"-Xss4m -Xss0:3:0P");
+    const Launch percentage = launch();
+    expectCleanRun(percentage);
+    expectJavaThreadStack(percentage, 3 * kMiB);
+    EXPECT_EQ(vmParameters(percentage.trace), (std::vector<std::string>{"-Xss4m", "-Xss3072K"})) << percentage.report();
+
+    settings_.remove(kJre, L"Virtual Machine Parameters");
+    const Launch defaultSize = launch();
+    expectCleanRun(defaultSize);
+    EXPECT_TRUE(defaultSize.trace.contains(askedDefault)) << defaultSize.report();
+    expectJavaThreadStack(defaultSize, 6 * kMiB);
+
+    // A size too large to hold is dropped, and the default is asked for.
+    settings_.set(kJre, L"Virtual Machine Parameters", L"-Xss99999999999999999999k");
+    const Launch overlarge = launch();
+    expectCleanRun(overlarge);
+    EXPECT_TRUE(overlarge.trace.contains(askedDefault)) << overlarge.report();
+    EXPECT_TRUE(vmParameters(overlarge.trace).empty()) << overlarge.report();
+    expectJavaThreadStack(overlarge, 6 * kMiB);
+}
+
+TEST_F(HostingLaunch, VmSeesItsRuntimeAndTheSearchPathWithTheSystemPathFirstAndTheRuntimeBinLast) {
+    const std::wstring bin = fake_jvm::fakeJavaHome(Variant::Full) + L"\\bin";
+    struct Case {
+        std::optional<std::wstring> systemPath;
+        std::wstring expectedPath;
+    };
+    const std::wstring original = kOriginalPath;
+    for (const Case& c : {Case{L"C:\\jlt-sysA;%JLT_SYS%", L"C:\\jlt-sysA;C:\\jlt-sysB;" + original + L";" + bin},
+                          Case{L"C:\\jlt-sysA;", L"C:\\jlt-sysA;" + original + L";" + bin},
+                          Case{std::nullopt, original + L";" + bin}}) {
+        SCOPED_TRACE(c.systemPath ? narrowForReport(*c.systemPath) : "no System Path");
+        if (c.systemPath) {
+            settings_.set(kJre, L"System Path", *c.systemPath);
+        } else {
+            settings_.remove(kJre, L"System Path");
+        }
+        const Launch launched = launch({}, {{L"JLT_SYS", L"C:\\jlt-sysB"}, {L"KOV_JVM_HOME", L"C:\\stale"}});
+        expectCleanRun(launched);
+        EXPECT_EQ(launched.trace.environment("Path"), c.expectedPath) << launched.report();
+        EXPECT_EQ(launched.trace.environment("KOV_JVM_PATH"), fake_jvm::fakeJvmDll(Variant::Full)) << launched.report();
+        EXPECT_EQ(launched.trace.environment("KOV_JVM_HOME"), fake_jvm::fakeJavaHome(Variant::Full))
+            << launched.report();
+    }
+
+    // A client VM lies one folder deeper in no other way.
+    useJavaHome(Variant::Client);
+    const Launch client = launch();
+    expectCleanRun(client);
+    EXPECT_EQ(client.trace.environment("KOV_JVM_PATH"), fake_jvm::fakeJvmDll(Variant::Client)) << client.report();
+    EXPECT_EQ(client.trace.environment("KOV_JVM_HOME"), fake_jvm::fakeJavaHome(Variant::Client)) << client.report();
+    EXPECT_EQ(client.trace.environment("Path"),
+              std::wstring(kOriginalPath) + L";" + fake_jvm::fakeJavaHome(Variant::Client) + L"\\bin")
+        << client.report();
+}
+
+TEST_F(HostingLaunch, MainGetsTheCommandLineArgumentsUnchangedThenTheCmdArguments) {
+    settings_.set(kApplication, L"Cmd", L"cmd1 \"cmd two\"  %JLT_ARG%");
+    const std::wstring smile = L"\U0001F600";
+    ASSERT_EQ(smile.size(), 2u) << "a surrogate pair";
+    const Launch launched =
+        launch(L"plain \"two words\" \"\" caf\u00e9 \u0416\u4e2d\u6587 " + smile + L"x -nosplash /nosplash",
+               {{L"JLT_ARG", L"from-env"}});
+    expectCleanRun(launched);
+    const std::vector<std::wstring> expected = {
+        L"plain",     L"two words", L"",        L"caf\u00e9", L"\u0416\u4e2d\u6587", smile + L"x", L"-nosplash",
+        L"/nosplash", L"cmd1",      L"cmd two", L"from-env"};
+    EXPECT_EQ(launched.trace.mainArguments(), expected) << launched.report();
+
+    // No arguments at all: an empty array, not null.
+    settings_.remove(kApplication, L"Cmd");
+    const Launch none = launch();
+    expectCleanRun(none);
+    EXPECT_TRUE(none.trace.contains("MAIN-ENTER com/acme/App argc=0 thread=1")) << none.report();
+}
+
+TEST_F(HostingLaunch, MainClassIsLoadedThroughTheLauncherHelperOrThroughFindClassWithoutIt) {
+    const Launch helper = launch();
+    expectCleanRun(helper);
+    EXPECT_TRUE(helper.trace.contains("JVM_FindClassFromBootLoader sun/launcher/LauncherHelper -> found"))
+        << helper.report();
+    EXPECT_TRUE(helper.trace.contains("CHECK-AND-LOAD-MAIN printToStderr=1 mode=1 name=com.acme.App"))
+        << "the helper takes the name with dots\n"
+        << helper.report();
+
+    useJavaHome(Variant::NoFindClass);
+    const Launch plain = launch();
+    expectCleanRun(plain);
+    EXPECT_FALSE(plain.trace.containsPrefix("JVM_FindClassFromBootLoader")) << plain.report();
+    EXPECT_FALSE(plain.trace.containsPrefix("CHECK-AND-LOAD-MAIN")) << plain.report();
+    EXPECT_TRUE(plain.trace.contains("JNI FindClass com/acme/App -> found")) << plain.report();
+    EXPECT_TRUE(plain.trace.contains("MAIN-ENTER com/acme/App argc=0 thread=1")) << plain.report();
+}
+
+}  // namespace jlaunch::test::hosting
