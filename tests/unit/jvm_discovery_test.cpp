@@ -2,11 +2,14 @@
 // choice among them, on the Linux layout.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 
 #include "jvmsearch/candidates.h"
 #include "jvmsearch/installed_java.h"
 #include "jvmsearch/java_home.h"
+#include "jvmsearch/jvm_search.h"
+#include "settings/settings_file.h"
 #include "test_folder.h"
 
 namespace {
@@ -184,6 +187,39 @@ TEST(InstalledJava, CollectsUsableHomesInRangeAndChoosesTheBest) {
     EXPECT_EQ(jlaunch::searchInstalledJava(source, settings)->home, home(f, "jre11"));
     settings.maximumVersion = jlaunch::parseMaximumVersion(L"");  // 0.0.0.0: nothing is in range
     EXPECT_FALSE(jlaunch::searchInstalledJava(source, settings).has_value());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(JreWriteBack, LinuxRemembersTheFolderUnderTheConfigurationFolder) {
+    TestFolder f;
+    const std::string saved = std::getenv("XDG_CONFIG_HOME") != nullptr ? std::getenv("XDG_CONFIG_HOME") : "";
+    const bool wasSet = std::getenv("XDG_CONFIG_HOME") != nullptr;
+    setenv("XDG_CONFIG_HOME", (f.path() / "config").c_str(), 1);  // not there yet: made on writing
+    const auto exe = f.write("app/tool", "");
+    f.write("app/tool.ini", "[Java Runtime Environment]\nMain Class=Main\n");
+    jlaunch::LauncherSettings settings;
+    settings.productName = L"My/App";
+    settings.productCode = L"code-1";
+    jlaunch::writeBackJrePath(settings, exe.wstring(), L"/opt/jdk/");
+    EXPECT_EQ(jlaunch::readProfileString((f.path() / "config/MyApp/code-1/tool.ini").wstring(),
+                                         L"Java Runtime Environment", L"JRE Path"),
+              L"/opt/jdk/");
+    settings.isService = true;
+    jlaunch::writeBackJrePath(settings, exe.wstring(), L"/opt/jdk17/");
+    EXPECT_EQ(
+        jlaunch::readProfileString((f.path() / "app/tool.ini").wstring(), L"Java Runtime Environment", L"JRE Path"),
+        L"/opt/jdk17/");
+    EXPECT_EQ(
+        jlaunch::readProfileString((f.path() / "app/tool.ini").wstring(), L"Java Runtime Environment", L"Main Class"),
+        L"Main");
+    if (wasSet) {
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    } else {
+        unsetenv("XDG_CONFIG_HOME");
+    }
 }
 
 }  // namespace
