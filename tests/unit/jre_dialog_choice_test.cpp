@@ -8,7 +8,7 @@
 #include <string>
 
 #include "jvmsearch/jre_not_found_dialog.h"
-#include "test_folder.h"
+#include "test_support.h"
 
 namespace {
 

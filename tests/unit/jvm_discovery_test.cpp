@@ -10,7 +10,7 @@
 #include "jvmsearch/java_home.h"
 #include "jvmsearch/jvm_search.h"
 #include "settings/settings_file.h"
-#include "test_folder.h"
+#include "test_support.h"
 
 namespace {
 
@@ -195,9 +195,8 @@ namespace {
 
 TEST(JreWriteBack, LinuxRemembersTheFolderUnderTheConfigurationFolder) {
     TestFolder f;
-    const std::string saved = std::getenv("XDG_CONFIG_HOME") != nullptr ? std::getenv("XDG_CONFIG_HOME") : "";
-    const bool wasSet = std::getenv("XDG_CONFIG_HOME") != nullptr;
-    setenv("XDG_CONFIG_HOME", (f.path() / "config").c_str(), 1);  // not there yet: made on writing
+    jlaunch::testing::ScopedEnvironment environment;
+    environment.set("XDG_CONFIG_HOME", (f.path() / "config").c_str());  // not there yet: made on writing
     const auto exe = f.write("app/tool", "");
     f.write("app/tool.ini", "[Java Runtime Environment]\nMain Class=Main\n");
     jlaunch::LauncherSettings settings;
@@ -215,11 +214,6 @@ TEST(JreWriteBack, LinuxRemembersTheFolderUnderTheConfigurationFolder) {
     EXPECT_EQ(
         jlaunch::readProfileString((f.path() / "app/tool.ini").wstring(), L"Java Runtime Environment", L"Main Class"),
         L"Main");
-    if (wasSet) {
-        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    } else {
-        unsetenv("XDG_CONFIG_HOME");
-    }
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "common/file_reader.h"
 #include "launcher/run_modes.h"
-#include "test_folder.h"
+#include "test_support.h"
 
 namespace {
 

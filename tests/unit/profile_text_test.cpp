@@ -12,7 +12,7 @@
 
 #include "settings/profile_text.h"
 #include "settings/settings_file.h"
-#include "test_folder.h"
+#include "test_support.h"
 
 namespace {
 

@@ -16,8 +16,11 @@
 
 #include "settings/ini_text.h"
 #include "settings/settings_file.h"
+#include "test_support.h"
 
 namespace {
+
+using jlaunch::testing::ScopedEnvironment;
 
 namespace fs = std::filesystem;
 using jlaunch::LayeredSettingsStore;
@@ -28,39 +31,6 @@ using jlaunch::userSettingsFilePath;
 std::wstring wide(const std::string& ascii) {
     return std::wstring(ascii.begin(), ascii.end());
 }
-
-// Changes environment variables for one test and puts the old values back.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment() = default;
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-    ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second) {
-                setenv(it->first.c_str(), it->second->c_str(), 1);
-            } else {
-                unsetenv(it->first.c_str());
-            }
-        }
-    }
-    void set(const std::string& name, const std::optional<std::string>& value) {
-        bool known = false;
-        for (const auto& entry : saved_) known = known || entry.first == name;
-        if (!known) {
-            const char* old = std::getenv(name.c_str());
-            saved_.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
-        }
-        if (value) {
-            setenv(name.c_str(), value->c_str(), 1);
-        } else {
-            unsetenv(name.c_str());
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class SettingsFolder : public ::testing::Test {
@@ -194,8 +164,8 @@ using UserSettingsPath = SettingsFolder;
 
 TEST_F(UserSettingsPath, FormedBelowXdgConfigHomeOrHome) {
     ScopedEnvironment environment;
-    environment.set("XDG_CONFIG_HOME", path("cfg"));
-    environment.set("HOME", path("home"));
+    environment.set("XDG_CONFIG_HOME", path("cfg").c_str());
+    environment.set("HOME", path("home").c_str());
     EXPECT_EQ(userSettingsFilePath(L"/opt/app/bin/tool.sh", L"A/B:C", L"{code}", false),
               wide(path("cfg/ABC/{code}/tool.ini")));
     EXPECT_EQ(userSettingsFilePath(L"/opt/my.app/tool", L"a\\b?c\"d|e>f<g:h/i*j", L"P", false),
@@ -203,21 +173,20 @@ TEST_F(UserSettingsPath, FormedBelowXdgConfigHomeOrHome) {
     EXPECT_EQ(userSettingsFilePath(L"/opt/app/tool.v2.bin", L"N", L"P", false), wide(path("cfg/N/P/tool.v2.ini")));
     EXPECT_FALSE(fs::exists(path("cfg")));  // formed for reading, nothing is created
 
-    for (const std::optional<std::string>& ignored :
-         {std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("relative/cfg")}) {
+    for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative/cfg"}) {
         environment.set("XDG_CONFIG_HOME", ignored);
         EXPECT_EQ(userSettingsFilePath(L"/opt/app/tool", L"N", L"P", false), wide(path("home/.config/N/P/tool.ini")));
     }
-    environment.set("HOME", std::nullopt);
+    environment.set("HOME", nullptr);
     EXPECT_EQ(userSettingsFilePath(L"/opt/app/tool", L"N", L"P", false), L"");
 }
 
 TEST_F(UserSettingsPath, FormedForWritingCreatesTheFolders) {
     ScopedEnvironment environment;
-    environment.set("XDG_CONFIG_HOME", std::nullopt);
+    environment.set("XDG_CONFIG_HOME", nullptr);
     // A fresh account may not have its configuration folder yet.
     ASSERT_TRUE(fs::create_directory(path("home")));
-    environment.set("HOME", path("home"));
+    environment.set("HOME", path("home").c_str());
     const std::wstring file = userSettingsFilePath(L"/opt/app/tool", L"My: App", L"{42}", true);
     EXPECT_EQ(file, wide(path("home/.config/My App/{42}/tool.ini")));
     EXPECT_TRUE(fs::is_directory(path("home/.config/My App/{42}")));
@@ -234,13 +203,13 @@ TEST_F(UserSettingsPath, LongRootFoldersWork) {
     while (longRoot.size() < 320) longRoot += "/" + std::string(60, 'd');
     ASSERT_TRUE(fs::create_directories(longRoot));
     ScopedEnvironment environment;
-    environment.set("XDG_CONFIG_HOME", longRoot);
+    environment.set("XDG_CONFIG_HOME", longRoot.c_str());
     const std::wstring file = userSettingsFilePath(L"/opt/app/tool", L"N", L"P", true);
     EXPECT_EQ(file, wide(longRoot + "/N/P/tool.ini"));
     EXPECT_TRUE(fs::is_directory(longRoot + "/N/P"));
 
-    environment.set("XDG_CONFIG_HOME", std::nullopt);
-    environment.set("HOME", longRoot);
+    environment.set("XDG_CONFIG_HOME", nullptr);
+    environment.set("HOME", longRoot.c_str());
     EXPECT_EQ(userSettingsFilePath(L"/opt/app/tool", L"N", L"P", true), wide(longRoot + "/.config/N/P/tool.ini"));
     EXPECT_TRUE(fs::is_directory(longRoot + "/.config/N/P"));
 }

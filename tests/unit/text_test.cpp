@@ -11,48 +11,16 @@
 #include <vector>
 
 #include "common/text.h"
+#include "test_support.h"
 
 namespace {
+
+using jlaunch::testing::ScopedEnvironment;
 
 using jlaunch::formatText;
 using jlaunch::loadResourceString;
 using jlaunch::toNarrow;
 using jlaunch::toWide;
-
-// Changes environment variables for one test and puts the old values back.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment() = default;
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-    ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second) {
-                setenv(it->first.c_str(), it->second->c_str(), 1);
-            } else {
-                unsetenv(it->first.c_str());
-            }
-        }
-    }
-    void set(const std::string& name, const char* value) {
-        remember(name);
-        if (value != nullptr) {
-            setenv(name.c_str(), value, 1);
-        } else {
-            unsetenv(name.c_str());
-        }
-    }
-
-private:
-    void remember(const std::string& name) {
-        for (const auto& entry : saved_) {
-            if (entry.first == name) return;
-        }
-        const char* old = std::getenv(name.c_str());
-        saved_.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
-    }
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 TEST(FormatText, FillsTextAndNumbersInOrder) {
     EXPECT_EQ(formatText(L"Failed to load Java VM library: %s (errno = %d).", {L"/opt/jre/libjvm.so", -5}),

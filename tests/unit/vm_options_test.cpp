@@ -10,7 +10,7 @@
 #include "jvmhost/java_strings.h"
 #include "jvmhost/library_path.h"
 #include "jvmhost/vm_options.h"
-#include "test_folder.h"
+#include "test_support.h"
 
 namespace {
 
@@ -68,12 +68,12 @@ TEST(LibraryPath, PiecesAreSeparatedWhateverTheValuesEndWith) {
 }
 
 TEST(Environment, ReferencesExpandAndUnknownOnesStay) {
-    setenv("JLAUNCH_TEST_HOME", "/opt/x", 1);
-    unsetenv("JLAUNCH_TEST_UNSET");
+    jlaunch::testing::ScopedEnvironment environment;
+    environment.set("JLAUNCH_TEST_HOME", "/opt/x");
+    environment.set("JLAUNCH_TEST_UNSET", nullptr);
     std::wstring text = L"%JLAUNCH_TEST_HOME%/lib;%JLAUNCH_TEST_UNSET%;%%;%JLAUNCH_TEST_HOME%;100%";
     jlaunch::expandEnvironment(text);
     EXPECT_EQ(text, L"/opt/x/lib;%JLAUNCH_TEST_UNSET%;%%;/opt/x;100%");
-    unsetenv("JLAUNCH_TEST_HOME");
 }
 
 TEST(JavaText, Utf16UnitsAndModifiedUtf8RoundTrip) {

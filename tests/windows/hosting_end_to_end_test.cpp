@@ -3,6 +3,7 @@
 // stack sizes, environment) and what main receives. The shared launch
 // driver of the hosting_end_to_end_test*.cpp files lives here as well.
 #include "hosting_end_to_end_test.h"
+#include "message_texts.h"
 
 #include <algorithm>
 #include <map>
@@ -32,33 +33,7 @@ std::map<unsigned, std::wstring> messageTable() {
             chosen = shipped;
         }
     }
-    std::map<unsigned, std::wstring> texts;
-#define MESSAGE(id, text) texts[id] = L"" text;
-    switch (chosen) {
-        case 1031:
-#include "strings/messages_1031.inc"
-            break;
-        case 1036:
-#include "strings/messages_1036.inc"
-            break;
-        case 1038:
-#include "strings/messages_1038.inc"
-            break;
-        case 1040:
-#include "strings/messages_1040.inc"
-            break;
-        case 2070:
-#include "strings/messages_2070.inc"
-            break;
-        case 3082:
-#include "strings/messages_3082.inc"
-            break;
-        default:
-#include "strings/messages_1033.inc"
-            break;
-    }
-#undef MESSAGE
-    return texts;
+    return messageTexts(chosen);
 }
 
 bool isMessageBox(HWND window) {

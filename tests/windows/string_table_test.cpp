@@ -8,39 +8,12 @@
 #include <string>
 
 #include "common/text.h"
+#include "message_texts.h"
 
 namespace {
 
 std::map<unsigned, std::wstring> expectedTexts(LANGID language) {
-    std::map<unsigned, std::wstring> texts;
-#define MESSAGE(id, text) texts[id] = L"" text;
-    switch (language) {
-        case 1033:
-#include "strings/messages_1033.inc"
-            break;
-        case 1031:
-#include "strings/messages_1031.inc"
-            break;
-        case 1036:
-#include "strings/messages_1036.inc"
-            break;
-        case 1038:
-#include "strings/messages_1038.inc"
-            break;
-        case 1040:
-#include "strings/messages_1040.inc"
-            break;
-        case 2070:
-#include "strings/messages_2070.inc"
-            break;
-        case 3082:
-#include "strings/messages_3082.inc"
-            break;
-        default:
-            break;
-    }
-#undef MESSAGE
-    return texts;
+    return jlaunch::test::messageTexts(language);
 }
 
 class ThreadLocaleScope {
