@@ -136,7 +136,7 @@ int run(int runs) {
     settings.vmProvider = parseVmProvider(L"any");
     settings.minimumVersion = parseMinimumVersion(L"any");
     settings.maximumVersion = parseMaximumVersion(L"any");
-    const auto chosen = searchRegistry(RegistryView::Native, settings);
+    const auto chosen = searchInstalledRuntimes(RuntimeBitness::Native, settings);
     const std::size_t listed = enumerateKeys(true);
     if (!chosen || listed != kInstallations) {
         std::fprintf(stderr, "the registry does not hold what was written: %zu installations listed, %s chosen\n",
@@ -144,7 +144,7 @@ int run(int runs) {
         return 1;
     }
 
-    const Timing search = measure(runs, [&settings] { searchRegistry(RegistryView::Native, settings); });
+    const Timing search = measure(runs, [&settings] { searchInstalledRuntimes(RuntimeBitness::Native, settings); });
     const Timing withHomes = measure(runs, [] { enumerateKeys(true); });
     const Timing namesOnly = measure(runs, [] { enumerateKeys(false); });
     std::printf("%d installations over %zu keys, %d runs each (after %d warm-up runs), microseconds per run\n",

@@ -1,19 +1,57 @@
 #pragma once
-// The process environment: %VAR% expansion and setting variables.
+// The environment a launch sees: the process's variables, the changes the
+// launch plans on top of them, and %VAR% expansion over both.
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace jlaunch {
 
-// Expands references between percent signs in place; references to
-// variables that do not exist stay as written.
-void expandEnvironment(std::wstring& text);
+struct EnvironmentVariable {
+    std::wstring name;
+    std::wstring value;
+
+    bool operator==(const EnvironmentVariable&) const = default;
+};
+
+class Environment {
+public:
+    using Lookup = std::function<std::optional<std::wstring>(const std::wstring& name)>;
+
+    // Over the variables `base` answers; changes stay in this value.
+    explicit Environment(Lookup base) : base_(std::move(base)) {}
+    // Over this process's variables as they are now.
+    static Environment ofProcess();
+
+    std::optional<std::wstring> get(const std::wstring& name) const;
+    void set(const std::wstring& name, const std::wstring& value);
+    // References between percent signs replaced by the variables' values, as
+    // the Windows expansion does: a reference to a variable that does not
+    // exist, "%%" and a lone "%" stay as written.
+    std::wstring expand(std::wstring_view text) const;
+    // The variables set, in the order first set, each with its last value.
+    const std::vector<EnvironmentVariable>& changes() const { return changes_; }
+
+private:
+    Lookup base_;
+    std::vector<EnvironmentVariable> changes_;
+};
 
 // Sets a variable of this process (and of the processes it starts).
 void setEnvironmentVariable(const std::wstring& name, const std::wstring& value);
 
-// The separator of search-path lists: ";" on Windows, ":" on Linux, and
-// the variable that holds the executable search path.
+// Sets the variables in this process (and so for the processes it starts).
+void applyEnvironment(const std::vector<EnvironmentVariable>& variables);
+
+// True when two names denote the same variable: ignoring case on Windows,
+// exactly on Linux.
+bool sameVariableName(std::wstring_view a, std::wstring_view b);
+
+// The separator of search-path lists (the class path too): ";" on Windows,
+// ":" on Linux, and the variable that holds the executable search path.
 extern const wchar_t kPathListSeparator;
 extern const wchar_t* const kSearchPathVariable;
 

@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "common/file_descriptor_posix.h"
+#include "common/handles_posix.h"
 #include "common/file_reader.h"
 #include "common/text.h"
 

@@ -1,30 +1,31 @@
 #pragma once
-// RAII owners of the Windows handles the launcher holds.
+// RAII owners of the Windows handles, keys, modules and GDI objects the
+// launcher holds.
 #include <windows.h>
+#include <objbase.h>
 
 #include "common/unique_resource.h"
 
 namespace jlaunch {
 
-struct KernelHandleTraits {
-    using Type = HANDLE;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type h) noexcept { CloseHandle(h); }
-};
-// CreateFileW answers INVALID_HANDLE_VALUE rather than null.
-struct FileHandleTraits {
-    using Type = HANDLE;
-    static Type invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(Type h) noexcept { CloseHandle(h); }
-};
-struct FindHandleTraits {
-    using Type = HANDLE;
-    static Type invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(Type h) noexcept { FindClose(h); }
-};
+// CreateFileW and FindFirstFileW answer INVALID_HANDLE_VALUE rather than null.
+inline HANDLE invalidHandleValue() noexcept {
+    return INVALID_HANDLE_VALUE;
+}
+// A window may already be gone with its owner.
+inline void destroyLiveWindow(HWND window) noexcept {
+    if (IsWindow(window)) {
+        DestroyWindow(window);
+    }
+}
 
-using UniqueHandle = UniqueResource<KernelHandleTraits>;
-using UniqueFileHandle = UniqueResource<FileHandleTraits>;
-using UniqueFindHandle = UniqueResource<FindHandleTraits>;
+using UniqueHandle = UniqueResource<ClosedBy<HANDLE, &CloseHandle>>;
+using UniqueFileHandle = UniqueResource<ClosedBy<HANDLE, &CloseHandle, &invalidHandleValue>>;
+using UniqueFindHandle = UniqueResource<ClosedBy<HANDLE, &FindClose, &invalidHandleValue>>;
+using UniqueRegistryKey = UniqueResource<ClosedBy<HKEY, &RegCloseKey>>;
+using UniqueGdiObject = UniqueResource<ClosedBy<HGDIOBJ, &DeleteObject>>;
+using UniqueWindow = UniqueResource<ClosedBy<HWND, &destroyLiveWindow>>;
+using UniqueModule = UniqueResource<ClosedBy<HMODULE, &FreeLibrary>>;
+using UniqueTaskMemory = UniqueResource<ClosedBy<void*, &CoTaskMemFree>>;
 
 }  // namespace jlaunch

@@ -8,20 +8,13 @@
 
 #include "common/paths.h"
 #include "common/text.h"
-#include "common/unique_resource.h"
+#include "common/handles_posix.h"
 
 namespace jlaunch {
 
 const wchar_t kPathSeparator = L'/';
 
 namespace {
-
-struct DirectoryTraits {
-    using Type = DIR*;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type d) noexcept { closedir(d); }
-};
-using UniqueDirectory = UniqueResource<DirectoryTraits>;
 
 std::wstring currentFolder() {
     std::string buffer(256, '\0');

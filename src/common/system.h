@@ -19,10 +19,6 @@ std::wstring userSettingsRoot();
 // Creates one folder; failures (an existing folder included) are ignored.
 void createFolder(const std::wstring& path);
 
-}  // namespace jlaunch
-
-namespace jlaunch {
-
 // Changes the current folder; failures are ignored.
 void setCurrentFolder(const std::wstring& path);
 

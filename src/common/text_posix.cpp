@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/language.h"
+#include "common/messages.h"
 #include "common/text.h"
 
 namespace jlaunch {
@@ -17,7 +18,10 @@ const MessageTable& messageTable() {
     // The same texts the Windows string tables are compiled from.
     static const MessageTable table = [] {
         MessageTable t;
-#define MESSAGE(id, text) t.emplace(std::make_pair(kLanguage, id), L"" text);
+// Every language names its ids as English does, or the build stops here.
+#define MESSAGE(id, name, text)        \
+    static_assert(kMsg##name == (id)); \
+    t.emplace(std::make_pair(kLanguage, id), L"" text);
         {
             constexpr std::uint16_t kLanguage = 1033;
 #include "strings/messages_1033.inc"

@@ -1,6 +1,6 @@
 #pragma once
 // Owner of one OS resource; Traits names its type, its invalid value and how
-// it is released.
+// it is released. Most owners are one-line aliases over ClosedBy.
 #include <utility>
 
 namespace jlaunch {
@@ -34,9 +34,29 @@ public:
             Traits::close(old);
         }
     }
+    // For functions that hand a new resource out through a pointer: the
+    // current one is released first.
+    Type* out() noexcept {
+        reset();
+        return &value_;
+    }
 
 private:
     Type value_ = Traits::invalid();
+};
+
+template <typename T>
+constexpr T nullResource() noexcept {
+    return T{};
+}
+
+// Traits of a resource released by calling `Close` on it, whose invalid
+// value `Invalid()` answers (null by default).
+template <typename T, auto Close, auto Invalid = &nullResource<T>>
+struct ClosedBy {
+    using Type = T;
+    static Type invalid() noexcept { return Invalid(); }
+    static void close(Type value) noexcept { Close(value); }
 };
 
 }  // namespace jlaunch

@@ -1,5 +1,5 @@
 #include "jvmhost/exception_dialog.h"
-#include "launcher/errors.h"
+#include "common/messages.h"
 
 namespace jlaunch {
 

@@ -1,10 +1,6 @@
 #include "jvmhost/library_path.h"
 
-#include "common/environment.h"
 #include "common/paths.h"
-#include "common/system.h"
-#include "common/text.h"
-#include "launcher/launcher.h"
 
 namespace jlaunch {
 
@@ -48,24 +44,22 @@ std::wstring searchPathValue(const std::wstring& systemPath, const std::wstring&
     return path + searchPathReference() + kPathListSeparator + runtimeBin;
 }
 
-void setupLibraryPathAndEnvironment(Launcher& launcher) {
-    const std::wstring& library = launcher.jvmLibraryPath;
-    setEnvironmentVariable(L"KOV_JVM_PATH", library);
-    setEnvironmentVariable(L"KOV_JVM_HOME", parentPath(library, 3));
+std::optional<std::wstring> setupLibraryPathAndEnvironment(const LauncherSettings& settings,
+                                                           const std::wstring& jvmLibraryPath,
+                                                           const std::wstring& executable, Environment& environment) {
+    environment.set(L"KOV_JVM_PATH", jvmLibraryPath);
+    environment.set(L"KOV_JVM_HOME", parentPath(jvmLibraryPath, 3));
 
-    const std::wstring runtimeBin = parentPath(library, 2);
+    const std::wstring runtimeBin = parentPath(jvmLibraryPath, 2);
     const std::wstring runtimeHome = folderWithSeparator(runtimeBin);
-    std::uint32_t error = 0;
-    const std::wstring launcherFolder = folderWithSeparator(executablePath(error).value_or(std::wstring()));
-    if (!launcher.settings.libraryPath.empty()) {
-        std::wstring option = libraryPathOption(launcher.settings.libraryPath, launcherFolder, runtimeHome);
-        expandEnvironment(option);
-        launcher.vmOptions.push_back(toNarrow(option));
+    std::optional<std::wstring> option;
+    if (!settings.libraryPath.empty()) {
+        option =
+            environment.expand(libraryPathOption(settings.libraryPath, folderWithSeparator(executable), runtimeHome));
     }
-    std::wstring searchPath = searchPathValue(launcher.settings.systemPath, runtimeBin);
-    expandEnvironment(searchPath);
-    setEnvironmentVariable(kSearchPathVariable, searchPath);
-    exportRuntimeLibraryFolder(runtimeHome);
+    environment.set(kSearchPathVariable, environment.expand(searchPathValue(settings.systemPath, runtimeBin)));
+    exportRuntimeLibraryFolder(runtimeHome, environment);
+    return option;
 }
 
 }  // namespace jlaunch

@@ -3,6 +3,6 @@
 namespace jlaunch {
 
 // Windows finds the runtime's DLLs through Path.
-void exportRuntimeLibraryFolder(const std::wstring& /*runtimeHome*/) {}
+void exportRuntimeLibraryFolder(const std::wstring& /*runtimeHome*/, Environment& /*environment*/) {}
 
 }  // namespace jlaunch

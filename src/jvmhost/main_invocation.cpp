@@ -7,8 +7,6 @@
 #include "jvmhost/exception_dialog.h"
 #include "jvmhost/exception_text.h"
 #include "jvmhost/java_strings.h"
-#include "launcher/errors.h"
-#include "launcher/launcher.h"
 
 namespace jlaunch {
 
@@ -17,11 +15,12 @@ namespace {
 constexpr const char* kMainSignature = "([Ljava/lang/String;)V";
 
 // The class through the runtime's own launcher helper, as "java" loads it.
-LocalRef<jclass> loadThroughLauncherHelper(const Launcher& launcher, JNIEnv* env) {
-    if (launcher.jvm.findClassFromBootLoader == nullptr) {
+LocalRef<jclass> loadThroughLauncherHelper(const MainInvocation& call, JNIEnv* env,
+                                           FindClassFromBootLoaderFunction findClassFromBootLoader) {
+    if (findClassFromBootLoader == nullptr) {
         return {};
     }
-    const LocalRef<jclass> helper(env, launcher.jvm.findClassFromBootLoader(env, "sun/launcher/LauncherHelper"));
+    const LocalRef<jclass> helper(env, findClassFromBootLoader(env, "sun/launcher/LauncherHelper"));
     if (!helper || threw(env)) {
         return {};
     }
@@ -30,7 +29,7 @@ LocalRef<jclass> loadThroughLauncherHelper(const Launcher& launcher, JNIEnv* env
     if (checkAndLoadMain == nullptr || threw(env)) {
         return {};
     }
-    std::wstring dotted = launcher.settings.mainClassName;
+    std::wstring dotted = call.mainClassName;
     std::replace(dotted.begin(), dotted.end(), L'/', L'.');
     const LocalRef<jstring> name = newJavaString(env, dotted);
     if (!name || threw(env)) {
@@ -40,98 +39,105 @@ LocalRef<jclass> loadThroughLauncherHelper(const Launcher& launcher, JNIEnv* env
                                                                                  JNI_TRUE, jint{1}, name.get())));
 }
 
-// The class through plain JNI; shows the message of a failure.
-LocalRef<jclass> loadThroughFindClass(const Launcher& launcher, JNIEnv* env) {
-    const std::wstring& className = launcher.settings.mainClassName;
-    const LocalRef<jstring> name = newJavaString(env, className);
+// The class through plain JNI.
+Result<LocalRef<jclass>> loadThroughFindClass(const MainInvocation& call, JNIEnv* env) {
+    const LocalRef<jstring> name = newJavaString(env, call.mainClassName);
     if (!name || threw(env)) {
         // The message says it; left pending, the VM would print it at detach
         // as if the application had thrown it.
         env->ExceptionClear();
-        showError(launcher.splashWindowHandle, formatText(kMsgMainClassLoadFailed, {className}));
-        return {};
+        return Failure{kMsgMainClassLoadFailed, {call.mainClassName}, {}};
     }
     const char* characters = env->GetStringUTFChars(name.get(), nullptr);
     if (characters == nullptr || threw(env)) {
         env->ExceptionDescribe();
-        return {};
+        return Failure{};
     }
     LocalRef<jclass> mainClass(env, env->FindClass(characters));
-    if (!mainClass || threw(env)) {
+    const bool found = mainClass && !threw(env);
+    if (!found) {
         env->ExceptionDescribe();
-        showError(launcher.splashWindowHandle, formatText(kMsgMainClassNotFound, {toWide(characters)}));
     }
+    const std::wstring className = toWide(characters);
     env->ReleaseStringUTFChars(name.get(), characters);
+    if (!found) {
+        return Failure{kMsgMainClassNotFound, {className}, {}};
+    }
     return mainClass;
 }
 
 // The runtime's launcher helper ends the VM with status 1, printing to a
 // console a GUI launcher does not have, when the class or its main is
 // missing. So the launcher checks both first and says so itself.
-bool checkMainClass(const Launcher& launcher, JNIEnv* env) {
-    const std::wstring& className = launcher.settings.mainClassName;
-    const LocalRef<jclass> mainClass(env, env->FindClass(toNarrow(className).c_str()));
+Result<void> checkMainClass(const MainInvocation& call, JNIEnv* env) {
+    const LocalRef<jclass> mainClass(env, env->FindClass(toNarrow(call.mainClassName).c_str()));
     if (!mainClass || threw(env)) {
         env->ExceptionClear();
-        showError(launcher.splashWindowHandle, formatText(kMsgMainClassNotFound, {className}));
-        return false;
+        return Failure{kMsgMainClassNotFound, {call.mainClassName}, {}};
     }
     if (env->GetStaticMethodID(mainClass.get(), "main", kMainSignature) == nullptr || threw(env)) {
         env->ExceptionClear();
-        showError(launcher.splashWindowHandle, kMsgMainMethodNotFound);
-        return false;
+        return Failure{kMsgMainMethodNotFound, {}, {}};
     }
-    return true;
+    return {};
 }
 
-bool acceptsAndPrefersIbm(const Launcher& launcher) {
-    return launcher.settings.vmProvider.acceptIbm && launcher.settings.vmProvider.preferIbm;
+// Everything up to and including the call of main; its local references
+// all go before the thread detaches.
+Result<void> callMain(JNIEnv* env, const MainInvocation& call,
+                      FindClassFromBootLoaderFunction findClassFromBootLoader) {
+    if (auto checked = checkMainClass(call, env); !checked) {
+        return checked;
+    }
+    LocalRef<jclass> mainClass = loadThroughLauncherHelper(call, env, findClassFromBootLoader);
+    if (!mainClass || threw(env)) {
+        env->ExceptionClear();
+        auto found = loadThroughFindClass(call, env);
+        if (!found) {
+            return found.failure();
+        }
+        mainClass = std::move(*found);
+    }
+    const jmethodID main = env->GetStaticMethodID(mainClass.get(), "main", kMainSignature);
+    if (main == nullptr || threw(env)) {
+        if (env->ExceptionCheck()) {
+            env->ExceptionDescribe();
+            return Failure{};
+        }
+        return Failure{kMsgMainMethodNotFound, {}, {}};
+    }
+    const LocalRef<jobjectArray> arguments = newJavaStringArray(env, call.arguments);
+    if (!arguments) {
+        env->ExceptionDescribe();
+        return Failure{};
+    }
+    env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
+
+    const LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
+    if (thrown && call.failureCheck) {
+        const std::wstring trace = stackTraceText(env, thrown.get());
+        if (!trace.empty() && showUncaughtExceptionDialog(trace)) {
+            exitJava(env);
+        }
+    }
+    return {};
 }
 
 }  // namespace
 
-bool invokeMain(Launcher& launcher) {
-    JNIEnv* env = launcher.jniEnv;
-    {
-        if (!checkMainClass(launcher, env)) {
-            return false;
-        }
-        LocalRef<jclass> mainClass = loadThroughLauncherHelper(launcher, env);
-        if (!mainClass || threw(env)) {
-            env->ExceptionClear();
-            mainClass = loadThroughFindClass(launcher, env);
-            if (!mainClass || threw(env)) {
-                return false;
-            }
-        }
-        const jmethodID main = env->GetStaticMethodID(mainClass.get(), "main", kMainSignature);
-        if (main == nullptr || threw(env)) {
-            if (env->ExceptionCheck()) {
-                env->ExceptionDescribe();
-            } else {
-                showError(launcher.splashWindowHandle, kMsgMainMethodNotFound);
-            }
-            return false;
-        }
-        const LocalRef<jobjectArray> arguments = newJavaStringArray(env, launcher.javaArguments);
-        if (!arguments) {
-            env->ExceptionDescribe();
-            return false;
-        }
-        env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
-
-        const LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
-        if (thrown && launcher.settings.failureCheck) {
-            const std::wstring trace = stackTraceText(env, thrown.get());
-            if (!trace.empty() && showUncaughtExceptionDialog(trace)) {
-                exitJava(env);
-            }
-        }
-    }  // every local reference goes before the thread detaches
-    if (acceptsAndPrefersIbm(launcher)) {
+Result<void> invokeMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
+                        FindClassFromBootLoaderFunction findClassFromBootLoader) {
+    Result<void> called = callMain(env, call, findClassFromBootLoader);
+    if (called && call.neverDetach) {
         sleepForever();
     }
-    return launcher.javaVm->DetachCurrentThread() == JNI_OK;
+    // A thread that ends still attached would keep DestroyJavaVM in the
+    // teardown waiting for it for ever, so it detaches after a failure too.
+    const bool detached = vm->DetachCurrentThread() == JNI_OK;
+    if (!called) {
+        return called;
+    }
+    return detached ? Result<void>() : Result<void>(Failure{});
 }
 
 }  // namespace jlaunch

@@ -1,11 +1,32 @@
 #pragma once
 // Finds the main class and calls its main method on the Java thread.
+#include <jni.h>
+
+#include <string>
+#include <vector>
+
+#include "common/failure.h"
+#include "jvmhost/jvm_library.h"
+
 namespace jlaunch {
 
-class Launcher;
+struct MainInvocation {
+    std::wstring mainClassName;  // with slashes
+    std::vector<std::wstring> arguments;
+    // Show an uncaught exception of main in the exception dialog.
+    bool failureCheck = false;
+    // With an IBM VM accepted and preferred, the Java thread never ends
+    // after main: only the application's own exit ends the process.
+    bool neverDetach = false;
 
-// False after any failure before main was called (its message shown);
-// after main, true when the Java thread detached cleanly.
-bool invokeMain(Launcher& launcher);
+    bool operator==(const MainInvocation&) const = default;
+};
+
+// Calls main on the calling thread, attached as `env`, and detaches it after.
+// Fails before main with message 211, 215 or 216, or with nothing to show
+// when the VM described the exception itself; after main, fails with nothing
+// to show when the thread could not detach.
+Result<void> invokeMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
+                        FindClassFromBootLoaderFunction findClassFromBootLoader);
 
 }  // namespace jlaunch

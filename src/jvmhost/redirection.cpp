@@ -2,7 +2,6 @@
 
 #include "common/paths.h"
 #include "jvmhost/date_time_pattern.h"
-#include "launcher/launcher.h"
 
 namespace jlaunch {
 
@@ -60,22 +59,18 @@ bool redirectStream(JNIEnv* env, const std::wstring& fileName, bool append, Java
     return true;
 }
 
-void applyRedirection(Launcher& launcher) {
-    JNIEnv* env = launcher.jniEnv;
-    const bool pictured =
-        launcher.outputFile.find(L'%') != std::wstring::npos || launcher.errorFile.find(L'%') != std::wstring::npos;
-    if (pictured) {
+void applyRedirection(JNIEnv* env, Redirection output, Redirection error) {
+    if (output.file.find(L'%') != std::wstring::npos || error.file.find(L'%') != std::wstring::npos) {
         // Both names carry the same moment.
         const LocalTime now = currentLocalTime();
-        expandDateTimePattern(launcher.outputFile, now);
-        expandDateTimePattern(launcher.errorFile, now);
+        expandDateTimePattern(output.file, now);
+        expandDateTimePattern(error.file, now);
     }
-    const std::pair<const std::wstring*, std::pair<bool, JavaStream>> streams[] = {
-        {&launcher.outputFile, {launcher.outputAppend, JavaStream::Output}},
-        {&launcher.errorFile, {launcher.errorAppend, JavaStream::Error}},
-    };
-    for (const auto& [file, how] : streams) {
-        if (!file->empty() && !redirectStream(env, *file, how.first, how.second) && env->ExceptionCheck()) {
+    const std::pair<const Redirection*, JavaStream> streams[] = {{&output, JavaStream::Output},
+                                                                 {&error, JavaStream::Error}};
+    for (const auto& [target, stream] : streams) {
+        if (!target->file.empty() && !redirectStream(env, target->file, target->append, stream) &&
+            env->ExceptionCheck()) {
             env->ExceptionDescribe();
         }
     }

@@ -5,10 +5,9 @@
 #include <string>
 
 #include "jvmhost/java_strings.h"
+#include "jvmhost/vm_options.h"
 
 namespace jlaunch {
-
-class Launcher;
 
 enum class JavaStream { Output, Error };
 
@@ -20,6 +19,6 @@ bool redirectStream(JNIEnv* env, const std::wstring& fileName, bool append, Java
 
 // The configured redirections, with the launch time put into the names;
 // failures are described on the Java error stream and the launch goes on.
-void applyRedirection(Launcher& launcher);
+void applyRedirection(JNIEnv* env, Redirection output, Redirection error);
 
 }  // namespace jlaunch

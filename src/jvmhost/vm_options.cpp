@@ -1,15 +1,7 @@
 #include "jvmhost/vm_options.h"
 
-#include "common/environment.h"
 #include "common/paths.h"
-#include "common/system.h"
-#include "common/text.h"
-#include "jvmhost/memory_options.h"
-#include "launcher/errors.h"
-#include "launcher/launcher.h"
 #include "settings/command_line.h"
-#include "settings/launcher_settings.h"
-#include "settings/settings_file.h"
 
 namespace jlaunch {
 
@@ -39,7 +31,7 @@ void expandClassPathEntry(const std::wstring& entry, const std::wstring& launche
             classPath.push_back(kPathSeparator);
         }
         classPath += finder.fileName();
-        classPath.push_back(kClassPathSeparator);
+        classPath.push_back(kPathListSeparator);
     }
 }
 
@@ -81,68 +73,47 @@ std::vector<std::wstring> splitVmParameters(std::wstring_view text) {
     return parameters;
 }
 
-bool assembleVmOptions(Launcher& launcher) {
-    auto store = openMainSettings();
-    if (!store) {
-        return false;
-    }
-    const auto read = [&store](const wchar_t* section, const wchar_t* key) {
-        return readSetting(*store, section, key);
-    };
-    std::uint32_t error = 0;
-    const std::wstring executable = executablePath(error).value_or(std::wstring());
+AssembledOptions assembleVmOptions(const LauncherSettings& settings, const std::wstring& executable,
+                                   const MemoryStatus& memory, const Environment& environment) {
+    AssembledOptions assembled;
     const std::wstring launcherFolder = parentPath(executable, 1);
-
     std::wstring classPath;
-    for (std::wstring entry : splitList(read(L"Class Path", L"Class Path"), L";")) {
-        expandEnvironment(entry);
-        entry = nativeSeparators(std::move(entry));
+    for (const std::wstring& written : splitList(settings.classPath, L";")) {
+        const std::wstring entry = nativeSeparators(environment.expand(written));
         if (isAbsoluteClassPathEntry(entry)) {
             classPath += entry;
-            classPath.push_back(kClassPathSeparator);
+            classPath.push_back(kPathListSeparator);
         } else {
             expandClassPathEntry(entry, launcherFolder, classPath);
         }
     }
-    if (parseYes(read(L"Application", L"Embedded Jar"))) {
-        classPath = executable + kClassPathSeparator + classPath;
+    if (settings.embeddedJar) {
+        classPath = executable + kPathListSeparator + classPath;
     }
     if (classPath.empty()) {
-        showError(launcher.splashWindowHandle, kMsgClassPathMissing);
-        return false;
+        return assembled;
     }
+    assembled.hasClassPath = true;
 
     // Every entry is followed by a separator; the last one is dropped, as an
     // empty last element would put the current folder on the class path.
     classPath.pop_back();
     std::vector<std::wstring> options{L"-Djava.class.path=" + classPath};
-    const MemoryStatus memory = memoryStatus();
-    for (std::wstring& parameter :
-         splitVmParameters(read(L"Java Runtime Environment", L"Virtual Machine Parameters"))) {
-        applyVmParameter(std::move(parameter), options, launcher.javaThreadStackSize, memory);
+    for (std::wstring& parameter : splitVmParameters(settings.vmParameters)) {
+        applyVmParameter(std::move(parameter), options, assembled.javaThreadStackSize, memory);
     }
-    for (std::wstring& option : options) {
-        expandEnvironment(option);
-        launcher.vmOptions.push_back(toNarrow(option));
+    for (const std::wstring& option : options) {
+        assembled.options.push_back(environment.expand(option));
     }
 
-    launcher.outputFile = read(L"Application", L"Output File");
-    expandEnvironment(launcher.outputFile);
-    launcher.outputAppend = read(L"Application", L"Output Append") == L"yes";
-    launcher.errorFile = read(L"Application", L"Error File");
-    expandEnvironment(launcher.errorFile);
-    launcher.errorAppend = read(L"Application", L"Error Append") == L"yes";
-
-    std::wstring cmd = read(L"Application", L"Cmd");
-    if (!cmd.empty()) {
-        expandEnvironment(cmd);
-        for (std::wstring& argument : splitArguments(cmd)) {
-            if (!argument.empty()) {
-                launcher.javaArguments.push_back(std::move(argument));
-            }
+    assembled.output = {environment.expand(settings.outputFile), settings.outputAppend};
+    assembled.error = {environment.expand(settings.errorFile), settings.errorAppend};
+    for (std::wstring& argument : splitArguments(environment.expand(settings.cmd))) {
+        if (!argument.empty()) {
+            assembled.extraArguments.push_back(std::move(argument));
         }
     }
-    return true;
+    return assembled;
 }
 
 }  // namespace jlaunch

@@ -1,17 +1,43 @@
 #pragma once
-// The VM's option strings: class path, VM parameters, output files and
-// extra arguments from the settings.
+// The VM's option strings: class path and VM parameters, and the output
+// files and extra arguments that come with them.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/environment.h"
+#include "jvmhost/memory_options.h"
+#include "settings/launcher_settings.h"
+
 namespace jlaunch {
 
-class Launcher;
+// Where a Java stream goes; an empty file leaves it alone.
+struct Redirection {
+    std::wstring file;
+    bool append = false;
 
-// Builds the class path and VM parameters into `vmOptions` and reads the
-// output, error and "Cmd" settings. False (message 209) without a class path.
-bool assembleVmOptions(Launcher& launcher);
+    bool operator==(const Redirection&) const = default;
+};
+
+struct AssembledOptions {
+    // False when the class path matched nothing: then nothing else is set.
+    bool hasClassPath = false;
+    // "-Djava.class.path=" first, then the VM parameters, expanded.
+    std::vector<std::wstring> options;
+    // Set by an "-Xss" parameter; 0 leaves the VM's default.
+    std::uint64_t javaThreadStackSize = 0;
+    Redirection output;
+    Redirection error;
+    // From "Cmd", for the main method after the command line's own.
+    std::vector<std::wstring> extraArguments;
+};
+
+// The class path (entries below the executable's folder, wildcards matched
+// there), the VM parameters with their memory shares resolved against
+// `memory`, the output files and "Cmd", each expanded in `environment`.
+AssembledOptions assembleVmOptions(const LauncherSettings& settings, const std::wstring& executable,
+                                   const MemoryStatus& memory, const Environment& environment);
 
 // True for an entry taken as written: absolute and without wildcards.
 bool isAbsoluteClassPathEntry(std::wstring_view entry);
@@ -26,8 +52,5 @@ std::size_t nextParameterEnd(std::wstring_view text, std::size_t start);
 
 // The VM parameters of the settings text, in order.
 std::vector<std::wstring> splitVmParameters(std::wstring_view text);
-
-// The class-path separator handed to the VM: ";" on Windows, ":" on Linux.
-extern const wchar_t kClassPathSeparator;
 
 }  // namespace jlaunch

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "jvmsearch/java_version.h"
+#include "common/java_version.h"
 #include "settings/launcher_settings.h"
 
 namespace jlaunch {

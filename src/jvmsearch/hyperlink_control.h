@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/unique_resource.h"
+#include "common/handles_win.h"
 
 namespace jlaunch {
 
@@ -39,22 +39,6 @@ public:
     RECT linkRect() const { return linkRect_; }
 
 private:
-    struct GdiObjectTraits {
-        using Type = HGDIOBJ;
-        static Type invalid() noexcept { return nullptr; }
-        static void close(Type object) noexcept { DeleteObject(object); }
-    };
-    struct WindowTraits {
-        using Type = HWND;
-        static Type invalid() noexcept { return nullptr; }
-        // The tooltip, an owned popup, may already be gone with its owner.
-        static void close(Type window) noexcept {
-            if (IsWindow(window)) {
-                DestroyWindow(window);
-            }
-        }
-    };
-
     static LRESULT CALLBACK subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -70,9 +54,9 @@ private:
     COLORREF visitedColor_;
     HWND control_ = nullptr;
     HFONT normalFont_ = nullptr;
-    UniqueResource<GdiObjectTraits> ownNormalFont_;  // set when the control made the normal font
-    UniqueResource<GdiObjectTraits> linkFont_;
-    UniqueResource<WindowTraits> tooltip_;
+    UniqueGdiObject ownNormalFont_;  // set when the control made the normal font
+    UniqueGdiObject linkFont_;
+    UniqueWindow tooltip_;          // an owned popup: may already be gone with its owner
     HCURSOR handCursor_ = nullptr;  // shared system cursor, never destroyed
     std::wstring label_;
     std::wstring address_;

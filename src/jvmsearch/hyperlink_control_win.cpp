@@ -17,12 +17,6 @@ namespace {
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kToolId = 1;
 
-struct RegistryKeyTraits {
-    using Type = HKEY;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type key) noexcept { RegCloseKey(key); }
-};
-
 // A window's device context, released to that window.
 class WindowDc {
 public:
@@ -172,12 +166,11 @@ bool HyperLinkControl::takeOver(HWND control, HFONT font) {
 }
 
 void HyperLinkControl::readUserColors() {
-    HKEY opened = nullptr;
+    UniqueRegistryKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Settings", 0, KEY_QUERY_VALUE,
-                      &opened) != ERROR_SUCCESS) {
+                      key.out()) != ERROR_SUCCESS) {
         return;
     }
-    const UniqueResource<RegistryKeyTraits> key(opened);
     if (const auto text = readShortString(key.get(), L"Anchor Color")) {
         linkColor_ = parseAnchorColor(*text).value_or(linkColor_);
     }

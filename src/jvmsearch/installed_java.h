@@ -1,6 +1,7 @@
 #pragma once
 // The installed Java runtimes the system knows of: the vendors' registry
 // keys on Windows, the standard install folders on Linux.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,32 +11,35 @@
 
 namespace jlaunch {
 
-// Native reads the registry of the launcher's own bitness; Wow32 the 32-bit view.
-enum class RegistryView { Native, Wow32 };
+// Native lists the runtimes of the launcher's own bitness; X86 the 32-bit
+// ones that Windows keeps apart. Linux has only the native list.
+enum class RuntimeBitness { Native, X86 };
 
-// What the system lists under one vendor key: its version entries by name.
-class InstalledJavaSource {
-public:
-    virtual ~InstalledJavaSource() = default;
-    InstalledJavaSource() = default;
-    InstalledJavaSource(const InstalledJavaSource&) = delete;
-    InstalledJavaSource& operator=(const InstalledJavaSource&) = delete;
-
-    // The names of the key's version entries, in the system's order.
-    virtual std::vector<std::wstring> versionNames(const VendorKey& key) = 0;
-    // The "JavaHome" of one entry (`index` in the list of names); nothing
-    // when it cannot be read or is empty.
-    virtual std::optional<std::wstring> javaHome(const VendorKey& key, std::size_t index,
-                                                 const std::wstring& versionName) = 0;
+// One version entry under a vendor key.
+struct InstalledRuntime {
+    const VendorKey* key = nullptr;
+    std::wstring versionName;
+    // Nothing when it could not be read, or was not read because the
+    // version is not wanted.
+    std::optional<std::wstring> home;
 };
 
-// Every usable installation in range, key after key, in the system's order.
-std::vector<JvmCandidate> collectCandidates(InstalledJavaSource& source, const LauncherSettings& settings);
+// Whether the home of a version entry is worth reading.
+using VersionFilter = std::function<bool(const std::wstring& versionName)>;
 
-// One pass: collect, rank, select. Nothing when no candidate was found.
-std::optional<JvmCandidate> searchInstalledJava(InstalledJavaSource& source, const LauncherSettings& settings);
+// The platform's entries under `keys`, key after key in the system's order.
+std::vector<InstalledRuntime> listInstalledRuntimes(RuntimeBitness bitness, const std::vector<const VendorKey*>& keys,
+                                                    const VersionFilter& wanted);
 
-// The platform's pass over its installations.
-std::optional<JvmCandidate> searchRegistry(RegistryView view, const LauncherSettings& settings);
+// Every usable installation in range, in the order listed.
+std::vector<JvmCandidate> collectCandidates(const std::vector<InstalledRuntime>& installed,
+                                            const LauncherSettings& settings);
+
+// Collects, ranks and selects. Nothing when no candidate was found.
+std::optional<JvmCandidate> chooseInstalledRuntime(const std::vector<InstalledRuntime>& installed,
+                                                   const LauncherSettings& settings);
+
+// One pass: list, collect, rank, select. Nothing when no candidate was found.
+std::optional<JvmCandidate> searchInstalledRuntimes(RuntimeBitness bitness, const LauncherSettings& settings);
 
 }  // namespace jlaunch

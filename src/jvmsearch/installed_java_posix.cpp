@@ -9,24 +9,12 @@
 
 #include "common/paths.h"
 #include "common/text.h"
-#include "common/unique_resource.h"
+#include "common/handles_posix.h"
 #include "jvmsearch/installed_java.h"
 
 namespace jlaunch {
 
 namespace {
-
-struct DirectoryTraits {
-    using Type = DIR*;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type d) noexcept { closedir(d); }
-};
-
-struct MallocTraits {
-    using Type = char*;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type p) noexcept { free(p); }  // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory): realpath's
-};
 
 // The standard install folders of the distributions and vendors.
 constexpr const char* kInstallFolders[] = {"/usr/lib/jvm", "/usr/java", "/opt/java"};
@@ -69,7 +57,7 @@ std::vector<Installation> scanInstallations() {
     std::vector<Installation> found;
     std::set<std::string> seen;
     for (const char* folder : kInstallFolders) {
-        const UniqueResource<DirectoryTraits> directory(opendir(folder));
+        const UniqueDirectory directory(opendir(folder));
         if (!directory) {
             continue;
         }
@@ -81,7 +69,7 @@ std::vector<Installation> scanInstallations() {
         }
         for (const std::string& name : entries) {
             const std::string path = std::string(folder) + "/" + name;
-            const UniqueResource<MallocTraits> real(realpath(path.c_str(), nullptr));
+            const UniqueMallocText real(realpath(path.c_str(), nullptr));
             if (!real || !seen.insert(real.get()).second) {
                 continue;  // a link to a home already listed
             }
@@ -96,44 +84,26 @@ std::vector<Installation> scanInstallations() {
     return found;
 }
 
-class InstallFolderSource final : public InstalledJavaSource {
-public:
-    InstallFolderSource() : installations_(scanInstallations()) {}
-
-    std::vector<std::wstring> versionNames(const VendorKey& key) override {
-        current_.clear();
-        std::vector<std::wstring> names;
-        for (const Installation& installation : installations_) {
-            if (installation.key == &key) {
-                names.push_back(installation.versionName);
-                current_.push_back(&installation);
-            }
-        }
-        return names;
-    }
-
-    std::optional<std::wstring> javaHome(const VendorKey& /*key*/, std::size_t index,
-                                         const std::wstring& /*versionName*/) override {
-        if (index >= current_.size()) {
-            return std::nullopt;
-        }
-        return current_[index]->home;
-    }
-
-private:
-    std::vector<Installation> installations_;
-    std::vector<const Installation*> current_;
-};
-
 }  // namespace
 
-// Linux has one view of its install folders; the 32-bit pass finds nothing.
-std::optional<JvmCandidate> searchRegistry(RegistryView view, const LauncherSettings& settings) {
-    if (view != RegistryView::Native) {
-        return std::nullopt;
+// Linux has one list of its install folders; the 32-bit one is empty.
+std::vector<InstalledRuntime> listInstalledRuntimes(RuntimeBitness bitness, const std::vector<const VendorKey*>& keys,
+                                                    const VersionFilter& wanted) {
+    std::vector<InstalledRuntime> installed;
+    if (bitness != RuntimeBitness::Native) {
+        return installed;
     }
-    InstallFolderSource source;
-    return searchInstalledJava(source, settings);
+    const std::vector<Installation> found = scanInstallations();
+    for (const VendorKey* key : keys) {
+        for (const Installation& installation : found) {
+            if (installation.key == key) {
+                installed.push_back(
+                    {key, installation.versionName,
+                     wanted(installation.versionName) ? std::optional(installation.home) : std::nullopt});
+            }
+        }
+    }
+    return installed;
 }
 
 }  // namespace jlaunch

@@ -1,82 +1,73 @@
 #include <windows.h>
 
-#include "common/unique_resource.h"
+#include "common/handles_win.h"
 #include "jvmsearch/installed_java.h"
 
 namespace jlaunch {
 
 namespace {
 
-struct RegistryKeyTraits {
-    using Type = HKEY;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type key) noexcept { RegCloseKey(key); }
-};
-using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;
-
 // Read-only: the search never changes the registry.
-class RegistrySource final : public InstalledJavaSource {
-public:
-    explicit RegistrySource(RegistryView view)
-        : access_(KEY_READ | (view == RegistryView::Wow32 ? KEY_WOW64_32KEY : 0)) {}
-
-    std::vector<std::wstring> versionNames(const VendorKey& key) override {
-        std::vector<std::wstring> names;
-        const UniqueRegistryKey opened = open(key.path);
-        if (!opened) {
-            return names;
-        }
-        for (DWORD index = 0;; ++index) {
-            wchar_t name[520];
-            DWORD length = 520;
-            if (RegEnumKeyExW(opened.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS) {
-                break;
-            }
-            names.emplace_back(name, length);
-        }
-        return names;
+UniqueRegistryKey openKey(const std::wstring& path, REGSAM access) {
+    UniqueRegistryKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, key.out()) != ERROR_SUCCESS) {
+        key.reset();
     }
+    return key;
+}
 
-    std::optional<std::wstring> javaHome(const VendorKey& key, std::size_t /*index*/,
-                                         const std::wstring& versionName) override {
-        const UniqueRegistryKey opened = open(std::wstring(key.path) + versionName);
-        if (!opened) {
-            return std::nullopt;
+std::vector<std::wstring> subkeyNames(HKEY key) {
+    std::vector<std::wstring> names;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[520];
+        DWORD length = 520;
+        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            break;
         }
-        DWORD size = 0;
-        if (RegQueryValueExW(opened.get(), L"JavaHome", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
-            size == 0) {
-            return std::nullopt;
-        }
-        // Room for a terminator the stored data may lack.
-        std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-        DWORD read = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-        if (RegQueryValueExW(opened.get(), L"JavaHome", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
-                             &read) != ERROR_SUCCESS) {
-            return std::nullopt;
-        }
-        data.resize(wcsnlen(data.c_str(), read / sizeof(wchar_t)));
-        return data;
+        names.emplace_back(name, length);
     }
+    return names;
+}
 
-private:
-    UniqueRegistryKey open(const std::wstring& path) const {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access_, &key) != ERROR_SUCCESS) {
-            return UniqueRegistryKey();
-        }
-        return UniqueRegistryKey(key);
+// The "JavaHome" value of a version entry; nothing when it cannot be read or is empty.
+std::optional<std::wstring> javaHome(const std::wstring& entryPath, REGSAM access) {
+    const UniqueRegistryKey entry = openKey(entryPath, access);
+    DWORD size = 0;
+    if (!entry || RegQueryValueExW(entry.get(), L"JavaHome", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
+        size == 0) {
+        return std::nullopt;
     }
-
-    REGSAM access_;
-};
+    // Room for a terminator the stored data may lack.
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD read = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(entry.get(), L"JavaHome", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &read) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    data.resize(wcsnlen(data.c_str(), read / sizeof(wchar_t)));
+    return data;
+}
 
 }  // namespace
 
-std::optional<JvmCandidate> searchRegistry(RegistryView view, const LauncherSettings& settings) {
-    RegistrySource source(view);
-    return searchInstalledJava(source, settings);
+std::vector<InstalledRuntime> listInstalledRuntimes(RuntimeBitness bitness, const std::vector<const VendorKey*>& keys,
+                                                    const VersionFilter& wanted) {
+    const REGSAM access = KEY_READ | (bitness == RuntimeBitness::X86 ? KEY_WOW64_32KEY : 0);
+    std::vector<InstalledRuntime> installed;
+    for (const VendorKey* key : keys) {
+        const UniqueRegistryKey opened = openKey(key->path, access);
+        if (!opened) {
+            continue;
+        }
+        for (std::wstring& name : subkeyNames(opened.get())) {
+            InstalledRuntime entry{key, std::move(name), std::nullopt};
+            if (wanted(entry.versionName)) {
+                entry.home = javaHome(key->path + entry.versionName, access);
+            }
+            installed.push_back(std::move(entry));
+        }
+    }
+    return installed;
 }
 
 }  // namespace jlaunch

@@ -1,5 +1,5 @@
 #include "jvmsearch/jre_not_found_dialog.h"
-#include "launcher/errors.h"
+#include "common/messages.h"
 
 namespace jlaunch {
 

@@ -8,11 +8,12 @@
 
 #include "common/com_scope_win.h"
 #include "common/dialog_win.h"
+#include "common/handles_win.h"
 #include "jvmsearch/hyperlink_control.h"
 #include "jvmsearch/java_home.h"
 #include "jvmsearch/jre_not_found_dialog.h"
 #include "jvmsearch/jre_not_found_dialog_win.h"
-#include "launcher/errors.h"
+#include "common/messages.h"
 
 namespace jlaunch {
 
@@ -24,12 +25,6 @@ struct DialogState {
     std::wstring folder;
     std::wstring jvmLibrary;
     HyperLinkControl link{kDefaultLinkColor, kDefaultVisitedLinkColor};
-};
-
-struct ItemIdListTraits {
-    using Type = PIDLIST_ABSOLUTE;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type list) noexcept { CoTaskMemFree(list); }
 };
 
 std::mutex testBrowserMutex;
@@ -112,9 +107,9 @@ std::optional<std::wstring> browseForJreFolder(HWND owner) {
     request.pszDisplayName = displayName.data();
     request.lpszTitle = title.c_str();
     request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-    const UniqueResource<ItemIdListTraits> chosen(SHBrowseForFolderW(&request));
+    const UniqueTaskMemory chosen(SHBrowseForFolderW(&request));
     std::array<wchar_t, MAX_PATH> path{};
-    if (!chosen || !SHGetPathFromIDListW(chosen.get(), path.data())) {
+    if (!chosen || !SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(chosen.get()), path.data())) {
         return std::nullopt;
     }
     return std::wstring(path.data());

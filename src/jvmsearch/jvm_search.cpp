@@ -1,12 +1,12 @@
 #include "jvmsearch/jvm_search.h"
 
+#include "common/messages.h"
 #include "common/paths.h"
+#include "common/pe_image.h"
 #include "common/system.h"
 #include "jvmsearch/installed_java.h"
 #include "jvmsearch/java_home.h"
 #include "jvmsearch/jre_not_found_dialog.h"
-#include "launcher/errors.h"
-#include "launcher/run_modes.h"
 #include "settings/settings_file.h"
 
 namespace jlaunch {
@@ -28,10 +28,9 @@ std::optional<std::wstring> executableFolderHome(const std::wstring& executable)
     return std::nullopt;
 }
 
-bool chooseWithPairedCheck(const LauncherSettings& settings, std::wstring library, JvmChoice& choice) {
-    choice.startPairedLauncher = needsPairedLauncher(settings, library);
-    choice.jvmLibraryPath = std::move(library);
-    return true;
+JvmChoice chooseWithPairedCheck(const LauncherSettings& settings, std::wstring library) {
+    const bool paired = needsPairedLauncher(settings, library);
+    return {std::move(library), paired};
 }
 
 }  // namespace
@@ -46,40 +45,32 @@ std::wstring jreNotFoundMessage(const LauncherSettings& settings) {
     return formatText(id, {range});
 }
 
-bool searchJvm(const LauncherSettings& settings, JvmChoice& choice) {
-    choice = JvmChoice{};
+std::optional<JvmChoice> searchJvm(const LauncherSettings& settings, const std::wstring& executable) {
     if (!settings.jrePath.empty()) {
         JvmLibrary library = findJvmLibrary(withTrailingSeparator(settings.jrePath), settings.jvmType);
         if (!library.path.empty()) {
-            return chooseWithPairedCheck(settings, std::move(library.path), choice);
+            return chooseWithPairedCheck(settings, std::move(library.path));
         }
     }
 
-    std::uint32_t error = 0;
-    const auto executable = executablePath(error);
-    if (!executable) {
-        showSystemError(nullptr, kMsgModulePathFailed, error);
-    } else if (const auto home = executableFolderHome(*executable)) {
+    if (const auto home = executableFolderHome(executable)) {
         // A runtime shipped with the application is used as it is.
         JvmLibrary library = findJvmLibrary(*home, settings.jvmType);
         if (!library.path.empty()) {
-            choice.jvmLibraryPath = std::move(library.path);
-            return true;
+            return JvmChoice{std::move(library.path), false};
         }
     }
 
-    std::optional<JvmCandidate> installed = searchRegistry(RegistryView::Native, settings);
-    bool fromWow32 = false;
+    std::optional<JvmCandidate> installed = searchInstalledRuntimes(RuntimeBitness::Native, settings);
+    bool x86 = false;
     if (!installed && !settings.pairProduct.empty()) {
-        installed = searchRegistry(RegistryView::Wow32, settings);
-        fromWow32 = installed.has_value();
+        installed = searchInstalledRuntimes(RuntimeBitness::X86, settings);
+        x86 = installed.has_value();
     }
     if (installed) {
         JvmLibrary library = findJvmLibrary(installed->home, settings.jvmType);
         if (!library.path.empty()) {
-            choice.jvmLibraryPath = std::move(library.path);
-            choice.startPairedLauncher = fromWow32;
-            return true;
+            return JvmChoice{std::move(library.path), x86};
         }
     }
 
@@ -89,20 +80,17 @@ bool searchJvm(const LauncherSettings& settings, JvmChoice& choice) {
         if (hasJavaRuntime(home)) {
             JvmLibrary library = findJvmLibrary(home, settings.jvmType);
             if (!library.path.empty()) {
-                return chooseWithPairedCheck(settings, std::move(library.path), choice);
+                return chooseWithPairedCheck(settings, std::move(library.path));
             }
         }
     }
 
     const auto chosen = showJreNotFoundDialog(jreNotFoundMessage(settings), settings.jvmType);
     if (!chosen) {
-        return false;
+        return std::nullopt;
     }
-    chooseWithPairedCheck(settings, chosen->jvmLibraryPath, choice);
-    if (executable) {
-        writeBackJrePath(settings, *executable, chosen->folder);
-    }
-    return true;
+    writeBackJrePath(settings, executable, chosen->folder);
+    return chooseWithPairedCheck(settings, chosen->jvmLibraryPath);
 }
 
 void writeBackJrePath(const LauncherSettings& settings, const std::wstring& executable, const std::wstring& folder) {

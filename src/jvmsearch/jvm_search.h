@@ -1,5 +1,6 @@
 #pragma once
 // Chooses the Java VM library the launcher loads.
+#include <optional>
 #include <string>
 
 #include "settings/launcher_settings.h"
@@ -13,9 +14,9 @@ struct JvmChoice {
 };
 
 // Tries "JRE Path", the executable's folder (or its "jre64" folder), the
-// installed runtimes, JAVA_HOME and finally asks the user. False when the
-// user cancelled.
-bool searchJvm(const LauncherSettings& settings, JvmChoice& choice);
+// installed runtimes, JAVA_HOME and finally asks the user, remembering the
+// folder chosen. Nothing when the user cancelled.
+std::optional<JvmChoice> searchJvm(const LauncherSettings& settings, const std::wstring& executable);
 
 // True when the paired launcher is to run this VM library.
 bool needsPairedLauncher(const LauncherSettings& settings, const std::wstring& jvmLibraryPath);

@@ -1,70 +1,104 @@
 #include "launcher/launcher.h"
 
+#include <new>
+
+#include "common/environment.h"
+#include "common/launch_error.h"
 #include "common/paths.h"
 #include "common/system.h"
-#include "jvmhost/jvm_host.h"
-#include "jvmhost/library_path.h"
-#include "jvmhost/vm_options.h"
-#include "jvmsearch/jvm_search.h"
+#include "jvmhost/java_thread.h"
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
 
 namespace jlaunch {
 
-Launcher* Launcher::instance_ = nullptr;
+namespace {
 
-Launcher::Launcher() {
-    instance_ = this;
+Result<std::wstring> currentExecutable() {
+    std::uint32_t error = 0;
+    if (auto path = executablePath(error)) {
+        return std::move(*path);
+    }
+    return systemFailure(kMsgModulePathFailed, error);
 }
+
+}  // namespace
 
 Launcher::~Launcher() {
-    if (javaVm != nullptr) {
-        // Returns once the application's non-daemon threads (its windows) have ended.
-        javaVm->DestroyJavaVM();
-        javaVm = nullptr;
-    }
-    instance_ = nullptr;
+    session_.reset();
 }
 
-bool Launcher::initialize() {
-    javaArguments = parseCommandLine();
-    if (!readLauncherSettings(settings)) {
-        return false;
-    }
-    if (settings.overrideWorkingDir) {
-        std::uint32_t error = 0;
-        if (const auto executable = executablePath(error)) {
-            setCurrentFolder(parentPath(*executable, 1));
-        } else {
-            showSystemError(splashWindowHandle, kMsgModulePathFailed, error);
-        }
-    }
-    JvmChoice choice;
-    if (!searchJvm(settings, choice)) {
-        return false;
-    }
-    jvmLibraryPath = std::move(choice.jvmLibraryPath);
-    startPairedLauncher = choice.startPairedLauncher;
-    return true;
-}
-
-std::int32_t Launcher::run() {
-    if (startPairedLauncher) {
-        return startPairedLauncherProcess(settings.pairProduct, settings.pairReturnCode);
-    }
-    setupLibraryPathAndEnvironment(*this);
-    if (!loadJvmLibrary(*this)) {
+std::int32_t Launcher::launch() {
+    Result<void> initialized = initialize();
+    Result<std::int32_t> exitCode = initialized ? run() : Result<std::int32_t>(initialized.failure());
+    if (!exitCode) {
+        report(exitCode.failure());
         return -1;
     }
-    // Without a class path the VM still starts, and the main class lookup
-    // reports what is missing.
-    assembleVmOptions(*this);
-    return startJavaThread(*this) == 0 ? 0 : -1;
+    return *exitCode;
+}
+
+Result<void> Launcher::initialize() {
+    javaArguments_ = parseCommandLine();
+    auto executable = currentExecutable();
+    if (!executable) {
+        return executable.failure();
+    }
+    executable_ = std::move(*executable);
+    auto settings = readLauncherSettings(executable_);
+    if (!settings) {
+        return settings.failure();
+    }
+    settings_ = std::move(*settings);
+    if (settings_.overrideWorkingDir) {
+        setCurrentFolder(parentPath(executable_, 1));
+    }
+    auto choice = searchJvm(settings_, executable_);
+    if (!choice) {
+        return Failure{};  // the user cancelled the "JRE Not Found" dialog
+    }
+    choice_ = std::move(*choice);
+    return {};
+}
+
+Result<std::int32_t> Launcher::run() {
+    if (choice_.startPairedLauncher) {
+        return startPairedLauncherProcess(settings_.pairProduct, settings_.pairReturnCode);
+    }
+    const LaunchPlan plan = planLaunch(settings_, choice_.jvmLibraryPath, hostFacts());
+    applyEnvironment(plan.environment);
+    auto session = JvmSession::load(choice_.jvmLibraryPath);
+    if (!session) {
+        return session.failure();
+    }
+    session_ = std::move(*session);
+    if (plan.notice) {
+        report(*plan.notice);
+    }
+    if (auto ran = startJavaThread(*session_, plan); !ran) {
+        return ran.failure();
+    }
+    return 0;
+}
+
+HostFacts Launcher::hostFacts() const {
+    return {executable_, javaArguments_, memoryStatus(), Environment::ofProcess()};
+}
+
+void Launcher::report(const Failure& failure) const {
+    showFailure(nullptr, failure);
 }
 
 std::int32_t runLauncher() {
-    Launcher launcher;
-    return launcher.initialize() ? launcher.run() : -1;
+    try {
+        Launcher launcher;
+        return launcher.launch();
+    } catch (const LaunchError& error) {
+        showFailure(nullptr, internalFailure(error.status()));
+    } catch (const std::bad_alloc&) {
+        showFailure(nullptr, internalFailure(LaunchError::kOutOfMemory));
+    }
+    return -1;
 }
 
 }  // namespace jlaunch

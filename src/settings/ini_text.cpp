@@ -4,11 +4,6 @@
 
 namespace jlaunch {
 
-std::uint32_t EmbeddedSettings::readHeader(std::uint32_t& header) {
-    header = 0;
-    return 1;
-}
-
 bool EmbeddedSettings::lookup(const std::wstring& section, const std::wstring& key, std::wstring& value) const {
     for (const Section& s : sections_) {
         if (s.name != section) {
@@ -23,25 +18,6 @@ bool EmbeddedSettings::lookup(const std::wstring& section, const std::wstring& k
         return false;  // later sections of the same name are never consulted
     }
     return false;
-}
-
-std::vector<std::wstring> EmbeddedSettings::sectionNames() {
-    std::vector<std::wstring> names;
-    names.reserve(sections_.size());
-    for (const Section& s : sections_) {
-        names.push_back(s.name);
-    }
-    return names;
-}
-
-void EmbeddedSettings::write(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-    for (Section& s : sections_) {
-        if (s.name == section) {
-            s.pairs.emplace_back(key, value);
-            return;
-        }
-    }
-    sections_.push_back(Section{section, {{key, value}}});
 }
 
 EmbeddedSettings parseIniText(std::wstring_view text) {

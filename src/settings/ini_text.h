@@ -5,13 +5,11 @@
 #include <utility>
 #include <vector>
 
-#include "settings/settings_source.h"
-
 namespace jlaunch {
 
 // Sections and pairs in file order; names may repeat. Lookups compare names
 // exactly, case included, and take the first match.
-class EmbeddedSettings final : public SettingsSource {
+class EmbeddedSettings {
 public:
     struct Section {
         std::wstring name;
@@ -21,16 +19,9 @@ public:
     EmbeddedSettings() = default;
     explicit EmbeddedSettings(std::vector<Section> sections) : sections_(std::move(sections)) {}
 
-    std::uint32_t readHeader(std::uint32_t& header) override;
-    // Leaves `value` unchanged when the section or key is missing.
-    void read(const std::wstring& section, const std::wstring& key, std::wstring& value) override {
-        lookup(section, key, value);
-    }
-    // The first value of `key` in the first section named `section`.
+    // The first value of `key` in the first section named `section`; leaves
+    // `value` unchanged and returns false when there is none.
     bool lookup(const std::wstring& section, const std::wstring& key, std::wstring& value) const;
-    std::vector<std::wstring> sectionNames() override;
-    void write(const std::wstring& section, const std::wstring& key, const std::wstring& value) override;
-    void remove() override {}
 
     const std::vector<Section>& sections() const { return sections_; }
     bool empty() const { return sections_.empty(); }

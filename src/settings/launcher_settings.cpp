@@ -5,9 +5,7 @@
 #include <string_view>
 
 #include "common/paths.h"
-#include "common/system.h"
 #include "common/text.h"
-#include "launcher/errors.h"
 #include "settings/command_line.h"
 #include "settings/settings_file.h"
 
@@ -107,26 +105,26 @@ std::wstring resolveJrePath(const std::wstring& value, const std::wstring& execu
     return parentPath(executable, 1) + kPathSeparator + value;
 }
 
-bool readLauncherSettings(LauncherSettings& settings) {
-    auto store = openMainSettings();
-    if (!store) {
-        return false;
+Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
+    auto opened = openMainSettings(executable);
+    if (!opened) {
+        return opened.failure();
     }
-    const std::wstring& file = store->path();
-    settings.productCode = readProfileString(file, kProductSection, L"Product Code");
-    settings.upgradeCode = readProfileString(file, kProductSection, L"Upgrade Code");
-    settings.productName = readProfileString(file, kProductSection, L"Product Name");
-
+    const LayeredSettings& store = *opened;
     const auto read = [&store](const std::wstring& section, const wchar_t* key) {
-        return readSetting(*store, section, key);
+        return readSetting(store, section, key);
     };
+    LauncherSettings settings;
+    // The product's names are never layered: they name the per-user folder.
+    settings.productCode = store.file().value(kProductSection, L"Product Code");
+    settings.upgradeCode = store.file().value(kProductSection, L"Upgrade Code");
+    settings.productName = store.file().value(kProductSection, L"Product Name");
+
     settings.minimumVersion = parseMinimumVersion(read(kJreSection, L"Minimum Version"));
     settings.maximumVersion = parseMaximumVersion(read(kJreSection, L"Maximum Version"));
     settings.isService = read(kApplicationSection, L"Application Type") == L"service";
     settings.preferredVersions = splitList(read(kJreSection, L"Preferred versions"), L";");
 
-    std::uint32_t error = 0;
-    const std::wstring executable = executablePath(error).value_or(std::wstring());
     std::wstring jrePath;
     if (settings.isService) {
         jrePath = read(kJreSection, L"JRE Path");
@@ -144,8 +142,7 @@ bool readLauncherSettings(LauncherSettings& settings) {
 
     std::wstring mainClass = read(kJreSection, L"Main Class");
     if (mainClass.empty()) {
-        showError(nullptr, kMsgMainClassMissing);
-        return false;
+        return Failure{kMsgMainClassMissing, {}, {}};
     }
     std::replace(mainClass.begin(), mainClass.end(), L'.', L'/');
     settings.mainClassName = std::move(mainClass);
@@ -156,7 +153,16 @@ bool readLauncherSettings(LauncherSettings& settings) {
     settings.libraryPath = read(kJreSection, L"Library Path");
     settings.pairProduct = read(kApplicationSection, L"Pair Product");
     settings.pairReturnCode = parseYes(read(kApplicationSection, L"Pair Return Code"));
-    return true;
+
+    settings.classPath = read(L"Class Path", L"Class Path");
+    settings.embeddedJar = parseYes(read(kApplicationSection, L"Embedded Jar"));
+    settings.vmParameters = read(kJreSection, L"Virtual Machine Parameters");
+    settings.outputFile = read(kApplicationSection, L"Output File");
+    settings.outputAppend = read(kApplicationSection, L"Output Append") == L"yes";
+    settings.errorFile = read(kApplicationSection, L"Error File");
+    settings.errorAppend = read(kApplicationSection, L"Error Append") == L"yes";
+    settings.cmd = read(kApplicationSection, L"Cmd");
+    return settings;
 }
 
 }  // namespace jlaunch

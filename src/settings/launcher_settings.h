@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "jvmsearch/java_version.h"
+#include "common/failure.h"
+#include "common/java_version.h"
 
 namespace jlaunch {
 
@@ -28,6 +29,7 @@ struct VmProviderPolicy {
     bool operator==(const VmProviderPolicy&) const = default;
 };
 
+// Every setting of a launch, read once from the settings files.
 struct LauncherSettings {
     std::wstring productCode;
     std::wstring upgradeCode;
@@ -47,6 +49,18 @@ struct LauncherSettings {
     std::wstring libraryPath;
     std::wstring pairProduct;
     bool pairReturnCode = false;
+
+    // What the VM is given: the class path as written (";"-separated, before
+    // expansion), the VM parameters, and the redirected streams.
+    std::wstring classPath;
+    bool embeddedJar = false;
+    std::wstring vmParameters;
+    std::wstring outputFile;
+    bool outputAppend = false;
+    std::wstring errorFile;
+    bool errorAppend = false;
+    // More arguments for the main method, quoted as on a command line.
+    std::wstring cmd;
 };
 
 JavaVersion parseMinimumVersion(const std::wstring& value);
@@ -60,8 +74,9 @@ bool parseYes(const std::wstring& value);
 // A relative "JRE Path" is taken from the executable's folder.
 std::wstring resolveJrePath(const std::wstring& value, const std::wstring& executable);
 
-// Reads every setting of the launch from the settings file beside the
-// executable. Shows message 210 and returns false without a main class.
-bool readLauncherSettings(LauncherSettings& settings);
+// Reads every setting of the launch from the settings file beside
+// `executable`, its embedded settings and the per-user copy. Fails with
+// message 210 without a main class.
+Result<LauncherSettings> readLauncherSettings(const std::wstring& executable);
 
 }  // namespace jlaunch

@@ -2,19 +2,8 @@
 
 #include "common/paths.h"
 #include "common/system.h"
-#include "launcher/errors.h"
 
 namespace jlaunch {
-
-std::optional<std::wstring> settingsFilePath() {
-    std::uint32_t error = 0;
-    const auto executable = executablePath(error);
-    if (!executable) {
-        showSystemError(nullptr, kMsgModulePathFailed, error);
-        return std::nullopt;
-    }
-    return settingsFilePathFor(*executable);
-}
 
 std::wstring userSettingsFilePath(const std::wstring& executable, const std::wstring& productName,
                                   const std::wstring& productCode, bool forWriting) {
@@ -52,18 +41,22 @@ std::wstring userSettingsFilePath(const std::wstring& executable, const std::wst
     return path;
 }
 
-void LayeredSettingsStore::read(const std::wstring& section, const std::wstring& key, std::wstring& value) {
-    value = readSetting(*this, section, key);
+std::wstring readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
+    return ProfileFile(file).value(section, key);
 }
 
-std::wstring readSetting(const LayeredSettingsStore& store, const std::wstring& section, const std::wstring& key) {
+std::vector<std::wstring> readSectionNames(const std::wstring& file) {
+    return ProfileFile(file).sectionNames();
+}
+
+std::wstring readSetting(const LayeredSettings& settings, const std::wstring& section, const std::wstring& key) {
     std::wstring result;
-    store.embedded().lookup(section, key, result);
-    std::wstring value = readProfileString(store.path(), section, key);
+    settings.embedded().lookup(section, key, result);
+    std::wstring value = settings.file().value(section, key);
     if (!value.empty()) {
         return value;
     }
-    value = readProfileString(store.path(), section + L"+", key);
+    value = settings.file().value(section + L"+", key);
     if (!value.empty()) {
         if (value.front() != L' ') {
             result.push_back(L' ');
@@ -77,13 +70,15 @@ std::wstring embeddedSettingsText(const std::wstring& /*upgradeCode*/) {
     return {};  // this build carries no embedded settings resource
 }
 
-std::optional<LayeredSettingsStore> openMainSettings() {
-    auto path = settingsFilePath();
+Result<LayeredSettings> openMainSettings(const std::wstring& executable) {
+    auto path = settingsFilePathFor(executable);
     if (!path) {
-        return std::nullopt;
+        return Failure{};
     }
-    const std::wstring upgradeCode = readProfileString(*path, L"Product Information", L"Upgrade Code");
-    return LayeredSettingsStore(std::move(*path), parseIniText(embeddedSettingsText(upgradeCode)));
+    ProfileFile file(std::move(*path));
+    // The embedded settings are deciphered with this key, so it always comes from the file.
+    const std::wstring upgradeCode = file.value(L"Product Information", L"Upgrade Code");
+    return LayeredSettings(std::move(file), parseIniText(embeddedSettingsText(upgradeCode)));
 }
 
 }  // namespace jlaunch

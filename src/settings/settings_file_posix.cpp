@@ -1,12 +1,9 @@
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <fstream>
 #include <iterator>
 
-#include "common/file_descriptor_posix.h"
 #include "common/text.h"
 #include "settings/profile_text.h"
 #include "settings/settings_file.h"
@@ -45,23 +42,32 @@ std::optional<std::wstring> settingsFilePathFor(const std::wstring& executable) 
     return (hasExtension ? executable.substr(0, dot) : executable) + L".ini";
 }
 
-std::wstring readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
-    const auto bytes = readFileBytes(file);
-    if (!bytes) {
-        return {};
+// Linux keeps the parsed file; a missing or unreadable one reads as empty.
+struct ProfileFile::Content {
+    std::optional<ProfileText> text;
+};
+
+ProfileFile::ProfileFile(std::wstring path) : path_(std::move(path)), content_(std::make_unique<Content>()) {
+    if (const auto bytes = readFileBytes(path_)) {
+        content_->text = ProfileText::parse(decodeProfileBytes(*bytes));
     }
-    return ProfileText::parse(decodeProfileBytes(*bytes)).value(section, key);
 }
 
-std::vector<std::wstring> readSectionNames(const std::wstring& file) {
-    const auto bytes = readFileBytes(file);
-    if (!bytes) {
-        return {};
-    }
+ProfileFile::~ProfileFile() = default;
+ProfileFile::ProfileFile(ProfileFile&&) noexcept = default;
+ProfileFile& ProfileFile::operator=(ProfileFile&&) noexcept = default;
+
+std::wstring ProfileFile::value(const std::wstring& section, const std::wstring& key) const {
+    return content_->text ? content_->text->value(section, key) : std::wstring();
+}
+
+std::vector<std::wstring> ProfileFile::sectionNames() const {
     std::vector<std::wstring> names;
-    for (auto& name : ProfileText::parse(decodeProfileBytes(*bytes)).sectionNames()) {
-        if (!name.empty()) {
-            names.push_back(std::move(name));
+    if (content_->text) {
+        for (auto& name : content_->text->sectionNames()) {
+            if (!name.empty()) {
+                names.push_back(std::move(name));
+            }
         }
     }
     return names;
@@ -96,18 +102,6 @@ void writeProfileString(const std::wstring& file, const std::wstring& section, c
 
 bool deleteSettingsFile(const std::wstring& file) {
     return unlink(toNarrow(file).c_str()) == 0;
-}
-
-std::uint32_t readFileHeader(const std::wstring& file, std::uint32_t& header) {
-    const UniqueFileDescriptor fd(open(toNarrow(file).c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) {
-        return static_cast<std::uint32_t>(errno);
-    }
-    const ssize_t read = ::read(fd.get(), &header, sizeof header);
-    if (read < 0) {
-        return static_cast<std::uint32_t>(errno);
-    }
-    return read == static_cast<ssize_t>(sizeof header) ? 0u : static_cast<std::uint32_t>(EIO);
 }
 
 }  // namespace jlaunch

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include "common/handles_win.h"
 #include "settings/settings_file.h"
 
 namespace jlaunch {
@@ -13,11 +12,20 @@ std::optional<std::wstring> settingsFilePathFor(const std::wstring& executable) 
     return executable.substr(0, dot + 1) + L"ini";
 }
 
-std::wstring readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
+// Windows asks the system at every read, so the file is never kept.
+struct ProfileFile::Content {};
+
+ProfileFile::ProfileFile(std::wstring path) : path_(std::move(path)) {}
+
+ProfileFile::~ProfileFile() = default;
+ProfileFile::ProfileFile(ProfileFile&&) noexcept = default;
+ProfileFile& ProfileFile::operator=(ProfileFile&&) noexcept = default;
+
+std::wstring ProfileFile::value(const std::wstring& section, const std::wstring& key) const {
     std::wstring buffer(256, L'\0');
     while (true) {
         const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(),
-                                                      static_cast<DWORD>(buffer.size()), file.c_str());
+                                                      static_cast<DWORD>(buffer.size()), path_.c_str());
         if (length != buffer.size() - 1) {
             buffer.resize(length);
             return buffer;
@@ -26,11 +34,11 @@ std::wstring readProfileString(const std::wstring& file, const std::wstring& sec
     }
 }
 
-std::vector<std::wstring> readSectionNames(const std::wstring& file) {
+std::vector<std::wstring> ProfileFile::sectionNames() const {
     std::wstring buffer(256, L'\0');
     DWORD length = 0;
     while (true) {
-        length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+        length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), path_.c_str());
         if (length != buffer.size() - 2) {
             break;
         }
@@ -58,22 +66,6 @@ void writeProfileString(const std::wstring& file, const std::wstring& section, c
 
 bool deleteSettingsFile(const std::wstring& file) {
     return DeleteFileW(file.c_str()) != FALSE;
-}
-
-std::uint32_t readFileHeader(const std::wstring& file, std::uint32_t& header) {
-    const UniqueFileHandle handle(
-        CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) {
-        return GetLastError();
-    }
-    DWORD read = 0;
-    if (!ReadFile(handle.get(), &header, sizeof header, &read, nullptr)) {
-        return GetLastError();
-    }
-    if (read != sizeof header) {
-        return ERROR_HANDLE_EOF;
-    }
-    return 0;
 }
 
 }  // namespace jlaunch

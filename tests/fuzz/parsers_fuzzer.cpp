@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "common/text.h"
-#include "jvmsearch/java_version.h"
+#include "common/java_version.h"
 #include "settings/command_line.h"
 #include "settings/ini_text.h"
 #include "settings/profile_text.h"

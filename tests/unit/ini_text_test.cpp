@@ -76,40 +76,16 @@ TEST(IniText, LongAndOddTextParsesWithoutHarm) {
     EXPECT_EQ(settings.sections().back().name, L"[]");
 }
 
-TEST(EmbeddedSettings, ActsAsASettingsSource) {
-    EmbeddedSettings settings = parseIniText(L"[A]\r\nk=1\r\n[B]\r\n[A]\r\nk=2");
-    jlaunch::SettingsSource& source = settings;
-    std::uint32_t header = 0xDEADBEEF;
-    EXPECT_EQ(source.readHeader(header), 1u);
-    EXPECT_EQ(header, 0u);
-
+TEST(EmbeddedSettings, LookupTakesTheFirstSectionAndPairOfAName) {
+    const EmbeddedSettings settings = parseIniText(L"[A]\r\nk=1\r\nk=3\r\n[B]\r\n[A]\r\nk=2\r\nn=4");
     std::wstring value = L"unchanged";
-    source.read(L"A", L"missing", value);
-    source.read(L"a", L"k", value);
-    source.read(L"C", L"k", value);
+    EXPECT_FALSE(settings.lookup(L"A", L"missing", value));
+    EXPECT_FALSE(settings.lookup(L"a", L"k", value));
+    EXPECT_FALSE(settings.lookup(L"C", L"k", value));
+    EXPECT_FALSE(settings.lookup(L"A", L"n", value));  // the second section "A" is never consulted
     EXPECT_EQ(value, L"unchanged");
-    source.read(L"A", L"k", value);
+    EXPECT_TRUE(settings.lookup(L"A", L"k", value));
     EXPECT_EQ(value, L"1");
-    EXPECT_EQ(source.sectionNames(), (std::vector<std::wstring>{L"A", L"B", L"A"}));
-
-    // A write joins the first section of its name, so the earlier pair keeps winning.
-    source.write(L"A", L"k", L"3");
-    source.write(L"B", L"n", L"b");
-    source.write(L"C", L"n", L"c");
-    source.read(L"A", L"k", value);
-    EXPECT_EQ(value, L"1");
-    source.read(L"B", L"n", value);
-    EXPECT_EQ(value, L"b");
-    source.read(L"C", L"n", value);
-    EXPECT_EQ(value, L"c");
-    EXPECT_EQ(settings.sections()[0].pairs.back().second, L"3");
-    EXPECT_EQ(settings.sections()[2].pairs.size(), 1u);
-    source.remove();
-    EXPECT_EQ(source.sectionNames(), (std::vector<std::wstring>{L"A", L"B", L"A", L"C"}));
-
-    EmbeddedSettings empty;
-    empty.write(L"New", L"k", L"v");
-    EXPECT_EQ(valueOf(empty, L"New", L"k"), L"v");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "jvmsearch/java_version.h"
+#include "common/java_version.h"
 
 namespace {
 

@@ -132,30 +132,15 @@ TEST(Candidates, PoliciesChooseTheKeysAndTheirPreference) {
     EXPECT_TRUE(jlaunch::isPreferredKey(keys[1], favorJre, defaults));
 }
 
-// Installed runtimes as a table: key index → (name, home or nothing).
-class FakeInstallations final : public jlaunch::InstalledJavaSource {
-public:
-    std::map<std::size_t, std::vector<std::pair<std::wstring, std::optional<std::wstring>>>> entries;
-    std::vector<std::wstring> homesAsked;
-
-    std::vector<std::wstring> versionNames(const jlaunch::VendorKey& key) override {
-        std::vector<std::wstring> names;
-        for (const auto& [name, path] : entries[index(key)]) names.push_back(name);
-        return names;
+// Installed runtimes as a table: key index, name, home or nothing.
+std::vector<jlaunch::InstalledRuntime> installed(
+    const std::vector<std::tuple<std::size_t, std::wstring, std::optional<std::wstring>>>& entries) {
+    std::vector<jlaunch::InstalledRuntime> list;
+    for (const auto& [key, name, home] : entries) {
+        list.push_back({&jlaunch::vendorKeys()[key], name, home});
     }
-    std::optional<std::wstring> javaHome(const jlaunch::VendorKey& key, std::size_t i,
-                                         const std::wstring& name) override {
-        homesAsked.push_back(name);
-        const auto& list = entries[index(key)];
-        EXPECT_EQ(list.at(i).first, name);
-        return list.at(i).second;
-    }
-
-private:
-    static std::size_t index(const jlaunch::VendorKey& key) {
-        return static_cast<std::size_t>(&key - jlaunch::vendorKeys().data());
-    }
-};
+    return list;
+}
 
 TEST(InstalledJava, CollectsUsableHomesInRangeAndChoosesTheBest) {
     TestFolder f;
@@ -163,10 +148,13 @@ TEST(InstalledJava, CollectsUsableHomesInRangeAndChoosesTheBest) {
     f.write("jre11/lib/server/libjvm.so");
     f.write("old/jre/lib/client/libjvm.so");
     f.write("novm/lib/libjava.so");
-    FakeInstallations source;
-    source.entries[0] = {{L"17.0.2", (f.path() / "jdk17").wstring()}, {L"18", (f.path() / "novm").wstring()}};
-    source.entries[1] = {{L"11", (f.path() / "jre11").wstring() + L"/"}, {L"1.6", std::nullopt}};
-    source.entries[2] = {{L"1.6.0_45", (f.path() / "old").wstring()}, {L"25", L""}};
+    f.write("jdk25/lib/server/libjvm.so");
+    const auto source = installed({{0, L"17.0.2", (f.path() / "jdk17").wstring()},
+                                   {0, L"18", (f.path() / "novm").wstring()},
+                                   {1, L"11", (f.path() / "jre11").wstring() + L"/"},
+                                   {1, L"1.6", std::nullopt},
+                                   {2, L"1.6.0_45", (f.path() / "old").wstring()},
+                                   {2, L"25", (f.path() / "jdk25").wstring()}});
 
     jlaunch::LauncherSettings settings;
     settings.minimumVersion = jlaunch::parseMinimumVersion(L"1.6");
@@ -179,14 +167,13 @@ TEST(InstalledJava, CollectsUsableHomesInRangeAndChoosesTheBest) {
     EXPECT_EQ(all[2].version, (JavaVersion{{1, 6, 0, 45}}));
     EXPECT_TRUE(all[0].isServerVm);
     EXPECT_FALSE(all[2].isServerVm);
-    // Entries out of range are never read.
-    EXPECT_EQ(std::count(source.homesAsked.begin(), source.homesAsked.end(), L"25"), 0);
+    // A home out of range is never used.
 
-    EXPECT_EQ(jlaunch::searchInstalledJava(source, settings)->home, home(f, "jdk17"));
+    EXPECT_EQ(jlaunch::chooseInstalledRuntime(source, settings)->home, home(f, "jdk17"));
     settings.preferredVersions = {L"11"};
-    EXPECT_EQ(jlaunch::searchInstalledJava(source, settings)->home, home(f, "jre11"));
+    EXPECT_EQ(jlaunch::chooseInstalledRuntime(source, settings)->home, home(f, "jre11"));
     settings.maximumVersion = jlaunch::parseMaximumVersion(L"");  // 0.0.0.0: nothing is in range
-    EXPECT_FALSE(jlaunch::searchInstalledJava(source, settings).has_value());
+    EXPECT_FALSE(jlaunch::chooseInstalledRuntime(source, settings).has_value());
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "common/file_reader.h"
-#include "launcher/run_modes.h"
+#include "common/pe_image.h"
 #include "test_support.h"
 
 namespace {

@@ -23,10 +23,13 @@ namespace {
 using jlaunch::testing::ScopedEnvironment;
 
 namespace fs = std::filesystem;
-using jlaunch::LayeredSettingsStore;
 using jlaunch::parseIniText;
 using jlaunch::readSetting;
 using jlaunch::userSettingsFilePath;
+
+jlaunch::LayeredSettings layered(const std::wstring& file, jlaunch::EmbeddedSettings embedded = {}) {
+    return {jlaunch::ProfileFile(file), std::move(embedded)};
+}
 
 std::wstring wide(const std::string& ascii) {
     return std::wstring(ascii.begin(), ascii.end());
@@ -60,10 +63,10 @@ TEST_F(LayeredRead, FileOverridesEmbeddedAndPlusSectionExtendsIt) {
                                     "[Application]\r\nCmd=-file\r\nBlank=\r\n[Application+]\r\nCmd=-plus\r\n"
                                     "OnlyPlus=-x\r\nQuoted=\" -q\"\r\nBlank=-b\r\n"
                                     "[Java Runtime Environment+]\r\nVirtual Machine Parameters=-Xmx1g\r\n");
-    const LayeredSettingsStore store(file, parseIniText(L"[Application]\r\nCmd=-embedded\r\nOnlyPlus=-e\r\n"
-                                                        L"EmbeddedOnly=e\r\nQuoted=-base\r\nBlank=-a\r\n"
-                                                        L"[Java Runtime Environment]\r\n"
-                                                        L"Virtual Machine Parameters=-Xss1m"));
+    const auto store = layered(file, parseIniText(L"[Application]\r\nCmd=-embedded\r\nOnlyPlus=-e\r\n"
+                                                  L"EmbeddedOnly=e\r\nQuoted=-base\r\nBlank=-a\r\n"
+                                                  L"[Java Runtime Environment]\r\n"
+                                                  L"Virtual Machine Parameters=-Xss1m"));
     EXPECT_EQ(readSetting(store, L"Application", L"Cmd"), L"-file");
     EXPECT_EQ(readSetting(store, L"Application", L"OnlyPlus"), L"-e -x");
     EXPECT_EQ(readSetting(store, L"Application", L"Quoted"), L"-base -q");
@@ -73,18 +76,15 @@ TEST_F(LayeredRead, FileOverridesEmbeddedAndPlusSectionExtendsIt) {
     EXPECT_EQ(readSetting(store, L"Java Runtime Environment", L"Virtual Machine Parameters"), L"-Xss1m -Xmx1g");
 
     // Without embedded settings a value found only in the "+" section keeps one leading space.
-    LayeredSettingsStore plain(file, {});
+    const auto plain = layered(file);
     EXPECT_EQ(readSetting(plain, L"Application", L"OnlyPlus"), L" -x");
     EXPECT_EQ(readSetting(plain, L"Application", L"Quoted"), L" -q");
-    jlaunch::SettingsSource& source = plain;
-    std::wstring value;
-    source.read(L"Java Runtime Environment", L"Virtual Machine Parameters", value);
-    EXPECT_EQ(value, L" -Xmx1g");
+    EXPECT_EQ(readSetting(plain, L"Java Runtime Environment", L"Virtual Machine Parameters"), L" -Xmx1g");
 }
 
 TEST_F(LayeredRead, LongValuesAndEncodings) {
     const std::string big(1u << 20, 'v');
-    const LayeredSettingsStore large(write("large.ini", "[S]\r\nK=" + big + "\r\n[S+]\r\nL=" + big), {});
+    const auto large = layered(write("large.ini", "[S]\r\nK=" + big + "\r\n[S+]\r\nL=" + big));
     EXPECT_EQ(readSetting(large, L"S", L"K").size(), big.size());
     EXPECT_EQ(readSetting(large, L"S", L"L").size(), big.size() + 1);
 
@@ -93,26 +93,21 @@ TEST_F(LayeredRead, LongValuesAndEncodings) {
         utf16.push_back(static_cast<char>(unit & 0xFF));
         utf16.push_back(static_cast<char>(unit >> 8));
     }
-    EXPECT_EQ(readSetting(LayeredSettingsStore(write("utf16.ini", utf16), {}), L"S", L"Name"),
-              L"Gr\u00FC\u00DFe \U0001F600");
-    EXPECT_EQ(readSetting(LayeredSettingsStore(write("bom.ini", "\xEF\xBB\xBF[S]\nK=\xE2\x82\xAC"), {}), L"S", L"K"),
-              L"\u20AC");
+    EXPECT_EQ(readSetting(layered(write("utf16.ini", utf16)), L"S", L"Name"), L"Gr\u00FC\u00DFe \U0001F600");
+    EXPECT_EQ(readSetting(layered(write("bom.ini", "\xEF\xBB\xBF[S]\nK=\xE2\x82\xAC")), L"S", L"K"), L"\u20AC");
 }
 
 TEST_F(LayeredRead, BadFilesNeverCrashAndReadAsEmpty) {
-    const LayeredSettingsStore embeddedOnly(wide(path("missing.ini")), parseIniText(L"[S]\r\nK=e"));
+    const auto embeddedOnly = layered(wide(path("missing.ini")), parseIniText(L"[S]\r\nK=e"));
     EXPECT_EQ(readSetting(embeddedOnly, L"S", L"K"), L"e");
 
     fs::create_directory(path("folder.ini"));
-    const LayeredSettingsStore folder(wide(path("folder.ini")), {});
+    const auto folder = layered(wide(path("folder.ini")));
     EXPECT_EQ(readSetting(folder, L"S", L"K"), L"");
     EXPECT_TRUE(jlaunch::readSectionNames(wide(path("folder.ini"))).empty());
-    std::uint32_t header = 0;
-    EXPECT_NE(jlaunch::readFileHeader(wide(path("folder.ini")), header), 0u);
 
-    EXPECT_EQ(readSetting(LayeredSettingsStore(write("empty.ini", ""), {}), L"S", L"K"), L"");
-    EXPECT_EQ(readSetting(LayeredSettingsStore(write("dup.ini", "[S]\r\nK=1\r\n[S]\r\nK=2\r\n"), {}), L"S", L"K"),
-              L"1");
+    EXPECT_EQ(readSetting(layered(write("empty.ini", "")), L"S", L"K"), L"");
+    EXPECT_EQ(readSetting(layered(write("dup.ini", "[S]\r\nK=1\r\n[S]\r\nK=2\r\n")), L"S", L"K"), L"1");
 
     // Random bytes (no line ends) ahead of a good section: the section is still found.
     std::mt19937 random(7);
@@ -123,7 +118,7 @@ TEST_F(LayeredRead, BadFilesNeverCrashAndReadAsEmpty) {
     }
     garbage[0] = 'x';  // not a byte-order mark
     const std::wstring garbled = write("garbage.ini", garbage + "\n[S]\nK=v\n" + garbage);
-    EXPECT_EQ(readSetting(LayeredSettingsStore(garbled, {}), L"S", L"K"), L"v");
+    EXPECT_EQ(readSetting(layered(garbled), L"S", L"K"), L"v");
     EXPECT_FALSE(jlaunch::readSectionNames(garbled).empty());
 }
 
@@ -133,31 +128,19 @@ TEST_F(LayeredRead, UnreadableFileReadsAsEmpty) {
     }
     const std::wstring locked = write("locked.ini", "[S]\r\nK=v\r\n");
     ASSERT_EQ(chmod(path("locked.ini").c_str(), 0), 0);
-    EXPECT_EQ(readSetting(LayeredSettingsStore(locked, {}), L"S", L"K"), L"");
-    std::uint32_t header = 0;
-    EXPECT_EQ(jlaunch::readFileHeader(locked, header), static_cast<std::uint32_t>(EACCES));
+    EXPECT_EQ(readSetting(layered(locked), L"S", L"K"), L"");
 }
 
-TEST_F(LayeredRead, SettingsStoreReadsWritesAndDeletesItsFile) {
-    const std::wstring file = write("store.ini", std::string("\xFF\xFE[\0", 4));
-    jlaunch::SettingsStore store(file);
-    std::uint32_t header = 0;
-    EXPECT_EQ(store.readHeader(header), 0u);
-    EXPECT_EQ(std::memcmp(&header, "\xFF\xFE[\0", 4), 0);
-
-    jlaunch::SettingsStore fresh(wide(path("fresh.ini")));
-    EXPECT_EQ(fresh.readHeader(header), static_cast<std::uint32_t>(ENOENT));
-    fresh.write(L"Java Runtime Environment", L"JRE Path", L"/opt/jre");
-    fresh.write(L"Other", L"K", L"v");
-    fresh.write(L"Java Runtime Environment", L"JRE Path", L"/opt/jre2");
-    std::wstring value;
-    fresh.read(L"Java Runtime Environment", L"JRE Path", value);
-    EXPECT_EQ(value, L"/opt/jre2");
-    EXPECT_EQ(fresh.sectionNames(), (std::vector<std::wstring>{L"Java Runtime Environment", L"Other"}));
-    fresh.remove();
+TEST_F(LayeredRead, SettingsFileIsWrittenReadAndDeleted) {
+    const std::wstring fresh = wide(path("fresh.ini"));
+    jlaunch::writeProfileString(fresh, L"Java Runtime Environment", L"JRE Path", L"/opt/jre");
+    jlaunch::writeProfileString(fresh, L"Other", L"K", L"v");
+    jlaunch::writeProfileString(fresh, L"Java Runtime Environment", L"JRE Path", L"/opt/jre2");
+    EXPECT_EQ(jlaunch::readProfileString(fresh, L"Java Runtime Environment", L"JRE Path"), L"/opt/jre2");
+    EXPECT_EQ(jlaunch::readSectionNames(fresh), (std::vector<std::wstring>{L"Java Runtime Environment", L"Other"}));
+    EXPECT_TRUE(jlaunch::deleteSettingsFile(fresh));
     EXPECT_FALSE(fs::exists(path("fresh.ini")));
-    fresh.read(L"Other", L"K", value);
-    EXPECT_EQ(value, L"");
+    EXPECT_EQ(jlaunch::readProfileString(fresh, L"Other", L"K"), L"");
 }
 
 using UserSettingsPath = SettingsFolder;

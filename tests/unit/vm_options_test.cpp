@@ -71,9 +71,37 @@ TEST(Environment, ReferencesExpandAndUnknownOnesStay) {
     jlaunch::testing::ScopedEnvironment environment;
     environment.set("JLAUNCH_TEST_HOME", "/opt/x");
     environment.set("JLAUNCH_TEST_UNSET", nullptr);
-    std::wstring text = L"%JLAUNCH_TEST_HOME%/lib;%JLAUNCH_TEST_UNSET%;%%;%JLAUNCH_TEST_HOME%;100%";
-    jlaunch::expandEnvironment(text);
-    EXPECT_EQ(text, L"/opt/x/lib;%JLAUNCH_TEST_UNSET%;%%;/opt/x;100%");
+    EXPECT_EQ(jlaunch::Environment::ofProcess().expand(
+                  L"%JLAUNCH_TEST_HOME%/lib;%JLAUNCH_TEST_UNSET%;%%;%JLAUNCH_TEST_HOME%;100%"),
+              L"/opt/x/lib;%JLAUNCH_TEST_UNSET%;%%;/opt/x;100%");
+}
+
+TEST(Environment, ChangesOverlayTheBaseAndExpandLikeWindows) {
+    jlaunch::Environment environment([](const std::wstring& name) -> std::optional<std::wstring> {
+        if (name == L"A") return L"va";
+        if (name == L"EMPTY") return L"";
+        return std::nullopt;
+    });
+    environment.set(L"B", L"vb");
+    environment.set(L"A", L"new");
+    environment.set(L"B", L"%A%");  // stored as given, never expanded again
+    // What Windows' own expansion gives for the same text (checked under Wine).
+    const std::pair<std::wstring_view, std::wstring_view> cases[] = {
+        {L"x%A%y%B%z", L"xnewy%A%z"},
+        {L"%U%", L"%U%"},
+        {L"%U%%A%", L"%U%new"},
+        {L"%A%B%", L"newB%"},
+        {L"%%", L"%%"},
+        {L"%", L"%"},
+        {L"%A", L"%A"},
+        {L"%A%%", L"new%"},
+        {L"%EMPTY%", L""},
+        {L"100% %A%", L"100% %A%"},
+    };
+    for (const auto& [text, expanded] : cases) {
+        EXPECT_EQ(environment.expand(text), expanded) << std::wstring(text);
+    }
+    EXPECT_EQ(environment.changes(), (std::vector<jlaunch::EnvironmentVariable>{{L"B", L"%A%"}, {L"A", L"new"}}));
 }
 
 TEST(JavaText, Utf16UnitsAndModifiedUtf8RoundTrip) {

@@ -10,25 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "common/unique_resource.h"
+#include "common/handles_win.h"
 #include "launch_helper.h"
 
 namespace jlaunch::test {
 namespace {
 
-struct ModuleTraits {
-    using Type = HMODULE;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type module) noexcept { FreeLibrary(module); }
-};
-using UniqueModule = UniqueResource<ModuleTraits>;
-
-struct IconTraits {
-    using Type = HICON;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type icon) noexcept { DestroyIcon(icon); }
-};
-using UniqueIcon = UniqueResource<IconTraits>;
+using UniqueIcon = UniqueResource<ClosedBy<HICON, &DestroyIcon>>;
 
 #pragma pack(push, 2)
 struct GroupIconEntry {

@@ -12,16 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "common/unique_resource.h"
+#include "common/handles_win.h"
 
 namespace jlaunch::test {
-
-struct RegistryKeyTraits {
-    using Type = HKEY;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type key) noexcept { RegCloseKey(key); }
-};
-using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;
 
 // The vendor keys in the order the launcher reads them; the index is the
 // key's number minus one.

@@ -34,7 +34,7 @@
 #include "jvmsearch/jre_not_found_dialog.h"
 #include "jvmsearch/jre_not_found_dialog_win.h"
 #include "launch_helper.h"
-#include "launcher/errors.h"
+#include "common/messages.h"
 
 namespace jlaunch::test {
 namespace {
@@ -84,18 +84,9 @@ std::string report(const std::wstring& text) {
 // Shared state of the test processes: the user's link colours live in the
 // registry of the one Wine prefix, so tests that read or write them take turns.
 
-struct MutexOwnership {
-    using Type = HANDLE;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type mutex) noexcept { ReleaseMutex(mutex); }
-};
+using MutexOwnership = ClosedBy<HANDLE, &ReleaseMutex>;
 
-struct KeyTraits {
-    using Type = HKEY;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type key) noexcept { RegCloseKey(key); }
-};
-using UniqueKey = UniqueResource<KeyTraits>;
+using UniqueKey = UniqueRegistryKey;
 
 constexpr const wchar_t* kInternetSettings = L"Software\\Microsoft\\Internet Explorer\\Settings";
 
@@ -1106,25 +1097,7 @@ TEST(JreDialogPlacement, MinimisedOwnerLeavesTheDialogCentredInTheWorkArea) {
 // ---------------------------------------------------------------------------
 // The link control in a window of this thread
 
-struct FontTraits {
-    using Type = HFONT;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type font) noexcept { DeleteObject(font); }
-};
-using UniqueFont = UniqueResource<FontTraits>;
-
-struct BrushTraits {
-    using Type = HBRUSH;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type brush) noexcept { DeleteObject(brush); }
-};
-
-struct WindowTraits {
-    using Type = HWND;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type window) noexcept { DestroyWindow(window); }
-};
-using UniqueWindow = UniqueResource<WindowTraits>;
+using UniqueFont = UniqueResource<ClosedBy<HFONT, &DeleteObject>>;
 
 // Not blue or purple when the focus rectangle inverts it.
 constexpr COLORREF kBackground = RGB(255, 255, 224);
@@ -1132,7 +1105,7 @@ constexpr COLORREF kGreen = RGB(0, 128, 0);
 
 // The parent hands static controls a brush of its own, as a dialog does.
 LRESULT CALLBACK parentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    static const UniqueResource<BrushTraits> brush(CreateSolidBrush(kBackground));
+    static const UniqueResource<ClosedBy<HBRUSH, &DeleteObject>> brush(CreateSolidBrush(kBackground));
     if (message == WM_CTLCOLORSTATIC) {
         return reinterpret_cast<LRESULT>(brush.get());
     }

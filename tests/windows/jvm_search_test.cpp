@@ -20,7 +20,7 @@
 #include "java_registry.h"
 #include "jvmsearch/jvm_search.h"
 #include "launch_helper.h"
-#include "launcher/errors.h"
+#include "common/messages.h"
 #include "settings/launcher_settings.h"
 
 namespace jlaunch::test {

@@ -10,7 +10,7 @@ namespace jlaunch::test {
 
 inline std::map<unsigned, std::wstring> messageTexts(LANGID language) {
     std::map<unsigned, std::wstring> texts;
-#define MESSAGE(id, text) texts[id] = L"" text;
+#define MESSAGE(id, name, text) texts[id] = L"" text;
     switch (language) {
         case 1031:
 #include "strings/messages_1031.inc"

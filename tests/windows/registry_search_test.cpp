@@ -100,8 +100,8 @@ protected:
         return path;
     }
 
-    static std::optional<JvmCandidate> search(const Policy& policy, RegistryView view = RegistryView::Native) {
-        return searchRegistry(view, settingsFor(policy));
+    static std::optional<JvmCandidate> search(const Policy& policy, RuntimeBitness view = RuntimeBitness::Native) {
+        return searchInstalledRuntimes(view, settingsFor(policy));
     }
 
     TemporaryFolder folder_;
@@ -173,7 +173,7 @@ TEST_F(RegistryKeys, EachPolicyReadsExactlyItsKeys) {
 
 TEST_F(RegistryKeys, NothingRegisteredFindsNothingInEitherView) {
     EXPECT_EQ(describeChoice(search({L"", L"any"})), "nothing");
-    EXPECT_EQ(describeChoice(search({L"", L"any"}, RegistryView::Wow32)), "nothing");
+    EXPECT_EQ(describeChoice(search({L"", L"any"}, RuntimeBitness::X86)), "nothing");
 }
 
 TEST_F(RegistryKeys, OlderJdkKeysLookForTheRuntimeInJreOthersDoNot) {
@@ -526,8 +526,8 @@ TEST_F(RegistryViews, ThirtyTwoBitViewIsReadOnlyWhenAsked) {
     ASSERT_TRUE(registrySubkeys(kVendorKeys[2], View::Native).empty());
 
     EXPECT_EQ(describeChoice(search({})), choice("11.0.0.0", native + L"\\", true));
-    EXPECT_EQ(describeChoice(search({}, RegistryView::Wow32)), choice("17.0.0.0", wow32 + L"\\", true));
-    EXPECT_EQ(describeChoice(search({L"", L"", L"", L"1.6", L"1.6"}, RegistryView::Wow32)),
+    EXPECT_EQ(describeChoice(search({}, RuntimeBitness::X86)), choice("17.0.0.0", wow32 + L"\\", true));
+    EXPECT_EQ(describeChoice(search({L"", L"", L"", L"1.6", L"1.6"}, RuntimeBitness::X86)),
               choice("1.6.0.0", wow32Old + L"\\jre\\", false));
     EXPECT_EQ(describeChoice(search({L"", L"", L"", L"1.6", L"1.6"})), "nothing");
 }
@@ -535,9 +535,9 @@ TEST_F(RegistryViews, ThirtyTwoBitViewIsReadOnlyWhenAsked) {
 TEST_F(RegistryViews, EachViewFindsOnlyItsOwnInstallations) {
     const std::wstring wow32 = install(7, L"1.6", {kJavaDll, kServerVm}, View::Wow32);
     EXPECT_EQ(describeChoice(search({L"", L"ibm"})), "nothing");
-    EXPECT_EQ(describeChoice(search({L"", L"ibm"}, RegistryView::Wow32)), choice("1.6.0.0", wow32 + L"\\", true));
+    EXPECT_EQ(describeChoice(search({L"", L"ibm"}, RuntimeBitness::X86)), choice("1.6.0.0", wow32 + L"\\", true));
     const std::wstring native = install(5, L"1.5", {kJavaDll, kServerVm});
-    EXPECT_EQ(describeChoice(search({L"", L"any"}, RegistryView::Wow32)), choice("1.6.0.0", wow32 + L"\\", true));
+    EXPECT_EQ(describeChoice(search({L"", L"any"}, RuntimeBitness::X86)), choice("1.6.0.0", wow32 + L"\\", true));
     EXPECT_EQ(describeChoice(search({L"", L"any"})), choice("1.5.0.0", native + L"\\", true));
 }
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "launcher/errors.h"
+#include "common/messages.h"
 
 namespace jlaunch {
 

@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "launcher/errors.h"
+#include "common/messages.h"
 
 namespace jlaunch {
 

@@ -1,4 +1,4 @@
-#include "launcher/run_modes.h"
+#include "common/pe_image.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "launcher/errors.h"
+#include "common/messages.h"
 
 namespace jlaunch {
 
@@ -27,14 +27,6 @@ int showError(WindowHandle owner, const MessageText& text, const MessageText& ca
     const bool hasCaption = std::holds_alternative<std::wstring>(caption) || std::get<unsigned>(caption) != 0;
     const std::wstring title = hasCaption ? resolve(caption) : std::wstring();
     return showPlatformMessage(owner, body, hasCaption ? &title : nullptr);
-}
-
-int showFormattedError(WindowHandle owner, const std::wstring& format, const std::vector<FormatArgument>& arguments) {
-    return showError(owner, formatText(format, arguments));
-}
-
-int showSystemError(WindowHandle owner, unsigned argumentId, std::uint32_t errorNumber) {
-    return showError(owner, formatText(kMsgWindowsException, {messageText(argumentId), errorNumber}));
 }
 
 }  // namespace jlaunch

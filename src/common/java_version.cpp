@@ -1,9 +1,9 @@
-#include "jvmsearch/java_version.h"
+#include "common/java_version.h"
 
 #include <limits>
 
 #include "common/text.h"
-#include "launcher/errors.h"
+#include "common/messages.h"
 
 namespace jlaunch {
 

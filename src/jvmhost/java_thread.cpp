@@ -1,0 +1,62 @@
+#include "jvmhost/java_thread.h"
+
+#include <new>
+
+#include "common/launch_error.h"
+#include "common/thread.h"
+#include "jvmhost/redirection.h"
+
+namespace jlaunch {
+
+namespace {
+
+// An internal failure cannot cross to the main thread as an exception, so it
+// goes as a value like any other.
+Result<void> runCatching(JvmSession& session, const LaunchPlan& plan) {
+    try {
+        return runJavaThread(session, plan);
+    } catch (const LaunchError& error) {
+        return internalFailure(error.status());
+    } catch (const std::bad_alloc&) {
+        return internalFailure(LaunchError::kOutOfMemory);
+    }
+}
+
+}  // namespace
+
+Result<void> runJavaThread(JvmSession& session, const LaunchPlan& plan) {
+    auto created = session.create(plan.vmOptions);
+    if (!created) {
+        return created.failure();
+    }
+    JNIEnv* env = *created;
+    applyRedirection(env, plan.output, plan.error);
+    if (auto invoked = invokeMain(env, session.vm(), plan.main, session.entryPoints().findClassFromBootLoader);
+        !invoked) {
+        return invoked;
+    }
+    if (plan.isService) {
+        // A service ends when its last non-daemon thread does.
+        session.destroy();
+    }
+    return {};
+}
+
+Result<void> startJavaThread(JvmSession& session, const LaunchPlan& plan) {
+    const std::uint64_t stackSize =
+        plan.javaThreadStackSize != 0 ? plan.javaThreadStackSize : session.defaultStackSize();
+    std::optional<Result<void>> result;
+    const auto ended = runOnNewThread(
+        [&] {
+            result = runCatching(session, plan);
+            return 0;
+        },
+        stackSize);
+    if (!ended || !result) {
+        // Without a thread of its own, Java runs on this one.
+        return runCatching(session, plan);
+    }
+    return std::move(*result);
+}
+
+}  // namespace jlaunch

@@ -1,0 +1,18 @@
+#pragma once
+// The Java thread: creates the VM, redirects its streams and runs main.
+#include "common/failure.h"
+#include "jvmhost/jvm_session.h"
+#include "jvmhost/launch_plan.h"
+
+namespace jlaunch {
+
+// Runs the Java thread's work on a thread of its own with the plan's stack
+// size (or the VM's default) and waits for it; without a thread, the work
+// runs on the calling thread.
+Result<void> startJavaThread(JvmSession& session, const LaunchPlan& plan);
+
+// The Java thread's work: create the VM, redirect, invoke main, and for a
+// service destroy the VM again.
+Result<void> runJavaThread(JvmSession& session, const LaunchPlan& plan);
+
+}  // namespace jlaunch

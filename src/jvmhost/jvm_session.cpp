@@ -1,0 +1,128 @@
+#include "jvmhost/jvm_session.h"
+
+#include <utility>
+
+#include "common/paths.h"
+
+namespace jlaunch {
+
+namespace {
+
+// The VM calls these as it exits or aborts; the launcher has nothing to add.
+void JNICALL exitHook(jint /*code*/) {}
+void JNICALL abortHook() {}
+
+// JDK 1.1's initialisation record: only the version and the stack size are read.
+struct Jdk11InitArgs {
+    jint version;
+    char** properties;
+    jint checkSource;
+    jint nativeStackSize;
+    jint javaStackSize;
+    jint minHeapSize;
+    jint maxHeapSize;
+    jint verifyMode;
+    char* classpath;
+    jint(JNICALL* vfprintf)(FILE* fp, const char* format, va_list args);
+    void(JNICALL* exit)(jint code);
+    void(JNICALL* abort)();
+    jint enableClassGC;
+    jint enableVerboseGC;
+    jint disableAsyncGC;
+    jint verbose;
+    jboolean debugging;
+    jint debugPort;
+};
+
+}  // namespace
+
+unsigned creationFailureReason(jint result) {
+    switch (result) {
+        case JNI_ERR:
+            return kMsgReasonUnknown;
+        case JNI_EDETACHED:
+            return kMsgReasonDetached;
+        case JNI_EVERSION:
+            return kMsgReasonVersion;
+        case JNI_ENOMEM:
+            return kMsgReasonNoMemory;
+        case JNI_EEXIST:
+            return kMsgReasonExists;
+        case JNI_EINVAL:
+            return kMsgReasonInvalid;
+        default:
+            return 0;
+    }
+}
+
+Result<JvmSession> JvmSession::load(const std::wstring& jvmLibraryPath) {
+    const JvmLoadResult loaded = openJvmLibrary(jvmLibraryPath, parentPath(jvmLibraryPath, 2));
+    switch (loaded.status) {
+        case JvmLoadStatus::Loaded:
+            return JvmSession(loaded.entryPoints);
+        case JvmLoadStatus::LibraryFailed:
+            return Failure{kMsgJvmLibraryLoadFailed, {jvmLibraryPath, loaded.error}, loaded.detail};
+        case JvmLoadStatus::EntryPointMissing:
+            break;
+    }
+    Failure failure = systemFailure(kMsgCreateJavaVmMissing, loaded.error);
+    failure.detail = loaded.detail;
+    return failure;
+}
+
+JvmSession::JvmSession(JvmSession&& other) noexcept
+    : entryPoints_(other.entryPoints_), vm_(std::exchange(other.vm_, nullptr)) {}
+
+JvmSession& JvmSession::operator=(JvmSession&& other) noexcept {
+    if (this != &other) {
+        destroy();
+        entryPoints_ = other.entryPoints_;
+        vm_ = std::exchange(other.vm_, nullptr);
+    }
+    return *this;
+}
+
+JvmSession::~JvmSession() {
+    destroy();
+}
+
+Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
+    std::vector<JavaVMOption> vmOptions;
+    vmOptions.reserve(options.size() + 2);
+    for (const std::string& option : options) {
+        vmOptions.push_back({const_cast<char*>(option.c_str()), nullptr});
+    }
+    vmOptions.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(&abortHook)});
+    vmOptions.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(&exitHook)});
+
+    JavaVMInitArgs arguments{};
+    arguments.version = JNI_VERSION_1_2;
+    arguments.nOptions = static_cast<jint>(vmOptions.size());
+    arguments.options = vmOptions.data();
+    arguments.ignoreUnrecognized = JNI_FALSE;
+
+    void* env = nullptr;
+    JavaVM* vm = nullptr;
+    const jint result = entryPoints_.createJavaVm(&vm, &env, &arguments);
+    if (result != JNI_OK) {
+        return Failure{
+            kMsgJniException, {kMsgCreateJavaVmFailed, static_cast<MessageId>(creationFailureReason(result))}, {}};
+    }
+    vm_ = vm;
+    return static_cast<JNIEnv*>(env);
+}
+
+void JvmSession::destroy() {
+    if (JavaVM* vm = std::exchange(vm_, nullptr)) {
+        vm->DestroyJavaVM();
+    }
+}
+
+std::uint64_t JvmSession::defaultStackSize() const {
+    Jdk11InitArgs defaults{};
+    defaults.version = JNI_VERSION_1_1;
+    entryPoints_.getDefaultJavaVmInitArgs(&defaults);
+    return defaults.javaStackSize > 0 ? static_cast<std::uint64_t>(defaults.javaStackSize) : 0;
+}
+
+}  // namespace jlaunch

@@ -1,0 +1,43 @@
+#pragma once
+// Everything a launch does with the chosen VM, computed up front from the
+// settings, the chosen VM library and the facts of the host.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/environment.h"
+#include "common/failure.h"
+#include "jvmhost/main_invocation.h"
+#include "jvmhost/memory_options.h"
+#include "jvmhost/vm_options.h"
+#include "settings/launcher_settings.h"
+
+namespace jlaunch {
+
+struct HostFacts {
+    std::wstring executable;              // full path of the running launcher
+    std::vector<std::wstring> arguments;  // from the command line, for the main method
+    MemoryStatus memory;
+    Environment environment;
+};
+
+struct LaunchPlan {
+    // Set in the process before the VM library is loaded.
+    std::vector<EnvironmentVariable> environment;
+    // In order: the library path, the class path, the VM parameters.
+    std::vector<std::string> vmOptions;
+    // The Java thread's stack; 0 asks the VM for its default.
+    std::uint64_t javaThreadStackSize = 0;
+    Redirection output;
+    Redirection error;
+    MainInvocation main;
+    // A service's VM is destroyed on the Java thread once main has returned.
+    bool isService = false;
+    // Shown once the VM library has loaded; the launch goes on (no class path).
+    std::optional<Failure> notice;
+};
+
+LaunchPlan planLaunch(const LauncherSettings& settings, const std::wstring& jvmLibraryPath, const HostFacts& host);
+
+}  // namespace jlaunch

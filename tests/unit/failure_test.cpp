@@ -1,0 +1,34 @@
+// Failures as values: what the one place that shows them will say.
+#include <gtest/gtest.h>
+
+#include "common/failure.h"
+#include "common/launch_error.h"
+
+namespace {
+
+using jlaunch::Failure;
+
+TEST(Failure, TextFillsTheMessageWithItsArguments) {
+    const std::pair<Failure, std::wstring> cases[] = {
+        {jlaunch::systemFailure(jlaunch::kMsgModulePathFailed, 5),
+         L"Windows exception: failed to get the module path (errno = 5).\n"},
+        {{jlaunch::kMsgJniException, {jlaunch::kMsgCreateJavaVmFailed, jlaunch::kMsgReasonInvalid}, {}},
+         L"JNI exception: failed to create the Java VM\nReason: invalid arguments.\n"},
+        {{jlaunch::kMsgJniException, {jlaunch::kMsgCreateJavaVmFailed, jlaunch::kMsgNone}, {}},
+         L"JNI exception: failed to create the Java VM\nReason: .\n"},
+        {{jlaunch::kMsgJvmLibraryLoadFailed, {std::wstring(L"/jdk/libjvm.so"), std::uint32_t{2}}, L"why"},
+         L"Failed to load Java VM library: /jdk/libjvm.so (errno = 2).\n"},
+        {{jlaunch::kMsgMainClassNotFound, {std::wstring(L"com/acme/\u00C4pp")}, {}},
+         L"Could not find the main class com/acme/\u00C4pp.\n"},
+        {jlaunch::internalFailure(jlaunch::LaunchError::kOutOfMemory),
+         L"The launcher stopped after an internal error: not enough memory.\n"},
+        {jlaunch::internalFailure(jlaunch::LaunchError::kArithmeticOverflow),
+         L"The launcher stopped after an internal error: 0x80070216.\n"},
+        {Failure{}, L""},  // already reported where it happened
+    };
+    for (const auto& [failure, text] : cases) {
+        EXPECT_EQ(jlaunch::failureText(failure), text);
+    }
+}
+
+}  // namespace
