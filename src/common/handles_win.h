@@ -27,5 +27,6 @@ using UniqueGdiObject = UniqueResource<ClosedBy<HGDIOBJ, &DeleteObject>>;
 using UniqueWindow = UniqueResource<ClosedBy<HWND, &destroyLiveWindow>>;
 using UniqueModule = UniqueResource<ClosedBy<HMODULE, &FreeLibrary>>;
 using UniqueTaskMemory = UniqueResource<ClosedBy<void*, &CoTaskMemFree>>;
+using UniqueLocalMemory = UniqueResource<ClosedBy<HLOCAL, &LocalFree>>;
 
 }  // namespace jlaunch

@@ -2,6 +2,7 @@
 // Path rules and file-system helpers shared by the subsystems.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,12 @@ std::wstring parentPath(std::wstring path, unsigned levels);
 // Windows becomes "/", so one settings file serves both; Windows keeps it.
 std::wstring nativeSeparators(std::wstring path);
 
+// `name` as one file or folder name that stays where it is put: without the
+// characters a name may not hold (separators, ":*?"<>|", controls), without
+// trailing dots and spaces, and not a device name (CON, NUL, COM1...), "."
+// or "..". Nothing when no such name is left or it is longer than 128.
+std::optional<std::wstring> safePathComponent(std::wstring_view name);
+
 // True when the path begins with the long-path prefix "\\?\".
 bool hasLongPathPrefix(std::wstring_view path);
 
@@ -53,7 +60,8 @@ public:
     FileFinder& operator=(const FileFinder&) = delete;
 
     // Starts a search for `name` (wildcards allowed; empty means every entry
-    // of the current folder). True when something matches.
+    // of the current folder). True when something matches. Linux lists the
+    // matches by name, Windows in the order the file system keeps them.
     bool find(const std::wstring& name);
     // Moves to the next match; false at the end.
     bool next();

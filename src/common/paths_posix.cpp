@@ -156,6 +156,9 @@ bool FileFinder::find(const std::wstring& name) {
             errno = ENOENT;
             return false;
         }
+        // The order a folder lists its entries differs between machines; by
+        // name, one settings file gives one class path everywhere.
+        std::sort(state_->matches.begin(), state_->matches.end());
     }
     state_->folder = folder;
     state_->found = true;

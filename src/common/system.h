@@ -9,6 +9,10 @@ namespace jlaunch {
 // Full path of the running executable; nothing (and `error` set) on failure.
 std::optional<std::wstring> executablePath(std::uint32_t& error);
 
+// The system's own words for an error number, in the user's language where
+// the system has it.
+std::wstring systemErrorText(std::uint32_t error);
+
 // The variable's value; nothing when it is not set.
 std::optional<std::wstring> environmentVariable(const std::wstring& name);
 

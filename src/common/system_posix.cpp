@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "common/system.h"
 #include "common/text.h"
@@ -23,6 +24,10 @@ std::optional<std::wstring> executablePath(std::uint32_t& error) {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::wstring systemErrorText(std::uint32_t error) {
+    return toWide(std::strerror(static_cast<int>(error)));
 }
 
 std::optional<std::wstring> environmentVariable(const std::wstring& name) {

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/handles_win.h"
 #include "common/paths.h"
 #include "common/system.h"
 
@@ -24,6 +25,20 @@ std::optional<std::wstring> executablePath(std::uint32_t& error) {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::wstring systemErrorText(std::uint32_t error) {
+    wchar_t* text = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const UniqueLocalMemory owner(text);
+    std::wstring words(text != nullptr ? text : L"", length);
+    while (!words.empty() &&
+           (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ' || words.back() == L'.')) {
+        words.pop_back();
+    }
+    return words.empty() ? L"error " + std::to_wstring(error) : words;
 }
 
 std::optional<std::wstring> environmentVariable(const std::wstring& name) {

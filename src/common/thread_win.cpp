@@ -20,8 +20,11 @@ std::optional<int> runOnNewThread(const std::function<int()>& work, std::uint64_
     if (stackSize > std::numeric_limits<SIZE_T>::max()) {
         stackSize = 0;
     }
+    // The size is reserved, as the Java runtime's own launcher does; without
+    // the flag Windows would commit all of it before Java runs.
+    const DWORD flags = stackSize != 0 ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0;
     const UniqueHandle thread(CreateThread(nullptr, static_cast<SIZE_T>(stackSize), threadRoutine,
-                                           const_cast<std::function<int()>*>(&work), 0, nullptr));
+                                           const_cast<std::function<int()>*>(&work), flags, nullptr));
     if (!thread) {
         return std::nullopt;
     }

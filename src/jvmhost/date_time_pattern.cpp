@@ -93,15 +93,18 @@ std::wstring formatPicture(std::wstring_view picture, Field field) {
             i = appendQuoted(out, picture, i);
             continue;
         }
+        // A run the field does not know is copied whole: letter by letter
+        // would measure the rest of the run again for every letter.
         const std::size_t letters = runLength(picture, i);
-        if (field(out, letter, letters)) {
-            i += letters;
-        } else {
-            out.push_back(letter);
-            ++i;
+        if (!field(out, letter, letters)) {
+            out.append(letters, letter);
+        }
+        i += letters;
+        if (out.size() >= kBufferLength) {
+            return {};  // it could not fit anyway
         }
     }
-    return out.size() < kBufferLength ? out : std::wstring();
+    return out;
 }
 
 }  // namespace
@@ -178,11 +181,17 @@ void replaceDateTimePicture(std::wstring& fileName, const LocalTime& time,
     }
     const std::size_t last = fileName.rfind(L'%');
     // A lone "%" is both ends of an empty picture.
-    std::wstring picture = last > first ? fileName.substr(first + 1, last - first - 1) : std::wstring();
+    const std::wstring_view written =
+        last > first ? std::wstring_view(fileName).substr(first + 1, last - first - 1) : std::wstring_view();
     const std::wstring milliseconds = std::to_wstring(time.milliseconds);
-    for (std::size_t at = picture.find(L'L'); at != std::wstring::npos; at = picture.find(L'L', at)) {
-        picture.replace(at, 1, milliseconds);
-        at += milliseconds.size();
+    std::wstring picture;
+    picture.reserve(written.size());
+    for (const wchar_t c : written) {
+        if (c == L'L') {
+            picture += milliseconds;
+        } else {
+            picture.push_back(c);
+        }
     }
     fileName.replace(first, last - first + 1, format(picture));
 }

@@ -24,7 +24,12 @@ JvmLoadResult openJvmLibrary(const std::wstring& path, const std::wstring& runti
     HMODULE module = nullptr;
     if (addDllDirectory != nullptr) {
         addDllDirectory(runtimeBinFolder.c_str());
-        module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+        // Its dependencies come from its own folders and the system's, never
+        // from the executable's folder, where anyone may have put a DLL of
+        // the same name (the runtime's own C runtime, for one).
+        module = LoadLibraryExW(
+            path.c_str(), nullptr,
+            LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32);
     } else {
         module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }

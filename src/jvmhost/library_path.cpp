@@ -4,44 +4,23 @@
 
 namespace jlaunch {
 
-namespace {
-
-std::wstring searchPathReference() {
-    return L"%" + std::wstring(kSearchPathVariable) + L"%";
-}
-
-// The folder of a path with its trailing separator.
-std::wstring folderWithSeparator(const std::wstring& path) {
-    const auto cut = path.rfind(kPathSeparator);
-    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
-}
-
-}  // namespace
-
-std::wstring libraryPathOption(const std::wstring& libraryPath, const std::wstring& launcherFolder,
-                               const std::wstring& runtimeHome) {
-    // The separators between the pieces are always there, so that folders
-    // never run together whatever the value ends with.
-    std::wstring path = libraryPath;
-    if (!path.empty() && path.back() != kPathListSeparator) {
-        path.push_back(kPathListSeparator);
+std::wstring joinSearchPath(const std::vector<std::wstring>& pieces) {
+    std::wstring joined;
+    for (const std::wstring& piece : pieces) {
+        std::size_t start = 0;
+        while (start <= piece.size()) {
+            auto end = piece.find(kPathListSeparator, start);
+            end = end == std::wstring::npos ? piece.size() : end;
+            if (end > start) {
+                if (!joined.empty()) {
+                    joined.push_back(kPathListSeparator);
+                }
+                joined.append(piece, start, end - start);
+            }
+            start = end + 1;
+        }
     }
-    path += launcherFolder;
-    path.push_back(kPathListSeparator);
-    path += L".";
-    path.push_back(kPathListSeparator);
-    path += searchPathReference();
-    path.push_back(kPathListSeparator);
-    path += runtimeHome + L"lib";
-    return L"-Djava.library.path=" + path;
-}
-
-std::wstring searchPathValue(const std::wstring& systemPath, const std::wstring& runtimeBin) {
-    std::wstring path = systemPath;
-    if (!path.empty() && path.back() != kPathListSeparator) {
-        path.push_back(kPathListSeparator);
-    }
-    return path + searchPathReference() + kPathListSeparator + runtimeBin;
+    return joined;
 }
 
 std::optional<std::wstring> setupLibraryPathAndEnvironment(const LauncherSettings& settings,
@@ -50,15 +29,18 @@ std::optional<std::wstring> setupLibraryPathAndEnvironment(const LauncherSetting
     environment.set(L"KOV_JVM_PATH", jvmLibraryPath);
     environment.set(L"KOV_JVM_HOME", parentPath(jvmLibraryPath, 3));
 
-    const std::wstring runtimeBin = parentPath(jvmLibraryPath, 2);
-    const std::wstring runtimeHome = folderWithSeparator(runtimeBin);
+    const RuntimeFolders runtime = runtimeFolders(jvmLibraryPath);
+    // An unset search path adds nothing, rather than its name between percent signs.
+    const std::wstring searchPath = environment.get(kSearchPathVariable).value_or(std::wstring());
     std::optional<std::wstring> option;
     if (!settings.libraryPath.empty()) {
-        option =
-            environment.expand(libraryPathOption(settings.libraryPath, folderWithSeparator(executable), runtimeHome));
+        const std::wstring launcherFolder = parentPath(executable, 1) + kPathSeparator;
+        option = L"-Djava.library.path=" + joinSearchPath({environment.expand(settings.libraryPath), launcherFolder,
+                                                           L".", searchPath, runtime.libraries});
     }
-    environment.set(kSearchPathVariable, environment.expand(searchPathValue(settings.systemPath, runtimeBin)));
-    exportRuntimeLibraryFolder(runtimeHome, environment);
+    environment.set(kSearchPathVariable,
+                    joinSearchPath({environment.expand(settings.systemPath), searchPath, runtime.executables}));
+    exportRuntimeLibraryFolder(jvmLibraryPath, environment);
     return option;
 }
 

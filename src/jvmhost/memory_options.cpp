@@ -1,5 +1,6 @@
 #include "jvmhost/memory_options.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace jlaunch {
@@ -33,69 +34,98 @@ bool appendDigit(std::uint64_t& value, wchar_t digit) {
 }  // namespace
 
 void unquoteParameter(std::wstring& parameter) {
-    std::size_t open = parameter.find(L'"');
-    while (open != std::wstring::npos) {
-        std::size_t close = parameter.find(L'"', open + 1);
+    // One pass, so that many quotes cost no more than many letters.
+    std::wstring out;
+    out.reserve(parameter.size());
+    std::size_t position = 0;
+    while (position < parameter.size()) {
+        const auto open = parameter.find(L'"', position);
+        if (open == std::wstring::npos) {
+            out.append(parameter, position);
+            break;
+        }
+        out.append(parameter, position, open - position);
+        auto close = parameter.find(L'"', open + 1);
         if (close == std::wstring::npos) {
-            return;
+            out.append(parameter, open);  // a quote without partner stays
+            break;
         }
         if (close + 1 < parameter.size() && parameter[close + 1] == L'"') {
             ++close;  // the first of a doubled quote is a literal quote
         }
-        const std::wstring inner = parameter.substr(open + 1, close - open - 1);
-        parameter.replace(open, close - open + 1, inner);
-        open = parameter.find(L'"', open + inner.size());
+        out.append(parameter, open + 1, close - open - 1);
+        position = close + 1;
     }
+    parameter = std::move(out);
 }
 
-NumberList parseNumberList(const std::wstring& text) {
-    NumberList list;
-    list.start = text.find_first_of(L"0123456789:");
-    if (list.start == std::wstring::npos) {
-        list.start = text.size();
-        return list;
+MemoryShare parseMemoryShare(std::wstring_view parameter) {
+    MemoryShare share;
+    if (parameter.size() < 6) {
+        return share;  // a prefix and a letter with nothing between
     }
-    list.numbers.push_back(0);
-    for (std::size_t i = list.start; i + 1 < text.size(); ++i) {
-        if (isDigit(text[i])) {
-            if (!appendDigit(list.numbers.back(), text[i])) {
-                list.overflow = true;
+    const std::wstring_view numbers = parameter.substr(4, parameter.size() - 5);
+    std::size_t field = 0;
+    bool sawDigit = false;
+    bool sawDot = false;
+    double fractionScale = 0.1;
+    std::uint64_t whole = 0;
+    bool wholeAbove100 = false;
+    bool tooLarge = false;
+    for (const wchar_t c : numbers) {
+        if (c == L':') {
+            if (++field > 2) {
+                return share;
             }
-        } else if (text[i] == L':') {
-            list.numbers.push_back(0);
+            continue;
+        }
+        if (field == 0 && c == L'.' && !sawDot) {
+            sawDot = true;
+            continue;
+        }
+        if (!isDigit(c)) {
+            return share;
+        }
+        sawDigit = true;
+        if (field == 0 && sawDot) {
+            share.percent += (c - L'0') * fractionScale;
+            fractionScale /= 10;
+        } else if (field == 0) {
+            whole = whole * 10 + static_cast<std::uint64_t>(c - L'0');
+            wholeAbove100 = wholeAbove100 || whole > 100;
+            whole = wholeAbove100 ? 101 : whole;  // saturates: only "above 100" matters
+        } else {
+            std::uint64_t& number = field == 1 ? share.floor : share.ceiling;
+            tooLarge = tooLarge || !appendDigit(number, c);
         }
     }
-    return list;
+    if (!sawDigit) {
+        return share;
+    }
+    share.percent = wholeAbove100 ? 100.0 : std::min(100.0, static_cast<double>(whole) + share.percent);
+    share.form = tooLarge || share.floor > kMax / 1024 || share.ceiling > kMax / 1024 ? MemoryShare::Form::TooLarge
+                                                                                      : MemoryShare::Form::Share;
+    return share;
 }
 
 bool resolveMemoryPercent(std::wstring& parameter, const MemoryStatus& memory) {
-    const NumberList list = parseNumberList(parameter);
-    if (list.overflow) {
-        return false;
-    }
-    const auto number = [&list](std::size_t i) { return i < list.numbers.size() ? list.numbers[i] : 0; };
-    const std::uint64_t percentage = number(0);
-    const std::uint64_t floor = number(1);
-    const std::uint64_t ceiling = number(2);
-    if (floor > kMax / 1024 || ceiling > kMax / 1024) {
-        return false;
+    const MemoryShare share = parseMemoryShare(parameter);
+    if (share.form != MemoryShare::Form::Share) {
+        return share.form == MemoryShare::Form::NotAShare;
     }
     const wchar_t letter = parameter.back();
     const std::uint64_t base =
         (letter == L'P' || letter == L'p' ? memory.totalPhysical : memory.availableVirtual) >> 10;
-    const double exact = static_cast<double>(base) * (static_cast<double>(percentage) / 100.0);
-    // 2^64 as a double: anything at or above it cannot be a size.
-    if (!(exact < 18446744073709551616.0)) {
-        return false;
+    // At most the whole base, so it always fits.
+    std::uint64_t kilobytes = static_cast<std::uint64_t>(static_cast<double>(base) * (share.percent / 100.0));
+    kilobytes = std::min(kilobytes, base);
+    if (share.ceiling != 0 && kilobytes > share.ceiling * 1024) {
+        kilobytes = share.ceiling * 1024;
     }
-    std::uint64_t kilobytes = static_cast<std::uint64_t>(exact);
-    if (ceiling != 0 && kilobytes > ceiling * 1024) {
-        kilobytes = ceiling * 1024;
+    if (share.floor * 1024 > kilobytes) {
+        kilobytes = share.floor * 1024;
     }
-    if (floor * 1024 > kilobytes) {
-        kilobytes = floor * 1024;
-    }
-    parameter = parameter.substr(0, list.start) + std::to_wstring(kilobytes) + L"K";
+    parameter = parameter.substr(0, 4) + std::to_wstring(kilobytes) + L"K";
     return true;
 }
 
@@ -140,6 +170,9 @@ std::optional<std::uint64_t> stackSizeOf(const std::wstring& parameter) {
 void applyVmParameter(std::wstring parameter, std::vector<std::wstring>& options, std::uint64_t& javaThreadStackSize,
                       const MemoryStatus& memory) {
     unquoteParameter(parameter);
+    if (parameter.empty()) {
+        return;
+    }
     const bool memoryOption = hasMemoryPrefix(parameter);
     if (memoryOption && endsWithShareLetter(parameter) && !resolveMemoryPercent(parameter, memory)) {
         // Too large to mean anything: the VM's own default applies.

@@ -36,39 +36,36 @@ void expandClassPathEntry(const std::wstring& entry, const std::wstring& launche
 }
 
 std::size_t nextParameterEnd(std::wstring_view text, std::size_t start) {
-    const auto spaceFrom = [&text](std::size_t from) {
-        const auto space = text.find(L' ', from);
-        return space == std::wstring_view::npos ? text.size() : space;
-    };
-    std::size_t space = spaceFrom(start);
-    std::size_t quote = text.find(L'"', start);
-    while (quote != std::wstring_view::npos) {
-        if (space < quote) {
-            return space;
+    // Each character is looked at a bounded number of times, whatever the quotes.
+    std::size_t position = start;
+    while (position < text.size() && text[position] != L' ') {
+        if (text[position] != L'"') {
+            ++position;
+            continue;
         }
-        std::size_t close = text.find(L'"', quote + 1);
+        auto close = text.find(L'"', position + 1);
         if (close == std::wstring_view::npos) {
-            return space;
+            // A quote without partner is a plain character: the next space ends.
+            const auto space = text.find(L' ', position);
+            return space == std::wstring_view::npos ? text.size() : space;
         }
         if (close + 1 < text.size() && text[close + 1] == L'"') {
             ++close;  // a doubled quote belongs to the quoted part
         }
-        quote = text.find(L'"', close + 1);
-        space = spaceFrom(close + 1);
+        position = close + 1;
     }
-    return space;
+    return position;
 }
 
 std::vector<std::wstring> splitVmParameters(std::wstring_view text) {
+    // Spaces before, between and after the parameters never make one of their
+    // own: a value from a "+" section begins with a space.
     std::vector<std::wstring> parameters;
-    std::size_t start = 0;
-    while (start < text.size()) {
+    for (auto start = text.find_first_not_of(L' '); start != std::wstring_view::npos;
+         start = text.find_first_not_of(L' ', start)) {
         const std::size_t end = nextParameterEnd(text, start);
         parameters.emplace_back(text.substr(start, end - start));
-        start = text.find_first_not_of(L' ', end);
-        if (start == std::wstring_view::npos) {
-            break;
-        }
+        start = end;
     }
     return parameters;
 }

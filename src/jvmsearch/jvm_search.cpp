@@ -30,7 +30,7 @@ std::optional<std::wstring> executableFolderHome(const std::wstring& executable)
 
 JvmChoice chooseWithPairedCheck(const LauncherSettings& settings, std::wstring library) {
     const bool paired = needsPairedLauncher(settings, library);
-    return {std::move(library), paired};
+    return {std::move(library), paired, std::nullopt};
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ std::optional<JvmChoice> searchJvm(const LauncherSettings& settings, const std::
         // A runtime shipped with the application is used as it is.
         JvmLibrary library = findJvmLibrary(*home, settings.jvmType);
         if (!library.path.empty()) {
-            return JvmChoice{std::move(library.path), false};
+            return JvmChoice{std::move(library.path), false, std::nullopt};
         }
     }
 
@@ -70,7 +70,7 @@ std::optional<JvmChoice> searchJvm(const LauncherSettings& settings, const std::
     if (installed) {
         JvmLibrary library = findJvmLibrary(installed->home, settings.jvmType);
         if (!library.path.empty()) {
-            return JvmChoice{std::move(library.path), x86};
+            return JvmChoice{std::move(library.path), x86, std::nullopt};
         }
     }
 
@@ -89,35 +89,40 @@ std::optional<JvmChoice> searchJvm(const LauncherSettings& settings, const std::
     if (!chosen) {
         return std::nullopt;
     }
-    writeBackJrePath(settings, executable, chosen->folder);
-    return chooseWithPairedCheck(settings, chosen->jvmLibraryPath);
+    JvmChoice choice = chooseWithPairedCheck(settings, chosen->jvmLibraryPath);
+    choice.notice = writeBackJrePath(settings, executable, chosen->folder);
+    return choice;
 }
 
-void writeBackJrePath(const LauncherSettings& settings, const std::wstring& executable, const std::wstring& folder) {
-    const auto mainFile = settingsFilePathFor(executable);
-    if (!mainFile) {
-        return;
-    }
+std::optional<Failure> writeBackJrePath(const LauncherSettings& settings, const std::wstring& executable,
+                                        const std::wstring& folder) {
+    std::vector<std::wstring> files;
     if (settings.isService) {
-        writeProfileString(*mainFile, kJreSection, L"JRE Path", folder);
+        files.push_back(settingsFilePathFor(executable).value_or(std::wstring()));
+        // Only beside the paired launcher itself, never wherever its name points.
+        const auto pairFile = settingsFilePathFor(settings.pairProduct);
+        if (pairFile && pathExists(settings.pairProduct) &&
+            parentPath(*pairFile, 1) == parentPath(settings.pairProduct, 1)) {
+            files.push_back(*pairFile);
+        }
+    } else {
+        files.push_back(userSettingsFilePath(executable, settings.productName, settings.productCode, true));
         if (!settings.pairProduct.empty()) {
-            if (const auto pairFile = settingsFilePathFor(settings.pairProduct)) {
-                writeProfileString(*pairFile, kJreSection, L"JRE Path", folder);
-            }
-        }
-        return;
-    }
-    const std::wstring userFile = userSettingsFilePath(executable, settings.productName, settings.productCode, true);
-    if (!userFile.empty()) {
-        writeProfileString(userFile, kJreSection, L"JRE Path", folder);
-    }
-    if (!settings.pairProduct.empty()) {
-        const std::wstring pairUserFile =
-            userSettingsFilePath(settings.pairProduct, settings.productName, settings.productCode, true);
-        if (!pairUserFile.empty()) {
-            writeProfileString(pairUserFile, kJreSection, L"JRE Path", folder);
+            files.push_back(
+                userSettingsFilePath(settings.pairProduct, settings.productName, settings.productCode, true));
         }
     }
+    std::optional<Failure> failure;
+    for (const std::wstring& file : files) {
+        if (file.empty()) {
+            continue;  // no file can be formed: nothing to remember it in
+        }
+        const std::uint32_t error = writeProfileString(file, kJreSection, L"JRE Path", folder);
+        if (error != 0 && !failure) {
+            failure = Failure{kMsgJrePathNotRemembered, {file, systemErrorText(error)}, {}};
+        }
+    }
+    return failure;
 }
 
 }  // namespace jlaunch

@@ -58,6 +58,9 @@ Result<void> Launcher::initialize() {
         return Failure{};  // the user cancelled the "JRE Not Found" dialog
     }
     choice_ = std::move(*choice);
+    if (choice_.notice) {
+        report(*choice_.notice);
+    }
     return {};
 }
 

@@ -7,38 +7,38 @@ namespace jlaunch {
 
 std::wstring userSettingsFilePath(const std::wstring& executable, const std::wstring& productName,
                                   const std::wstring& productCode, bool forWriting) {
-    std::wstring path = userSettingsRoot();
-    if (path.empty()) {
+    const std::wstring root = userSettingsRoot();
+    // Each name is one folder below the root, or there is no per-user file:
+    // "..", a separator or a device name must never lead anywhere else.
+    const auto nameStart = executable.find_last_of(L"\\/");
+    std::wstring fileName = nameStart == std::wstring::npos ? executable : executable.substr(nameStart + 1);
+    if (const auto dot = fileName.rfind(L'.'); dot != std::wstring::npos) {
+        fileName.resize(dot);
+    }
+    const auto file = safePathComponent(fileName + L".ini");
+    if (root.empty() || !file) {
         // Without a root the path would name the drive's root folder.
         return {};
     }
+    std::wstring path = root;
     if (forWriting) {
         // A fresh Linux account may not have its configuration folder yet.
         createFolder(path);
     }
-    constexpr std::wstring_view kNotInFileNames = L"\\?\"|><:/*";
-    path.push_back(kPathSeparator);
-    for (wchar_t c : productName) {
-        if (kNotInFileNames.find(c) == std::wstring_view::npos) {
-            path.push_back(c);
+    for (const std::wstring* name : {&productName, &productCode}) {
+        if (name->empty()) {
+            continue;  // no folder of its own, as an empty name always gave
+        }
+        const auto folder = safePathComponent(*name);
+        if (!folder) {
+            return {};
+        }
+        path += kPathSeparator + *folder;
+        if (forWriting) {
+            createFolder(path);
         }
     }
-    if (forWriting) {
-        createFolder(path);
-    }
-    path.push_back(kPathSeparator);
-    path += productCode;
-    if (forWriting) {
-        createFolder(path);
-    }
-    path.push_back(kPathSeparator);
-    const auto nameStart = executable.rfind(kPathSeparator);
-    std::wstring name = nameStart == std::wstring::npos ? executable : executable.substr(nameStart + 1);
-    if (const auto dot = name.rfind(L'.'); dot != std::wstring::npos) {
-        name.resize(dot);
-    }
-    path += name + L".ini";
-    return path;
+    return path + kPathSeparator + *file;
 }
 
 std::wstring readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key) {

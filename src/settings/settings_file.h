@@ -48,9 +48,9 @@ private:
 // One value of one file, read once.
 std::wstring readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key);
 std::vector<std::wstring> readSectionNames(const std::wstring& file);
-// Failures are silent: callers never act on them.
-void writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-                        const std::wstring& value);
+// 0, or the system's error number when the file could not be written.
+std::uint32_t writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                                 const std::wstring& value);
 bool deleteSettingsFile(const std::wstring& file);
 
 // The main settings file over the embedded settings.

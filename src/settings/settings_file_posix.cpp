@@ -1,9 +1,11 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <cerrno>
 #include <iterator>
 
+#include "common/handles_posix.h"
 #include "common/text.h"
 #include "settings/profile_text.h"
 #include "settings/settings_file.h"
@@ -17,17 +19,35 @@ namespace {
 constexpr std::uintmax_t kMaxSettingsFileSize = std::uintmax_t{64} * 1024 * 1024;
 
 std::optional<std::string> readFileBytes(const std::wstring& file) {
-    const std::string path = toNarrow(file);
+    // What was opened is checked, never a name that could be swapped before
+    // the open: without blocking (a FIFO), and only a regular file.
+    const UniqueFileDescriptor fd(open(toNarrow(file).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+    if (!fd || fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         static_cast<std::uintmax_t>(info.st_size) > kMaxSettingsFileSize) {
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
+    // Read with a bound: a file that grows past the limit meanwhile is no settings file either.
+    std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = read(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+        if (done > kMaxSettingsFileSize) {
+            return std::nullopt;
+        }
+        if (done == bytes.size()) {
+            bytes.resize(bytes.size() + 4096);
+        }
     }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    bytes.resize(done);
+    return bytes;
 }
 
 }  // namespace
@@ -73,8 +93,8 @@ std::vector<std::wstring> ProfileFile::sectionNames() const {
     return names;
 }
 
-void writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-                        const std::wstring& value) {
+std::uint32_t writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                                 const std::wstring& value) {
     const auto bytes = readFileBytes(file);
     const std::wstring text = bytes ? decodeProfileBytes(*bytes) : std::wstring();
     // The file keeps its encoding and byte-order mark.
@@ -84,20 +104,30 @@ void writeProfileString(const std::wstring& file, const std::wstring& section, c
     // leaves half a settings file.
     const std::string path = toNarrow(file);
     const std::string temporary = path + ".tmp";
+    const auto failed = [&temporary](int error) {
+        unlink(temporary.c_str());
+        return static_cast<std::uint32_t>(error);
+    };
     {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        const UniqueFileDescriptor out(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
         if (!out) {
-            return;
+            return static_cast<std::uint32_t>(errno);
         }
-        out << edited;
-        if (!out.flush()) {
-            unlink(temporary.c_str());
-            return;
+        for (std::size_t done = 0; done < edited.size();) {
+            const ssize_t n = write(out.get(), edited.data() + done, edited.size() - done);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                return failed(n < 0 ? errno : EIO);
+            }
+            done += static_cast<std::size_t>(n);
         }
     }
     if (rename(temporary.c_str(), path.c_str()) != 0) {
-        unlink(temporary.c_str());
+        return failed(errno);
     }
+    return 0;
 }
 
 bool deleteSettingsFile(const std::wstring& file) {

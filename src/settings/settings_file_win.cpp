@@ -59,9 +59,13 @@ std::vector<std::wstring> ProfileFile::sectionNames() const {
     return names;
 }
 
-void writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-                        const std::wstring& value) {
-    WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+std::uint32_t writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                                 const std::wstring& value) {
+    if (WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str())) {
+        return 0;
+    }
+    const DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_WRITE_FAULT;
 }
 
 bool deleteSettingsFile(const std::wstring& file) {

@@ -122,7 +122,7 @@ inline bool writeBinaryFile(const std::wstring& path, std::string_view bytes) {
 
 // --- the fake Java homes ------------------------------------------------------------
 
-enum class Variant { Full, NoFindClass, NoDefaultArgs, Client };
+enum class Variant { Full, NoFindClass, NoDefaultArgs, Client, Dependent };
 
 inline const wchar_t* variantFolder(Variant variant) {
     switch (variant) {
@@ -132,6 +132,8 @@ inline const wchar_t* variantFolder(Variant variant) {
             return L"no-default-args";
         case Variant::Client:
             return L"client";
+        case Variant::Dependent:
+            return L"dependent";
         case Variant::Full:
             break;
     }

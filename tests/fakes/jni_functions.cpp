@@ -829,6 +829,10 @@ JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
 }
 #endif
 
+#ifdef FAKE_JVM_DEPENDENT
+extern "C" __declspec(dllimport) DWORD runtimeDependencyPath(wchar_t* buffer, DWORD size);
+#endif
+
 JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
     const std::lock_guard lock(creationMutex());
     Script script = scriptOrExit();
@@ -844,6 +848,13 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
     trace("CreateJavaVM version=" + hex32(init->version) + " nOptions=" + number(init->nOptions) +
           " ignoreUnrecognized=" + number(init->ignoreUnrecognized));
     trace("MODULE " + modulePath());
+#ifdef FAKE_JVM_DEPENDENT
+    {
+        wchar_t dependency[MAX_PATH] = {};
+        runtimeDependencyPath(dependency, MAX_PATH);
+        trace("DEPENDENCY " + escapeText(toU16(dependency)));
+    }
+#endif
     trace("SCRIPT " + (script.path.empty() ? std::string("(defaults)") : escapeText(toU16(script.path))));
     ExitHook exitHook = nullptr;
     AbortHook abortHook = nullptr;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/text.h"
+#include "fuzz_support.h"
 #include "common/java_version.h"
 #include "settings/command_line.h"
 #include "settings/ini_text.h"
@@ -16,19 +17,8 @@
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-// Whole 32-bit units, so the parsers also meet values that no decoder makes:
-// lone surrogates, negative wchar_t and values past U+10FFFF.
-std::wstring rawUnits(std::string_view bytes) {
-    std::wstring units(bytes.size() / sizeof(wchar_t), L'\0');
-    std::memcpy(units.data(), bytes.data(), units.size() * sizeof(wchar_t));
-    return units;
-}
+using jlaunch::fuzz::check;
+using jlaunch::fuzz::rawUnits;
 
 void exercise(const std::wstring& text) {
     const jlaunch::EmbeddedSettings settings = jlaunch::parseIniText(text);

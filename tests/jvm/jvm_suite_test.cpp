@@ -172,6 +172,17 @@ TEST_P(RealJvm, HeapPercentageBecomesMaxMemory) {
     EXPECT_LE(bytes, 64ll << 20);
 }
 
+TEST_P(RealJvm, VmParametersFromAPlusSectionAloneStartTheVm) {
+    // The layered read gives such a value a leading space; it must not become an empty option.
+    std::ofstream(folder_ / "app.ini") << "[Java Runtime Environment]\nMain Class=MaxMemory\nJRE Path="
+                                       << GetParam().string()
+                                       << "\n[Java Runtime Environment+]\nVirtual Machine Parameters=-Xmx1:64:64P\n"
+                                       << "[Class Path]\nClass Path=" << classes_.string() << "\n";
+    const LaunchResult r = run({});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("maxMemory="), std::string::npos) << r.out;
+}
+
 TEST_P(RealJvm, XssSizesTheThreadThatRunsMain) {
     writeSettings("Recurse", "-Xss512m");
     const LaunchResult big = run({"200000"});

@@ -6,8 +6,15 @@
 #include <functional>
 #include <map>
 
+#include "common/text.h"
 #include "jvmhost/launch_plan.h"
 #include "test_support.h"
+
+namespace jlaunch {
+void PrintTo(const EnvironmentVariable& variable, std::ostream* out) {
+    *out << toNarrow(variable.name) << "=" << toNarrow(variable.value);
+}
+}  // namespace jlaunch
 
 namespace {
 
@@ -43,13 +50,15 @@ protected:
         folder_.write("jdk/lib/server/libjvm.so");
     }
 
-    LaunchPlan plan(const std::function<void(LauncherSettings&)>& change) const {
+    using Variables = std::map<std::wstring, std::wstring>;
+
+    LaunchPlan plan(const std::function<void(LauncherSettings&)>& change,
+                    const Variables& variables = {
+                        {L"PATH", L"/usr/bin"}, {L"JLT_HOME", L"/jlt home"}, {L"JLT_LIB", L"/jlt-env-lib"}}) const {
         LauncherSettings settings;
         settings.mainClassName = L"com/acme/App";
         settings.classPath = L"app.jar";
         change(settings);
-        const std::map<std::wstring, std::wstring> variables = {
-            {L"PATH", L"/usr/bin"}, {L"JLT_HOME", L"/jlt home"}, {L"JLT_LIB", L"/jlt-env-lib"}};
         jlaunch::HostFacts host{
             exe(), {L"a", L"b c"}, {8 * kGiB, 64 * kGiB}, jlaunch::Environment([variables](const std::wstring& name) {
                 const auto found = variables.find(name);
@@ -90,7 +99,7 @@ TEST_F(LaunchPlanTable, SettingsBecomeOptionsStackAndArguments) {
           "-Dhome=/jlt home", "-Dend"}},
         {"parameters see the search path the application gets",
          [](LauncherSettings& s) { s.vmParameters = L"-Dp=%PATH%"; },
-         {"-Djava.class.path={exe}/app.jar", "-Dp=/usr/bin:{home}/lib"}},
+         {"-Djava.class.path={exe}/app.jar", "-Dp=/usr/bin:{home}/bin"}},
         {"shares of the memory become kilobytes; the last -Xss sets the stack",
          [](LauncherSettings& s) { s.vmParameters = L"-Xmx50P -Xms1:8:4P -Xss4m -Xss0:3:0P"; },
          {"-Djava.class.path={exe}/app.jar", "-Xmx4194304K", "-Xms8192K", "-Xss4m", "-Xss3072K"},
@@ -149,7 +158,7 @@ TEST_F(LaunchPlanTable, EnvironmentStreamsAndRunFlags) {
     const std::wstring home = folder_.wide() + L"/jdk";
     EXPECT_EQ(planned.environment, (std::vector<EnvironmentVariable>{{L"KOV_JVM_PATH", library()},
                                                                      {L"KOV_JVM_HOME", home},
-                                                                     {L"PATH", L"/sys:/usr/bin:" + home + L"/lib"},
+                                                                     {L"PATH", L"/sys:/usr/bin:" + home + L"/bin"},
                                                                      {L"LD_LIBRARY_PATH", home + L"/lib"}}));
     // The date and time go in when the VM starts, not now.
     EXPECT_EQ(planned.output, (jlaunch::Redirection{L"/jlt home/out_%yyyy%.log", true}));
@@ -159,6 +168,16 @@ TEST_F(LaunchPlanTable, EnvironmentStreamsAndRunFlags) {
     EXPECT_TRUE(planned.isService);
     EXPECT_FALSE(
         plan([](LauncherSettings& s) { s.vmProvider = jlaunch::parseVmProvider(L"favor_sun"); }).main.neverDetach);
+}
+
+TEST_F(LaunchPlanTable, SearchPathsNeverHoldAnEmptyElementOrAnUnsetReference) {
+    for (const Variables& variables : {Variables{}, Variables{{L"PATH", L""}, {L"LD_LIBRARY_PATH", L""}}}) {
+        const LaunchPlan planned = plan([](LauncherSettings& s) { s.libraryPath = L"/l:"; }, variables);
+        const std::wstring home = folder_.wide() + L"/jdk";
+        EXPECT_EQ(planned.environment[2], (EnvironmentVariable{L"PATH", home + L"/bin"}));
+        EXPECT_EQ(planned.environment[3], (EnvironmentVariable{L"LD_LIBRARY_PATH", home + L"/lib"}));
+        EXPECT_EQ(planned.vmOptions.front(), expand("-Djava.library.path=/l:{exe}/:.:{home}/lib"));
+    }
 }
 
 }  // namespace

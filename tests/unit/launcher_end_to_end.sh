@@ -38,4 +38,21 @@ check "the class path is missing" 255 "Java Class Path was not specified in INI 
 rm "$work/My App.d/bin/tool.ini"; mkdir "$work/My App.d/bin/tool.ini"
 check "a folder in place of the settings file" 255 "Main class was not specified in INI file." env LC_ALL=C "$app"
 
+# Product names that climb out of the per-user folder give no per-user file:
+# a "JRE Path" planted where they would lead is never read.
+mkdir -p "$work/cfg" "$work/planted" "$work/bad-jdk/lib/server"
+: > "$work/bad-jdk/lib/server/libjvm.so"; : > "$work/bad-jdk/lib/libjava.so"
+printf '[Java Runtime Environment]\nJRE Path=%s\n' "$work/bad-jdk" > "$work/planted/tool.ini"
+rmdir "$work/My App.d/bin/tool.ini"
+printf '[Product Information]\nProduct Name=..\nProduct Code=planted\n[Java Runtime Environment]\nMain Class=com.example.App\nMaximum Version=any\n' > "$work/My App.d/bin/tool.ini"
+check "a planted per-user file outside the configuration folder is not read" 255 "Could not find the main class com/example/App." env -u JAVA_HOME LC_ALL=C XDG_CONFIG_HOME="$work/cfg" "$app"
+rm "$work/My App.d/bin/tool.ini"; mkdir "$work/My App.d/bin/tool.ini"
+
+# What was opened is checked, not a name checked and then opened: a FIFO or
+# an endless device in place of the file never blocks or floods the launch.
+rmdir "$work/My App.d/bin/tool.ini"; mkfifo "$work/My App.d/bin/tool.ini"
+check "a FIFO in place of the settings file" 255 "Main class was not specified in INI file." timeout 20 env LC_ALL=C "$app"
+rm "$work/My App.d/bin/tool.ini"; ln -s /dev/zero "$work/My App.d/bin/tool.ini"
+check "a link to /dev/zero in place of the settings file" 255 "Main class was not specified in INI file." timeout 20 env LC_ALL=C "$app"
+
 [ "$failures" = 0 ]

@@ -55,9 +55,8 @@ TEST(MemoryOptions, NumbersTooLargeLeaveTheVmItsDefault) {
     const auto wraps = apply({L"-Xss17179869184g"});  // fits in 64 bits, times the unit does not
     EXPECT_EQ(wraps.stack, 0u);
     EXPECT_TRUE(wraps.options.empty());
-    EXPECT_TRUE(apply({L"-Xmx99999999999999999999P"}).options.empty());
     EXPECT_TRUE(apply({L"-Xmx50:99999999999999999:0P"}).options.empty());
-    EXPECT_TRUE(apply({L"-Xmx9999999999999999999P"}).options.empty());  // the share itself overflows
+    EXPECT_TRUE(apply({L"-Xmx50:0:99999999999999999999P"}).options.empty());
 }
 
 TEST(MemoryOptions, QuotesAreRemovedDoubledOnesKeptOnce) {
@@ -72,16 +71,27 @@ TEST(MemoryOptions, QuotesAreRemovedDoubledOnesKeptOnce) {
     EXPECT_EQ(unquoted(L""), L"");
 }
 
-TEST(MemoryOptions, NumberListStopsBeforeTheLastCharacter) {
-    const auto list = jlaunch::parseNumberList(L"-Xmx75:256:2048P");
-    EXPECT_EQ(list.start, 4u);
-    EXPECT_EQ(list.numbers, (std::vector<std::uint64_t>{75, 256, 2048}));
-    EXPECT_EQ(jlaunch::parseNumberList(L"-Xmx5").numbers, std::vector<std::uint64_t>{0});
-    const auto none = jlaunch::parseNumberList(L"-Xmx");
-    EXPECT_TRUE(none.numbers.empty());
-    EXPECT_EQ(none.start, 4u);
-    EXPECT_TRUE(jlaunch::parseNumberList(L"-Xmx18446744073709551616P").overflow);
-    EXPECT_FALSE(jlaunch::parseNumberList(L"-Xmx18446744073709551615P").overflow);
+TEST(MemoryOptions, SharesAreReadWholeOrNotAtAll) {
+    // 16 GiB physical: 1% is 167772.16 KB.
+    const std::pair<std::wstring, std::vector<std::wstring>> cases[] = {
+        {L"-Xmx5.5P", {L"-Xmx922746K"}},  // the fraction counts, it is not skipped
+        {L"-Xmx.5P", {L"-Xmx83886K"}},
+        {L"-Xmx50.P", {L"-Xmx8388608K"}},
+        {L"-Xmx250P", {L"-Xmx16777216K"}},  // above 100 counts as 100
+        {L"-Xmx99999999999999999999P", {L"-Xmx16777216K"}},
+        {L"-Xmx100.5:0:0P", {L"-Xmx16777216K"}},
+        {L"-Xmx:64P", {L"-Xmx65536K"}},  // no percent, a floor
+        {L"-XmxP", {L"-XmxP"}},          // not a share: passed on unchanged
+        {L"-Xmx.P", {L"-Xmx.P"}},
+        {L"-Xmx5.5.5P", {L"-Xmx5.5.5P"}},
+        {L"-Xmx5x5P", {L"-Xmx5x5P"}},
+        {L"-Xmx1:2.5:3P", {L"-Xmx1:2.5:3P"}},  // floor and ceiling are whole numbers
+        {L"-Xmx1:2:3:4P", {L"-Xmx1:2:3:4P"}},
+        {L"\"\"", {}},  // an empty parameter never reaches the VM
+    };
+    for (const auto& [parameter, options] : cases) {
+        EXPECT_EQ(apply({parameter}).options, options) << parameter;
+    }
 }
 
 }  // namespace

@@ -20,7 +20,9 @@ TEST(VmParameters, SpacesInsideQuotesDoNotSplit) {
     using V = std::vector<std::wstring>;
     EXPECT_EQ(jlaunch::splitVmParameters(L"-Dname=\"a b\" -Xmx1g"), (V{L"-Dname=\"a b\"", L"-Xmx1g"}));
     EXPECT_EQ(jlaunch::splitVmParameters(L"-Xms1m  -Xmx1g"), (V{L"-Xms1m", L"-Xmx1g"}));
-    EXPECT_EQ(jlaunch::splitVmParameters(L" -Xmx1g"), (V{L"", L"-Xmx1g"}));  // the VM refuses the empty one
+    // A "+" section's value begins with a space; no space makes an empty option.
+    EXPECT_EQ(jlaunch::splitVmParameters(L" -Xmx1g  "), (V{L"-Xmx1g"}));
+    EXPECT_TRUE(jlaunch::splitVmParameters(L"   ").empty());
     // A doubled quote closes the quoted part, so the space after "y" splits.
     EXPECT_EQ(jlaunch::splitVmParameters(L"-Da=\"x\"\"y z\" -b"), (V{L"-Da=\"x\"\"y", L"z\"", L"-b"}));
     EXPECT_EQ(jlaunch::splitVmParameters(L"-Da=\"open -b"), (V{L"-Da=\"open", L"-b"}));
@@ -48,7 +50,6 @@ TEST(ClassPath, WildcardsAndRelativeEntriesResolveInTheLauncherFolder) {
         entries.push_back(classPath.substr(start, end - start));
         start = end + 1;
     }
-    std::sort(entries.begin(), entries.begin() + 2);  // the folder's own order
     EXPECT_EQ(entries, (std::vector<std::wstring>{folder + L"/lib/a.jar", folder + L"/lib/b.jar", folder + L"/app.jar",
                                                   folder + L"/lib/a.jar"}));
     EXPECT_EQ(classPath.back(), L':');
@@ -57,14 +58,29 @@ TEST(ClassPath, WildcardsAndRelativeEntriesResolveInTheLauncherFolder) {
     EXPECT_FALSE(jlaunch::isAbsoluteClassPathEntry(L"x.jar"));
 }
 
-TEST(LibraryPath, PiecesAreSeparatedWhateverTheValuesEndWith) {
-    EXPECT_EQ(jlaunch::libraryPathOption(L"/a:/b", L"/app/", L"/jdk/"),
-              L"-Djava.library.path=/a:/b:/app/:.:%PATH%:/jdk/lib");
-    EXPECT_EQ(jlaunch::libraryPathOption(L"/a:", L"/app/", L"/jdk/"),
-              L"-Djava.library.path=/a:/app/:.:%PATH%:/jdk/lib");
-    EXPECT_EQ(jlaunch::searchPathValue(L"/sys", L"/jdk/lib"), L"/sys:%PATH%:/jdk/lib");
-    EXPECT_EQ(jlaunch::searchPathValue(L"/sys:", L"/jdk/lib"), L"/sys:%PATH%:/jdk/lib");
-    EXPECT_EQ(jlaunch::searchPathValue(L"", L"/jdk/lib"), L"%PATH%:/jdk/lib");
+TEST(ClassPath, WildcardMatchesComeInNameOrder) {
+    TestFolder f;
+    for (const char* name : {"m.jar", "b.jar", "z.jar", "a.jar", "B.jar", "a0.jar"}) {
+        f.write(std::string("lib/") + name);
+    }
+    std::wstring classPath;
+    jlaunch::expandClassPathEntry(L"lib/*.jar", f.wide(), classPath);
+    const std::wstring lib = f.wide() + L"/lib/";
+    EXPECT_EQ(classPath, lib + L"B.jar:" + lib + L"a.jar:" + lib + L"a0.jar:" + lib + L"b.jar:" + lib + L"m.jar:" +
+                             lib + L"z.jar:");
+}
+
+TEST(LibraryPath, PiecesAreSeparatedAndNoElementIsEmpty) {
+    using V = std::vector<std::wstring>;
+    EXPECT_EQ(jlaunch::joinSearchPath(V{L"/a:/b", L"/app/", L".", L"/usr/bin", L"/jdk/lib"}),
+              L"/a:/b:/app/:.:/usr/bin:/jdk/lib");
+    EXPECT_EQ(jlaunch::joinSearchPath(V{L"/sys:", L"", L"/jdk/bin"}), L"/sys:/jdk/bin");
+    EXPECT_EQ(jlaunch::joinSearchPath(V{L"::/a::b:", L":"}), L"/a:b");
+    EXPECT_EQ(jlaunch::joinSearchPath(V{L"", L""}), L"");
+    // Java 9 and later, and Java 8's layout.
+    EXPECT_EQ(jlaunch::runtimeFolders(L"/jdk/lib/server/libjvm.so").executables, L"/jdk/bin");
+    EXPECT_EQ(jlaunch::runtimeFolders(L"/jdk/lib/server/libjvm.so").libraries, L"/jdk/lib");
+    EXPECT_EQ(jlaunch::runtimeFolders(L"/jdk8/jre/lib/amd64/server/libjvm.so").executables, L"/jdk8/jre/bin");
 }
 
 TEST(Environment, ReferencesExpandAndUnknownOnesStay) {

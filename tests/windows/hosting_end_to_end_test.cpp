@@ -446,12 +446,18 @@ TEST_F(HostingLaunch, MemoryPercentagesBecomeKilobytesAndOverlargeNumbersDropThe
                                   "-Xmx65536K", "-Xms" + std::to_string(physicalKb / 4) + "K", "-Xmx512m", "-XMX50P"}))
         << launched.report();
 
-    // Numbers that fit in no 64-bit size: the VM's own default applies.
+    // A floor or ceiling that fits in no 64-bit size: the VM's own default applies. A
+    // share above 100 is all of it, a fraction counts, and no number is no share.
+    script_.acceptOption("-XmxP");
     settings_.set(kJre, L"Virtual Machine Parameters",
-                  L"-Xmx99999999999999999999P -Xms1:99999999999999999999:0P -Xmx1:0:99999999999999999999T -Xmx64m");
+                  L"-Xms1:99999999999999999999:0P -Xmx1:0:99999999999999999999T -Xmx99999999999999999999P -Xms12.5P "
+                  L"-XmxP -Xmx64m");
     const Launch overlarge = launch();
     expectCleanRun(overlarge);
-    EXPECT_EQ(vmParameters(overlarge.trace), std::vector<std::string>{"-Xmx64m"}) << overlarge.report();
+    EXPECT_EQ(vmParameters(overlarge.trace),
+              (std::vector<std::string>{"-Xmx" + std::to_string(physicalKb) + "K",
+                                        "-Xms" + std::to_string(physicalKb / 8) + "K", "-XmxP", "-Xmx64m"}))
+        << overlarge.report();
 }
 
 TEST_F(HostingLaunch, JavaThreadStackComesFromXssOrElseFromTheVmsDefault) {

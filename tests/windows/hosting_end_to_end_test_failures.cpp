@@ -252,5 +252,20 @@ TEST_F(HostingLaunch, ServiceDestroysTheVmOnTheJavaThreadBeforeTheProcessEnds) {
         << "the Java thread of a service is alive while DestroyJavaVM waits: it made that call";
 }
 
+// A DLL that the VM library imports by name, planted beside the executable
+// (a Downloads folder), is never the one loaded: the runtime's own comes
+// from its bin folder.
+TEST_F(HostingLaunch, DllsPlantedBesideTheExecutableAreNotLoaded) {
+    useJavaHome(fake_jvm::Variant::Dependent);
+    const std::wstring own =
+        fake_jvm::fakeJavaHome(fake_jvm::Variant::Dependent) + L"\\bin\\jlaunch_runtime_dependency.dll";
+    const std::wstring planted = copy_.exeFolder() + L"\\jlaunch_runtime_dependency.dll";
+    ASSERT_TRUE(CopyFileW(own.c_str(), planted.c_str(), FALSE));
+    const Launch launched = launch();
+    expectCleanRun(launched);
+    EXPECT_TRUE(launched.trace.contains("DEPENDENCY " + fake_jvm::escapeText(fake_jvm::toU16(own))))
+        << launched.report();
+}
+
 }  // namespace
 }  // namespace jlaunch::test::hosting

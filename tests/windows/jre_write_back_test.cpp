@@ -47,15 +47,48 @@ TEST(JreWriteBack, ServiceWritesTheSettingsFilesBesideTheExecutables) {
     copy.writeSettings("[Java Runtime Environment]\r\nMain Class=Main\r\n");
     const TemporaryFolder appData;
     const EnvironmentScope scope(L"APPDATA", appData.path());
-    const std::wstring pair = copy.exeFolder() + L"\\Service32.exe";
+    const std::wstring pair = copy.folder().writeFile(L"svc\\Service32.exe", "");
     const std::wstring chosen = L"D:\\runtimes\\java 11\\";
 
-    writeBackJrePath(productSettings(true, pair), copy.exePath(), chosen);
+    EXPECT_FALSE(writeBackJrePath(productSettings(true, pair), copy.exePath(), chosen).has_value());
 
     EXPECT_EQ(readProfileString(copy.settingsPath(), kJre, L"JRE Path"), chosen);
     EXPECT_EQ(readProfileString(copy.settingsPath(), kJre, L"Main Class"), L"Main");  // the rest is kept
     EXPECT_EQ(readProfileString(copy.exeFolder() + L"\\Service32.ini", kJre, L"JRE Path"), chosen);
     EXPECT_FALSE(readFileBytes(appData.path() + L"\\My App\\code-1\\Service.ini").has_value());
+}
+
+TEST(JreWriteBack, NothingIsWrittenWhereNamesPointOutsideTheirFolders) {
+    LauncherCopy copy(L"svc\\Service.exe");
+    copy.writeSettings("[Java Runtime Environment]\r\nMain Class=Main\r\n");
+    const TemporaryFolder appData;
+    const EnvironmentScope scope(L"APPDATA", appData.path());
+    const std::wstring chosen = L"C:\\Java\\";
+    // A paired launcher that is not there, or whose name has no dot of its own.
+    writeBackJrePath(productSettings(true, copy.exeFolder() + L"\\Missing32.exe"), copy.exePath(), chosen);
+    writeBackJrePath(productSettings(true, copy.exeFolder() + L"\\..\\svc"), copy.exePath(), chosen);
+    EXPECT_FALSE(readFileBytes(copy.exeFolder() + L"\\Missing32.ini").has_value());
+    EXPECT_FALSE(readFileBytes(copy.exeFolder() + L"\\..ini").has_value());
+    // Product names that would climb out of the per-user folder give no per-user file.
+    LauncherSettings escaping = productSettings(false, {});
+    escaping.productName = L"..";
+    escaping.productCode = L"..\\..\\planted";
+    EXPECT_FALSE(writeBackJrePath(escaping, copy.exePath(), chosen).has_value());
+    EXPECT_FALSE(readFileBytes(appData.path() + L"\\..\\planted\\Service.ini").has_value());
+    EXPECT_FALSE(readFileBytes(appData.path() + L"\\Service.ini").has_value());
+}
+
+TEST(JreWriteBack, AFailedWriteIsReportedWithTheFileAndTheReason) {
+    LauncherCopy copy(L"app\\Tool.exe");
+    const TemporaryFolder appData;
+    // A file where the per-user folders should go: nothing can be written below it.
+    const std::wstring blocked = appData.writeFile(L"blocked", "");
+    const EnvironmentScope scope(L"APPDATA", blocked);
+    const auto failure = writeBackJrePath(productSettings(false, {}), copy.exePath(), L"C:\\Java\\");
+    ASSERT_TRUE(failure.has_value());
+    const std::wstring text = failureText(*failure);
+    EXPECT_NE(text.find(blocked + L"\\My App\\code-1\\Tool.ini"), std::wstring::npos) << narrowForReport(text);
+    EXPECT_EQ(failure->message, kMsgJrePathNotRemembered);
 }
 
 TEST(JreWriteBack, NextLaunchFindsTheRememberedFolderFirst) {
