@@ -35,7 +35,20 @@ HMODULE loadSystemGdiplus() {
     return LoadLibraryW((std::wstring(folder, length) + L"\\gdiplus.dll").c_str());
 }
 
+// A process that ends through ExitProcess (System.exit) may run this under
+// the loader lock after its other threads are gone, where GDI+ must not be
+// shut down; the system frees everything then anyway.
+bool processIsEnding() {
+    using ShutdownInProgress = BOOLEAN(WINAPI*)();
+    const auto inProgress = reinterpret_cast<ShutdownInProgress>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlDllShutdownInProgress")));
+    return inProgress != nullptr && inProgress() != FALSE;
+}
+
 void shutdownAtExit() {
+    if (processIsEnding()) {
+        return;
+    }
     AcquireSRWLockExclusive(&gdiplusLock);
     if (session.running) {
         session.running = false;
