@@ -9,23 +9,23 @@ Splash::~Splash() {
 }
 
 void Splash::showSplash(const SplashRequest& request, const std::wstring& jvmLibraryPath) {
-    if (request.imagePath.empty()) {
+    if (request.splashImagePath.empty()) {
         return;
     }
     const SplashHost host = currentSplashHost();
     const std::wstring library = findRuntimeFile(jvmLibraryPath, kNativeSplashLibraryName);
     SplashKind kind = chooseSplash(request, !library.empty(), host);
     if (kind == SplashKind::Native &&
-        !startNativeSplash(library, jvmLibraryPath, request.imagePath, nativeSplashClose_)) {
+        !startNativeSplash(library, jvmLibraryPath, request.splashImagePath, nativeSplashClose_)) {
         kind = splashFallback(request, host);
     }
     if (kind == SplashKind::OwnWindow) {
-        window_ = SplashWindowThread::start(request.imagePath, request.shadow);
+        splashWindow_ = SplashWindowThread::start(request.splashImagePath, request.splashShadow);
     }
 }
 
 void Splash::closeSplash() {
-    window_.reset();
+    splashWindow_.reset();
 }
 
 }  // namespace jlaunch

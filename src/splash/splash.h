@@ -33,11 +33,11 @@ public:
 
     // The owner of the run's message boxes: the splash window while it is
     // shown, otherwise null.
-    void* splashWindowHandle() const { return window_ ? window_->windowHandle() : nullptr; }
+    void* splashWindowHandle() const { return splashWindow_ ? splashWindow_->splashWindowHandle() : nullptr; }
 
 private:
     PendingCall nativeSplashClose_;
-    std::unique_ptr<SplashWindowThread> window_;
+    std::unique_ptr<SplashWindowThread> splashWindow_;
 };
 
 }  // namespace jlaunch

@@ -17,7 +17,7 @@ bool hasNoSplashSwitch(const std::vector<std::wstring>& arguments) {
 }
 
 SplashKind chooseSplash(const SplashRequest& request, bool nativeLibraryFound, const SplashHost& host) {
-    if (request.imagePath.empty() || !host.display) {
+    if (request.splashImagePath.empty() || !host.display) {
         return SplashKind::None;
     }
     if (nativeLibraryFound && (request.preferNative || !host.ownWindow)) {

@@ -9,9 +9,9 @@ namespace jlaunch {
 
 // The "Display" settings as the splash step uses them.
 struct SplashRequest {
-    std::wstring imagePath;     // "Splash Screen", unchanged; empty: no splash
-    bool shadow = false;        // "Splash Screen Shadow"
-    bool preferNative = false;  // "Preffer Native Splash Screen"
+    std::wstring splashImagePath;  // "Splash Screen", unchanged; empty: no splash
+    bool splashShadow = false;     // "Splash Screen Shadow"
+    bool preferNative = false;     // "Preffer Native Splash Screen"
 };
 
 // The shadow is on only for exactly "true"; the native splash is preferred

@@ -20,7 +20,7 @@ public:
     SplashWindowThread& operator=(const SplashWindowThread&) = delete;
 
     // The window once the thread has made it; null before, or when it made none.
-    void* windowHandle() const;
+    void* splashWindowHandle() const;
 
     struct State;
     explicit SplashWindowThread(std::unique_ptr<State> state);

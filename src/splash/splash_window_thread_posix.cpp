@@ -13,7 +13,7 @@ SplashWindowThread::SplashWindowThread(std::unique_ptr<State> state) : state_(st
 
 SplashWindowThread::~SplashWindowThread() = default;
 
-void* SplashWindowThread::windowHandle() const {
+void* SplashWindowThread::splashWindowHandle() const {
     return nullptr;
 }
 

@@ -12,9 +12,9 @@ struct SplashWindowThread::State {
     std::wstring imagePath;
     bool shadow = false;
     SplashWindow window;  // made before the thread starts, freed after it ended
-    std::atomic<HWND> handle{nullptr};
-    UniqueHandle thread;
-    DWORD threadId = 0;
+    std::atomic<HWND> splashWindowHandle{nullptr};
+    UniqueHandle splashThread;
+    DWORD splashThreadId = 0;
 };
 
 namespace {
@@ -22,10 +22,10 @@ namespace {
 // How long the close waits for the thread between two quit messages.
 constexpr DWORD kQuitRetryMs = 10;
 
-DWORD WINAPI splashThread(void* parameter) {
+DWORD WINAPI runSplashThread(void* parameter) {
     auto& state = *static_cast<SplashWindowThread::State*>(parameter);
     HWND window = state.window.create(state.imagePath, state.shadow);
-    state.handle.store(window);
+    state.splashWindowHandle.store(window);
     if (window != nullptr) {
         ShowWindow(window, SW_SHOWNORMAL);
         UpdateWindow(window);
@@ -47,8 +47,8 @@ std::unique_ptr<SplashWindowThread> SplashWindowThread::start(const std::wstring
     auto state = std::make_unique<State>();
     state->imagePath = imagePath;
     state->shadow = shadow;
-    state->thread.reset(CreateThread(nullptr, 0, splashThread, state.get(), 0, &state->threadId));
-    if (!state->thread) {
+    state->splashThread.reset(CreateThread(nullptr, 0, runSplashThread, state.get(), 0, &state->splashThreadId));
+    if (!state->splashThread) {
         return nullptr;
     }
     return std::make_unique<SplashWindowThread>(std::move(state));
@@ -61,15 +61,15 @@ SplashWindowThread::SplashWindowThread(std::unique_ptr<State> state) : state_(st
 // the teardown from spinning a core.
 SplashWindowThread::~SplashWindowThread() {
     for (;;) {
-        PostThreadMessageW(state_->threadId, WM_QUIT, 0, 0);
-        if (WaitForSingleObject(state_->thread.get(), kQuitRetryMs) != WAIT_TIMEOUT) {
+        PostThreadMessageW(state_->splashThreadId, WM_QUIT, 0, 0);
+        if (WaitForSingleObject(state_->splashThread.get(), kQuitRetryMs) != WAIT_TIMEOUT) {
             break;
         }
     }
 }
 
-void* SplashWindowThread::windowHandle() const {
-    return state_->handle.load();
+void* SplashWindowThread::splashWindowHandle() const {
+    return state_->splashWindowHandle.load();
 }
 
 }  // namespace jlaunch

@@ -51,7 +51,7 @@ TEST(SplashChoice, ArgumentsSettingsAndRuntimeDecideWhichSplashIsShown) {
             const SplashKind kind = chooseSplash(request, c.libraryFound, c.host);
             got = kind == SplashKind::Native && !c.nativeStarts
                       ? describe(splashFallback(request, c.host)) + " after native failed"
-                      : describe(kind) + (kind == SplashKind::OwnWindow && request.shadow ? ", shadow" : "");
+                      : describe(kind) + (kind == SplashKind::OwnWindow && request.splashShadow ? ", shadow" : "");
         }
         EXPECT_EQ(got, c.expected) << "image \"" << toNarrow(c.image) << "\", shadow \"" << toNarrow(c.shadow)
                                    << "\", prefer \"" << toNarrow(c.prefer) << "\", library " << c.libraryFound
