@@ -146,9 +146,8 @@ inline std::optional<Screen> readScreen(const std::string& path) {
 }
 
 // Empty once the screen shows the pattern picture of `width` x `height` with
-// its top-left corner at (`left`, `top`), checked on a grid over the part
-// that lies on the screen; otherwise, after `attempts` looks 100 ms apart,
-// the pixels that differ.
+// its top-left corner at (`left`, `top`), every pixel of it that lies on the
+// screen; otherwise, after `attempts` looks 100 ms apart, what differs.
 inline std::string pictureShownAt(const std::string& screenFile, long left, long top, long width, long height,
                                   int attempts = 50) {
     std::string differences = "no screenshot in " + screenFile;
@@ -157,19 +156,20 @@ inline std::string pictureShownAt(const std::string& screenFile, long left, long
         const auto screen = readScreen(screenFile);
         if (!screen) continue;
         differences.clear();
-        for (long i = 0; i < 64; ++i) {
-            const long x = (width - 1) * (i % 8) / 7, y = (height - 1) * (i / 8) / 7;
-            const long sx = left + x, sy = top + y;
-            if (sx < 0 || sy < 0 || sx >= long(screen->width) || sy >= long(screen->height)) continue;
-            const std::uint32_t want = patternColour(std::uint32_t(x), std::uint32_t(y));
-            const std::uint32_t got = screen->pixel(std::uint32_t(sx), std::uint32_t(sy));
-            if (got != want && differences.size() < 400) {
-                char line[128];
-                std::snprintf(line, sizeof line, "screen (%ld, %ld) %06x, picture (%ld, %ld) %06x\n", sx, sy,
-                              unsigned(got), x, y, unsigned(want));
-                differences += line;
+        long count = 0;
+        for (long y = std::max(0L, -top); y < height && top + y < long(screen->height); ++y) {
+            for (long x = std::max(0L, -left); x < width && left + x < long(screen->width); ++x) {
+                const std::uint32_t want = patternColour(std::uint32_t(x), std::uint32_t(y));
+                const std::uint32_t got = screen->pixel(std::uint32_t(left + x), std::uint32_t(top + y));
+                if (got != want && ++count <= 4) {
+                    char line[128];
+                    std::snprintf(line, sizeof line, "screen (%ld, %ld) %06x, picture (%ld, %ld) %06x\n", left + x,
+                                  top + y, unsigned(got), x, y, unsigned(want));
+                    differences += line;
+                }
             }
         }
+        if (count > 0) differences += std::to_string(count) + " pixels differ";
     }
     return differences;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command on a private Xvfb screen of a known size (JLAUNCH_SCREEN_SIZE,
-# default 1920x1080, 24 bits deep) and ends the server afterwards. The command
+# default 1920x1080, 24 bits deep, no cursor) and ends the server afterwards. The command
 # finds the screen in DISPLAY and its framebuffer, an XWD file that Xvfb keeps
 # current and the tests read as their screenshot, in JLAUNCH_SCREEN_FILE.
 # Displays are tried from JLAUNCH_FIRST_DISPLAY (default 41) upwards.
@@ -13,7 +13,7 @@ first="${JLAUNCH_FIRST_DISPLAY:-41}"
 for display in $(seq "$first" $((first + 40))); do
   [ -e "/tmp/.X$display-lock" ] && continue
   # Xvfb writes the display number to the ready file once it takes clients.
-  Xvfb ":$display" -screen 0 "${JLAUNCH_SCREEN_SIZE:-1920x1080}x24" -fbdir "$dir" -nolisten tcp \
+  Xvfb ":$display" -screen 0 "${JLAUNCH_SCREEN_SIZE:-1920x1080}x24" -fbdir "$dir" -nolisten tcp -nocursor \
     -displayfd 3 3>"$dir/ready" >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 200); do
