@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
