@@ -12,9 +12,9 @@ namespace {
 
 // An internal failure cannot cross to the main thread as an exception, so it
 // goes as a value like any other.
-Result<void> runCatching(JvmSession& session, const LaunchPlan& plan) {
+Result<void> runCatching(JvmSession& session, const LaunchPlan& plan, const UncaughtExceptionHook& hook) {
     try {
-        return runJavaThread(session, plan);
+        return runJavaThread(session, plan, hook);
     } catch (const LaunchError& error) {
         return internalFailure(error.status());
     } catch (const std::bad_alloc&) {
@@ -24,14 +24,16 @@ Result<void> runCatching(JvmSession& session, const LaunchPlan& plan) {
 
 }  // namespace
 
-Result<void> runJavaThread(JvmSession& session, const LaunchPlan& plan) {
+Result<void> runJavaThread(JvmSession& session, const LaunchPlan& plan,
+                           const UncaughtExceptionHook& beforeExceptionDialog) {
     auto created = session.create(plan.vmOptions);
     if (!created) {
         return created.failure();
     }
     JNIEnv* env = *created;
     applyRedirection(env, plan.output, plan.error);
-    if (auto invoked = invokeMain(env, session.vm(), plan.main, session.entryPoints().findClassFromBootLoader);
+    if (auto invoked = invokeMain(env, session.vm(), plan.main, session.entryPoints().findClassFromBootLoader,
+                                  beforeExceptionDialog);
         !invoked) {
         return invoked;
     }
@@ -42,19 +44,20 @@ Result<void> runJavaThread(JvmSession& session, const LaunchPlan& plan) {
     return {};
 }
 
-Result<void> startJavaThread(JvmSession& session, const LaunchPlan& plan) {
+Result<void> startJavaThread(JvmSession& session, const LaunchPlan& plan,
+                             const UncaughtExceptionHook& beforeExceptionDialog) {
     const std::uint64_t stackSize =
         plan.javaThreadStackSize != 0 ? plan.javaThreadStackSize : session.defaultStackSize();
     std::optional<Result<void>> result;
     const auto ended = runOnNewThread(
         [&] {
-            result = runCatching(session, plan);
+            result = runCatching(session, plan, beforeExceptionDialog);
             return 0;
         },
         stackSize);
     if (!ended || !result) {
         // Without a thread of its own, Java runs on this one.
-        return runCatching(session, plan);
+        return runCatching(session, plan, beforeExceptionDialog);
     }
     return std::move(*result);
 }

@@ -84,8 +84,8 @@ Result<void> checkMainClass(const MainInvocation& call, JNIEnv* env) {
 
 // Everything up to and including the call of main; its local references
 // all go before the thread detaches.
-Result<void> callMain(JNIEnv* env, const MainInvocation& call,
-                      FindClassFromBootLoaderFunction findClassFromBootLoader) {
+Result<void> callMain(JNIEnv* env, const MainInvocation& call, FindClassFromBootLoaderFunction findClassFromBootLoader,
+                      const UncaughtExceptionHook& beforeExceptionDialog) {
     if (auto checked = checkMainClass(call, env); !checked) {
         return checked;
     }
@@ -114,6 +114,9 @@ Result<void> callMain(JNIEnv* env, const MainInvocation& call,
     env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
 
     const LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
+    if (thrown && beforeExceptionDialog) {
+        beforeExceptionDialog();
+    }
     if (thrown && call.failureCheck) {
         const std::wstring trace = stackTraceText(env, thrown.get());
         if (!trace.empty() && showUncaughtExceptionDialog(trace)) {
@@ -126,8 +129,9 @@ Result<void> callMain(JNIEnv* env, const MainInvocation& call,
 }  // namespace
 
 Result<void> invokeMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
-                        FindClassFromBootLoaderFunction findClassFromBootLoader) {
-    Result<void> called = callMain(env, call, findClassFromBootLoader);
+                        FindClassFromBootLoaderFunction findClassFromBootLoader,
+                        const UncaughtExceptionHook& beforeExceptionDialog) {
+    Result<void> called = callMain(env, call, findClassFromBootLoader, beforeExceptionDialog);
     if (called && call.neverDetach) {
         sleepForever();
     }

@@ -2,6 +2,7 @@
 // Finds the main class and calls its main method on the Java thread.
 #include <jni.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,16 @@ struct MainInvocation {
     bool operator==(const MainInvocation&) const = default;
 };
 
+// Called on the Java thread when main ended with an exception, before the
+// exception dialog may show it.
+using UncaughtExceptionHook = std::function<void()>;
+
 // Calls main on the calling thread, attached as `env`, and detaches it after.
 // Fails before main with message 211, 215 or 216, or with nothing to show
 // when the VM described the exception itself; after main, fails with nothing
 // to show when the thread could not detach.
 Result<void> invokeMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
-                        FindClassFromBootLoaderFunction findClassFromBootLoader);
+                        FindClassFromBootLoaderFunction findClassFromBootLoader,
+                        const UncaughtExceptionHook& beforeExceptionDialog = {});
 
 }  // namespace jlaunch

@@ -25,7 +25,9 @@ Result<std::wstring> currentExecutable() {
 }  // namespace
 
 Launcher::~Launcher() {
+    splash_.closeSplash();
     session_.reset();
+    splash_.closeNativeSplash();
 }
 
 std::int32_t Launcher::launch() {
@@ -70,6 +72,20 @@ Result<std::int32_t> Launcher::run() {
     }
     const LaunchPlan plan = planLaunch(settings_, choice_.jvmLibraryPath, hostFacts());
     applyEnvironment(plan.environment);
+    if (!hasNoSplashSwitch(javaArguments_)) {
+        splash_.showSplash(
+            parseSplashSettings(settings_.splashImagePath, settings_.splashShadow, settings_.preferNativeSplash),
+            choice_.jvmLibraryPath);
+    }
+    if (auto hosted = host(plan); !hosted) {
+        // The runtime's splash would stay over the message until the teardown.
+        splash_.closeNativeSplash();
+        return hosted.failure();
+    }
+    return 0;
+}
+
+Result<void> Launcher::host(const LaunchPlan& plan) {
     auto session = JvmSession::load(choice_.jvmLibraryPath);
     if (!session) {
         return session.failure();
@@ -78,10 +94,8 @@ Result<std::int32_t> Launcher::run() {
     if (plan.notice) {
         report(*plan.notice);
     }
-    if (auto ran = startJavaThread(*session_, plan); !ran) {
-        return ran.failure();
-    }
-    return 0;
+    // The exception dialog must not open behind the splash window.
+    return startJavaThread(*session_, plan, [this] { splash_.closeSplash(); });
 }
 
 HostFacts Launcher::hostFacts() const {
@@ -89,7 +103,7 @@ HostFacts Launcher::hostFacts() const {
 }
 
 void Launcher::report(const Failure& failure) const {
-    showFailure(nullptr, failure);
+    showFailure(splash_.splashWindowHandle(), failure);
 }
 
 std::int32_t runLauncher() {

@@ -1,6 +1,6 @@
 #pragma once
 // The one object of the process: it orchestrates the launch and owns what
-// lives as long as the process (the hosted VM).
+// lives as long as the process (the hosted VM, the splash screen).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,13 +11,15 @@
 #include "jvmhost/launch_plan.h"
 #include "jvmsearch/jvm_search.h"
 #include "settings/launcher_settings.h"
+#include "splash/splash.h"
 
 namespace jlaunch {
 
 class Launcher {
 public:
     Launcher() = default;
-    // The teardown: the VM goes last, once its non-daemon threads have ended.
+    // The teardown: the splash window goes first; the VM once its non-daemon
+    // threads have ended; then the runtime's splash library is told to close.
     ~Launcher();
     Launcher(const Launcher&) = delete;
     Launcher& operator=(const Launcher&) = delete;
@@ -28,6 +30,7 @@ public:
 private:
     Result<void> initialize();
     Result<std::int32_t> run();
+    Result<void> host(const LaunchPlan& plan);
     HostFacts hostFacts() const;
     void report(const Failure& failure) const;
 
@@ -36,6 +39,7 @@ private:
     LauncherSettings settings_;
     JvmChoice choice_;
     std::optional<JvmSession> session_;
+    Splash splash_;
 };
 
 // The entry point's steps after the platform set-up: launch, tear down, and

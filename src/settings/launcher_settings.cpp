@@ -15,6 +15,7 @@ namespace {
 
 const std::wstring kProductSection = L"Product Information";
 const std::wstring kJreSection = L"Java Runtime Environment";
+const std::wstring kDisplaySection = L"Display";
 const std::wstring kApplicationSection = L"Application";
 
 struct ProviderRow {
@@ -162,6 +163,11 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     settings.errorFile = read(kApplicationSection, L"Error File");
     settings.errorAppend = read(kApplicationSection, L"Error Append") == L"yes";
     settings.cmd = read(kApplicationSection, L"Cmd");
+
+    // Never layered: neither embedded settings nor the per-user copy show a splash.
+    settings.splashImagePath = store.file().value(kDisplaySection, L"Splash Screen");
+    settings.splashShadow = store.file().value(kDisplaySection, L"Splash Screen Shadow");
+    settings.preferNativeSplash = store.file().value(kDisplaySection, L"Preffer Native Splash Screen");
     return settings;
 }
 

@@ -61,6 +61,12 @@ struct LauncherSettings {
     bool errorAppend = false;
     // More arguments for the main method, quoted as on a command line.
     std::wstring cmd;
+
+    // The "Display" keys as written, for the splash step to judge: only the
+    // file beside the executable counts for them.
+    std::wstring splashImagePath;
+    std::wstring splashShadow;
+    std::wstring preferNativeSplash;
 };
 
 JavaVersion parseMinimumVersion(const std::wstring& value);

@@ -10,6 +10,7 @@
 //
 //   [vm]
 //   create-result = 0             JNI_CreateJavaVM's result once the options passed (-1..-6, -7, ...)
+//   create-wait-file = PATH       JNI_CreateJavaVM first waits until the file exists (a minute at most)
 //   check-options = yes           refuse unknown options as a real VM does (ignoreUnrecognized false)
 //   accept-option = -Xfoo         also know options starting with this (repeatable)
 //   default-stack-size = 1048576  javaStackSize that JNI_GetDefaultJavaVMInitArgs reports
@@ -28,7 +29,8 @@
 // non-daemon thread lives MS, so DestroyJavaVM waits) | exit CODE
 // (System.exit: exit hook, then ExitProcess) | throw CLASS TEXT (main ends
 // with that exception pending; TEXT is its printStackTrace output) | abort
-// (abort hook, then ExitProcess(3)).
+// (abort hook, then ExitProcess(3)) | wait-file PATH (main waits until the
+// file exists, a minute at most; traced as WAIT-FILE found|timed out).
 //
 // launcher-helper: real = a real VM's sun/launcher/LauncherHelper (the name
 // with dots or slashes): the class, or "Error: Could not find or load main
@@ -52,6 +54,7 @@
 //   ENV KOV_JVM_PATH=<value> | ENV KOV_JVM_PATH (unset); also KOV_JVM_HOME and Path
 //   UNRECOGNIZED <text> | INVALID <text> | IGNORED <text>   an option a real VM refuses (-1 / -6) or ignores
 //   VM-ERROR <message>                        what the VM printed to stderr then, e.g. "Unrecognized option: -Xfoo"
+//   CREATE-WAIT-FILE found|timed out, WAIT-FILE found|timed out   the waits of the script
 //   CREATE-RESULT <code> [thread=1]
 //   JNI <Function> <details> [-> <result>]   every JNIEnv call, e.g.
 //       JNI FindClass java/lang/String -> found, JNI GetStaticMethodID Main main ([Ljava/lang/String;)V -> found,
@@ -122,7 +125,7 @@ inline bool writeBinaryFile(const std::wstring& path, std::string_view bytes) {
 
 // --- the fake Java homes ------------------------------------------------------------
 
-enum class Variant { Full, NoFindClass, NoDefaultArgs, Client, Dependent };
+enum class Variant { Full, NoFindClass, NoDefaultArgs, Client, Dependent, RealSplash, SplashDouble, SplashNoJarName };
 
 inline const wchar_t* variantFolder(Variant variant) {
     switch (variant) {
@@ -134,6 +137,12 @@ inline const wchar_t* variantFolder(Variant variant) {
             return L"client";
         case Variant::Dependent:
             return L"dependent";
+        case Variant::RealSplash:
+            return L"real-splash";
+        case Variant::SplashDouble:
+            return L"splash-double";
+        case Variant::SplashNoJarName:
+            return L"splash-no-jar-name";
         case Variant::Full:
             break;
     }
@@ -200,6 +209,8 @@ struct Step {
         return {"throw " + std::string(exceptionClass) + " " + text};
     }
     static Step abort() { return {"abort"}; }
+    // main waits until the file exists (a minute at most).
+    static Step waitFile(std::wstring_view path) { return {"wait-file " + scriptText(path)}; }
 };
 
 class ScriptClass {
@@ -231,6 +242,7 @@ private:
 class Script {
 public:
     Script& createResult(int code) { return set("create-result", std::to_string(code)); }
+    Script& createWaitFile(std::wstring_view path) { return set("create-wait-file", scriptText(path)); }
     Script& checkOptions(bool check) { return set("check-options", check ? "yes" : "no"); }
     Script& acceptOption(std::string_view prefix) { return set("accept-option", prefix); }
     Script& defaultStackSize(long bytes) { return set("default-stack-size", std::to_string(bytes)); }

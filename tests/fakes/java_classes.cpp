@@ -8,6 +8,7 @@
 #include "fake_jvm_protocol.h"
 #include "trace.h"
 #include "vm.h"
+#include "win_util.h"
 
 namespace fake_jvm {
 
@@ -195,6 +196,9 @@ bool runActions(Invocation& call, const std::vector<Action>& actions) {
                 break;
             case Action::Kind::Thread:
                 machine.startNonDaemonThread(action.number);
+                break;
+            case Action::Kind::WaitFile:
+                trace(std::string("WAIT-FILE ") + (waitForFile(action.text) ? "found" : "timed out"));
                 break;
             case Action::Kind::Exit:
                 trace("SYSTEM-EXIT " + number(action.number) + " thread=" + number(call.thread.number));

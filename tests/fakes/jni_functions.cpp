@@ -884,6 +884,9 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
     trace(environmentLine(L"KOV_JVM_HOME"));
     trace(environmentLine(L"Path"));
 
+    if (!script.createWaitFile.empty()) {
+        trace(std::string("CREATE-WAIT-FILE ") + (waitForFile(script.createWaitFile) ? "found" : "timed out"));
+    }
     Vm& machine = vm();
     jint result = JNI_OK;
     if (machine.created()) {

@@ -65,8 +65,8 @@ bool parseAction(std::string_view value, Action& action, std::string& error) {
         }
         return true;
     }
-    if (verb == "print-out" || verb == "print-err") {
-        action.kind = verb == "print-out" ? Kind::PrintOut : Kind::PrintErr;
+    if (verb == "print-out" || verb == "print-err" || verb == "wait-file") {
+        action.kind = verb == "print-out" ? Kind::PrintOut : verb == "print-err" ? Kind::PrintErr : Kind::WaitFile;
         action.text = unescapeText(rest);
         return true;
     }
@@ -99,6 +99,8 @@ bool parseAction(std::string_view value, Action& action, std::string& error) {
 bool applyVmKey(Script& script, std::string_view key, std::string_view value, std::string& error) {
     if (key == "create-result") {
         if (!parseJint(value, script.createResult)) error = "create-result needs an integer";
+    } else if (key == "create-wait-file") {
+        script.createWaitFile = unescapeText(value);
     } else if (key == "check-options") {
         if (!parseYesNo(value, script.checkOptions)) error = "check-options is yes or no";
     } else if (key == "accept-option") {

@@ -25,9 +25,9 @@ enum class SecondaryKind { None, Void, Int };
 
 // One step of a scripted Java method.
 struct Action {
-    enum class Kind { Return, PrintOut, PrintErr, Sleep, Thread, Exit, Throw, Abort };
+    enum class Kind { Return, PrintOut, PrintErr, Sleep, Thread, Exit, Throw, Abort, WaitFile };
     Kind kind = Kind::Return;
-    std::u16string text;    // PrintOut, PrintErr: the line; Throw: the stack trace text
+    std::u16string text;    // PrintOut, PrintErr: the line; Throw: the stack trace text; WaitFile: the path
     std::string className;  // Throw: the exception's class, slash form
     long long number = 0;   // Sleep, Thread: milliseconds; Exit: the status
 };
@@ -44,6 +44,7 @@ struct AppClass {
 struct Script {
     std::wstring path;  // empty: the defaults
     jint createResult = JNI_OK;
+    std::u16string createWaitFile;  // JNI_CreateJavaVM waits until it exists
     bool checkOptions = true;
     std::vector<std::string> acceptedOptionPrefixes;
     jint defaultStackSize = 1024 * 1024;

@@ -25,4 +25,15 @@ inline std::optional<std::wstring> environmentVariable(const wchar_t* name) {
     }
 }
 
+// Waits until the file exists, a minute at most; false when it never came.
+// A test holds the fake VM with it while it looks at the running launcher.
+inline bool waitForFile(const std::u16string& path) {
+    const std::wstring name(path.begin(), path.end());
+    for (int waited = 0; waited < 60000; waited += 20) {
+        if (GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
 }  // namespace fake_jvm

@@ -1,0 +1,39 @@
+#include "splash/native_splash.h"
+
+#include "common/paths.h"
+#include "common/text.h"
+
+namespace jlaunch {
+
+std::wstring findRuntimeFile(const std::wstring& jvmLibraryPath, const std::wstring& fileName) {
+    std::wstring path = parentPath(jvmLibraryPath, 2);
+    if (path.empty()) {
+        return {};
+    }
+    if (path.back() != L'\\' && path.back() != L'/') {
+        path.push_back(kPathSeparator);
+    }
+    path += fileName;
+    return pathExists(path) ? path : std::wstring();
+}
+
+bool startNativeSplash(const std::wstring& libraryPath, const std::wstring& jvmLibraryPath,
+                       const std::wstring& imagePath, PendingCall& close) {
+    const NativeSplashLibrary library = openNativeSplashLibrary(libraryPath, jvmLibraryPath);
+    if (!library.loaded) {
+        return false;
+    }
+    if (library.splashClose != close.held()) {
+        close.invokeNow();
+        close.hold(library.splashClose);
+    }
+    if (library.splashInit == nullptr || library.splashLoadFile == nullptr || library.splashSetFileJarName == nullptr) {
+        return false;
+    }
+    library.splashInit();
+    library.splashLoadFile(toNarrow(imagePath).c_str());
+    library.splashSetFileJarName(toNarrow(imagePath).c_str(), "");
+    return true;
+}
+
+}  // namespace jlaunch

@@ -1,0 +1,97 @@
+#include "splash/picture_size.h"
+
+#include <array>
+#include <cstdlib>
+#include <string_view>
+
+namespace jlaunch {
+
+namespace {
+
+using Bytes = std::array<unsigned char, 26>;
+
+std::uint32_t bigEndian16(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0] << 8 | p[1]);
+}
+std::uint32_t bigEndian32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+           static_cast<std::uint32_t>(p[2]) << 8 | p[3];
+}
+std::uint32_t littleEndian16(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[1] << 8 | p[0]);
+}
+std::uint32_t littleEndian32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[3]) << 24 | static_cast<std::uint32_t>(p[2]) << 16 |
+           static_cast<std::uint32_t>(p[1]) << 8 | p[0];
+}
+// A bottom-up bitmap states its height as a negative number.
+std::uint32_t magnitude(std::uint32_t value) {
+    return static_cast<std::uint32_t>(std::llabs(static_cast<std::int32_t>(value)));
+}
+
+bool startsWith(const Bytes& bytes, std::string_view magic) {
+    return std::string_view(reinterpret_cast<const char*>(bytes.data()), magic.size()) == magic;
+}
+
+// Walks the marker segments up to the first frame header; a crafted file
+// of tiny segments is given up on rather than walked for ever.
+std::optional<PictureSize> jpegSize(const FileReader& file) {
+    std::uint64_t offset = 2;
+    for (int segment = 0; segment < 4096; ++segment) {
+        std::array<unsigned char, 9> head{};
+        if (!file.readAt(offset, 4, head.data()) || head[0] != 0xFF) {
+            return std::nullopt;
+        }
+        const unsigned marker = head[1];
+        if (marker == 0xFF) {  // fill byte
+            ++offset;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // markers without a length
+            offset += 2;
+            continue;
+        }
+        if (marker == 0xD9 || marker == 0xDA) {  // end of image, start of scan: no frame header came
+            return std::nullopt;
+        }
+        const bool frameHeader = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frameHeader) {
+            if (!file.readAt(offset, head.size(), head.data())) {
+                return std::nullopt;
+            }
+            return PictureSize{bigEndian16(&head[7]), bigEndian16(&head[5])};
+        }
+        offset += 2 + bigEndian16(&head[2]);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<PictureSize> pictureSize(const FileReader& file) {
+    Bytes bytes{};
+    if (!file.isOpen() || !file.readAt(0, 2, bytes.data())) {
+        return std::nullopt;
+    }
+    if (bytes[0] == 0xFF && bytes[1] == 0xD8) {
+        return jpegSize(file);
+    }
+    if (!file.readAt(0, bytes.size(), bytes.data())) {
+        return std::nullopt;
+    }
+    if (startsWith(bytes, "\x89PNG\r\n\x1A\n")) {
+        return PictureSize{bigEndian32(&bytes[16]), bigEndian32(&bytes[20])};
+    }
+    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) {
+        return PictureSize{littleEndian16(&bytes[6]), littleEndian16(&bytes[8])};
+    }
+    if (startsWith(bytes, "BM")) {
+        if (littleEndian32(&bytes[14]) == 12) {  // the OS/2 header of 16-bit sides
+            return PictureSize{littleEndian16(&bytes[18]), littleEndian16(&bytes[20])};
+        }
+        return PictureSize{magnitude(littleEndian32(&bytes[18])), magnitude(littleEndian32(&bytes[22]))};
+    }
+    return std::nullopt;
+}
+
+}  // namespace jlaunch

@@ -1,0 +1,31 @@
+#include "splash/splash.h"
+
+#include "splash/native_splash.h"
+
+namespace jlaunch {
+
+Splash::~Splash() {
+    closeSplash();
+}
+
+void Splash::showSplash(const SplashRequest& request, const std::wstring& jvmLibraryPath) {
+    if (request.splashImagePath.empty()) {
+        return;
+    }
+    const SplashHost host = currentSplashHost();
+    const std::wstring library = findRuntimeFile(jvmLibraryPath, kNativeSplashLibraryName);
+    SplashKind kind = chooseSplash(request, !library.empty(), host);
+    if (kind == SplashKind::Native &&
+        !startNativeSplash(library, jvmLibraryPath, request.splashImagePath, nativeSplashClose_)) {
+        kind = splashFallback(request, host);
+    }
+    if (kind == SplashKind::OwnWindow) {
+        splashWindow_ = SplashWindowThread::start(request.splashImagePath, request.splashShadow);
+    }
+}
+
+void Splash::closeSplash() {
+    splashWindow_.reset();
+}
+
+}  // namespace jlaunch

@@ -1,0 +1,9 @@
+#include "splash/splash_choice.h"
+
+namespace jlaunch {
+
+SplashHost currentSplashHost() {
+    return {true, true};
+}
+
+}  // namespace jlaunch

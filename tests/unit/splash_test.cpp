@@ -1,0 +1,108 @@
+// The splash step's decisions: which splash a launch shows, where the
+// runtime's library is looked for, and what size a picture's header states.
+#include <gtest/gtest.h>
+
+#include "../support/splash_pictures.h"
+#include "splash/native_splash.h"
+#include "splash/picture_size.h"
+#include "splash/splash_choice.h"
+#include "common/text.h"
+#include "test_support.h"
+
+namespace jlaunch {
+namespace {
+
+std::string describe(SplashKind kind) {
+    return kind == SplashKind::Native ? "native" : kind == SplashKind::OwnWindow ? "own window" : "none";
+}
+
+TEST(SplashChoice, ArgumentsSettingsAndRuntimeDecideWhichSplashIsShown) {
+    const SplashHost windows{true, true}, linuxDisplay{false, true}, linuxHeadless{false, false};
+    struct Case {
+        std::vector<std::wstring> arguments;
+        const wchar_t* image;
+        const wchar_t* shadow;
+        const wchar_t* prefer;
+        bool libraryFound;
+        bool nativeStarts;
+        SplashHost host;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{}, L"a.png", L"true", L"", true, true, windows, "own window, shadow"},
+        {{}, L"a.png", L"True", L"No", true, true, windows, "own window"},
+        {{}, L"a.png", L"yes", L"YES", true, true, windows, "native"},
+        {{}, L"a.png", L"", L"yes", false, true, windows, "own window"},
+        {{}, L"a.png", L"", L"Yes", true, false, windows, "own window after native failed"},
+        {{}, L"a.png", L" true", L"Yes ", true, true, windows, "own window"},
+        {{}, L"", L"true", L"Yes", true, true, windows, "none"},
+        {{L"x", L"-nosplash"}, L"a.png", L"", L"", false, true, windows, "none"},
+        {{L"/nosplash", L"y"}, L"a.png", L"", L"Yes", true, true, windows, "none"},
+        {{L"-NOSPLASH", L"/nosplash "}, L"a.png", L"", L"", false, true, windows, "own window"},
+        {{}, L"a.png", L"", L"", true, true, linuxDisplay, "native"},
+        {{}, L"a.png", L"", L"No", true, false, linuxDisplay, "none after native failed"},
+        {{}, L"a.png", L"", L"Yes", false, true, linuxDisplay, "none"},
+        {{}, L"a.png", L"", L"Yes", true, true, linuxHeadless, "none"},
+    };
+    for (const Case& c : cases) {
+        std::string got = "none";
+        if (!hasNoSplashSwitch(c.arguments)) {
+            const SplashRequest request = parseSplashSettings(c.image, c.shadow, c.prefer);
+            const SplashKind kind = chooseSplash(request, c.libraryFound, c.host);
+            got = kind == SplashKind::Native && !c.nativeStarts
+                      ? describe(splashFallback(request, c.host)) + " after native failed"
+                      : describe(kind) + (kind == SplashKind::OwnWindow && request.splashShadow ? ", shadow" : "");
+        }
+        EXPECT_EQ(got, c.expected) << "image \"" << toNarrow(c.image) << "\", shadow \"" << toNarrow(c.shadow)
+                                   << "\", prefer \"" << toNarrow(c.prefer) << "\", library " << c.libraryFound
+                                   << ", starts " << c.nativeStarts;
+    }
+}
+
+TEST(SplashChoice, RuntimeLibraryIsLookedForTwoFoldersAboveTheVmLibrary) {
+    const testing::TestFolder home;
+    const std::wstring jvm = home.write("lib/server/libjvm.so").wstring();
+    const std::wstring library = home.write("lib/libsplashscreen.so").wstring();
+    EXPECT_EQ(findRuntimeFile(jvm, L"libsplashscreen.so"), library);
+    EXPECT_EQ(findRuntimeFile(jvm, L"missing.so"), L"");
+    EXPECT_EQ(findRuntimeFile(L"/libjvm.so", L"lib"), L"");
+    EXPECT_EQ(findRuntimeFile(L"", L"libsplashscreen.so"), L"");
+}
+
+TEST(PictureSize, HeadersOfTheCommonFormatsStateTheSizeBeforeDecoding) {
+    const std::string jfif = std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\0\x01\x01\0\0\1\0\1\0\0\xFF", 21);
+    const std::string frame = std::string("\xFF\xC2\x00\x11\x08\x00\x64\x00\xC8\x03", 10) + std::string(15, '\0');
+    const std::string scan = std::string("\xFF\xDA\x00\x08", 4) + std::string(8, '\0');
+    std::string topDown = splash_test::bmpFile(4, 3);
+    topDown.replace(22, 4, std::string("\xFD\xFF\xFF\xFF", 4));
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* expected;
+    } cases[] = {
+        {"png", splash_test::pngFile(3, 2), "3x2"},
+        {"png cut in its header", splash_test::pngFile(3, 2).substr(0, 20), "none"},
+        {"gif", std::string("GIF89a\x05\0\x07\0", 10) + std::string(20, '\0'), "5x7"},
+        {"bmp", splash_test::bmpFile(4, 3), "4x3"},
+        {"bmp top-down", topDown, "4x3"},
+        {"bmp os/2", std::string("BM\0\0\0\0\0\0\0\0\0\0\0\0\x0C\0\0\0\x09\0\x02\0", 22) + std::string(4, '\0'), "9x2"},
+        {"bmp of 30000 x 30000 in a few bytes", splash_test::bmpFile(30000, 30000, true), "30000x30000"},
+        {"jpeg with fill bytes before its frame", jfif + frame.substr(0), "200x100"},
+        {"jpeg whose scan comes first", jfif + scan.substr(1) + frame, "none"},
+        {"jpeg cut after its start", "\xFF\xD8\xFF", "none"},
+        {"text", "not a picture at all, just some words", "none"},
+        {"empty", "", "none"},
+    };
+    const testing::TestFolder folder;
+    for (const auto& c : cases) {
+        const auto size = pictureSize(FileReader(folder.write(c.name, c.bytes).wstring()));
+        EXPECT_EQ(size ? std::to_string(size->width) + "x" + std::to_string(size->height) : "none", c.expected)
+            << c.name;
+    }
+    EXPECT_FALSE(pictureSize(FileReader(folder.wide())).has_value()) << "a folder";
+    EXPECT_TRUE(isDrawablePictureSize(1, 1) && isDrawablePictureSize(8192, 8192));
+    EXPECT_FALSE(isDrawablePictureSize(0, 5) || isDrawablePictureSize(8193, 1) || isDrawablePictureSize(1, 30000));
+}
+
+}  // namespace
+}  // namespace jlaunch
