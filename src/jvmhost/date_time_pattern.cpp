@@ -104,7 +104,7 @@ std::wstring formatPicture(std::wstring_view picture, Field field) {
             return {};  // it could not fit anyway
         }
     }
-    return out;
+    return out.size() < kBufferLength ? out : std::wstring();
 }
 
 }  // namespace

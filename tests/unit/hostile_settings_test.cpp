@@ -87,6 +87,8 @@ TEST(HostileSettings, LongDateTimePicturesGiveANameAtOnce) {
         jlaunch::expandDateTimePatternInEnglish(name, time);
         EXPECT_EQ(name, expected);
     }
+    // Quoted text runs to the end without partner, and is just as long.
+    EXPECT_EQ(jlaunch::formatTimePictureInEnglish(L"h'" + std::wstring(300, L'q'), time), L"");
     std::wstring name = L"out_%yyyyMMdd%.log";
     jlaunch::expandDateTimePatternInEnglish(name, time);
     EXPECT_EQ(name, L"out_20261208.log");
