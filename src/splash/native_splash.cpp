@@ -17,6 +17,17 @@ std::wstring findRuntimeFile(const std::wstring& jvmLibraryPath, const std::wstr
     return pathExists(path) ? path : std::wstring();
 }
 
+NativeSplashLibrary resolveNativeSplash(const std::function<void*(const char* name)>& symbol) {
+    NativeSplashLibrary library;
+    library.loaded = true;
+    library.splashInit = reinterpret_cast<decltype(library.splashInit)>(symbol("SplashInit"));
+    library.splashLoadFile = reinterpret_cast<decltype(library.splashLoadFile)>(symbol("SplashLoadFile"));
+    library.splashSetFileJarName =
+        reinterpret_cast<decltype(library.splashSetFileJarName)>(symbol("SplashSetFileJarName"));
+    library.splashClose = reinterpret_cast<decltype(library.splashClose)>(symbol("SplashClose"));
+    return library;
+}
+
 bool startNativeSplash(const std::wstring& libraryPath, const std::wstring& jvmLibraryPath,
                        const std::wstring& imagePath, PendingCall& close) {
     const NativeSplashLibrary library = openNativeSplashLibrary(libraryPath, jvmLibraryPath);

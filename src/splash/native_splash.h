@@ -1,6 +1,7 @@
 #pragma once
 // The Java runtime's own splash-screen library, started with the launcher's
 // picture: "splashscreen.dll" on Windows, "libsplashscreen.so" on Linux.
+#include <functional>
 #include <string>
 
 #include "splash/pending_call.h"
@@ -23,6 +24,9 @@ struct NativeSplashLibrary {
     void (*splashSetFileJarName)(const char* fileName, const char* jarName) = nullptr;
     void (*splashClose)() = nullptr;  // optional
 };
+
+// The entry points of a loaded library, as `symbol` finds them by name.
+NativeSplashLibrary resolveNativeSplash(const std::function<void*(const char* name)>& symbol);
 
 // Loads the library (never unloaded) so that it finds the runtime's other
 // libraries, and looks up its entry points.

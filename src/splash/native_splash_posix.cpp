@@ -7,15 +7,6 @@ namespace jlaunch {
 
 const wchar_t* const kNativeSplashLibraryName = L"libsplashscreen.so";
 
-namespace {
-
-template <typename Function>
-Function entryPoint(void* module, const char* name) {
-    return reinterpret_cast<Function>(dlsym(module, name));
-}
-
-}  // namespace
-
 NativeSplashLibrary openNativeSplashLibrary(const std::wstring& libraryPath, const std::wstring& jvmLibraryPath) {
     NativeSplashLibrary library;
     // libsplashscreen.so links against libjvm.so, which lies in a folder of
@@ -28,12 +19,7 @@ NativeSplashLibrary openNativeSplashLibrary(const std::wstring& libraryPath, con
     if (module == nullptr) {
         return library;
     }
-    library.loaded = true;
-    library.splashInit = entryPoint<decltype(library.splashInit)>(module, "SplashInit");
-    library.splashLoadFile = entryPoint<decltype(library.splashLoadFile)>(module, "SplashLoadFile");
-    library.splashSetFileJarName = entryPoint<decltype(library.splashSetFileJarName)>(module, "SplashSetFileJarName");
-    library.splashClose = entryPoint<decltype(library.splashClose)>(module, "SplashClose");
-    return library;
+    return resolveNativeSplash([module](const char* name) { return dlsym(module, name); });
 }
 
 }  // namespace jlaunch

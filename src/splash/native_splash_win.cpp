@@ -44,12 +44,8 @@ NativeSplashLibrary openNativeSplashLibrary(const std::wstring& libraryPath, con
     if (module == nullptr) {
         return library;
     }
-    library.loaded = true;
-    library.splashInit = entryPoint<decltype(library.splashInit)>(module, "SplashInit");
-    library.splashLoadFile = entryPoint<decltype(library.splashLoadFile)>(module, "SplashLoadFile");
-    library.splashSetFileJarName = entryPoint<decltype(library.splashSetFileJarName)>(module, "SplashSetFileJarName");
-    library.splashClose = entryPoint<decltype(library.splashClose)>(module, "SplashClose");
-    return library;
+    return resolveNativeSplash(
+        [module](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module, name)); });
 }
 
 }  // namespace jlaunch
