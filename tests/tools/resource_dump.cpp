@@ -1,12 +1,17 @@
 // Lists every resource of an executable as Windows reads it (type, name,
 // language, size and a hash of the bytes), one per line in a stable order,
-// so that two files' resources can be compared as text.
+// so that two files' resources can be compared as text. With --settings
+// CODE it prints the embedded settings deciphered with that code instead.
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <set>
 #include <string>
+
+#include "settings/embedded_settings.h"
+#include "settings/profile_text.h"
+#include "settings/sealed_settings.h"
 
 namespace {
 
@@ -48,9 +53,29 @@ BOOL CALLBACK onType(HMODULE module, LPWSTR type, LONG_PTR context) {
 
 }  // namespace
 
+// The embedded settings of `module` deciphered with `code`, as UTF-8.
+int printSettings(HMODULE module, const wchar_t* code) {
+    HRSRC info = FindResourceW(module, jlaunch::kEmbeddedSettingsResource, RT_RCDATA);
+    HGLOBAL loaded = info != nullptr ? LoadResource(module, info) : nullptr;
+    const auto* data = static_cast<const std::uint8_t*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+    if (data == nullptr) {
+        std::fputs("no embedded settings\n", stderr);
+        return 1;
+    }
+    const auto opened = jlaunch::openSealedSettings({data, SizeofResource(module, info)}, code);
+    if (opened.status != jlaunch::SealedStatus::Opened) {
+        std::fputs("the embedded settings do not open with this code\n", stderr);
+        return 1;
+    }
+    const std::string text = jlaunch::encodeProfileText(opened.text, "\xEF\xBB\xBF");
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::fputs("usage: resource_dump FILE\n", stderr);
+    const bool settings = argc == 4 && std::wstring(argv[2]) == L"--settings";
+    if (argc != 2 && !settings) {
+        std::fputs("usage: resource_dump FILE [--settings CODE]\n", stderr);
         return 2;
     }
     Listing listing;
@@ -58,6 +83,11 @@ int wmain(int argc, wchar_t** argv) {
     if (listing.module == nullptr) {
         std::fprintf(stderr, "cannot load %ls: %lu\n", argv[1], GetLastError());
         return 1;
+    }
+    if (settings) {
+        const int code = printSettings(listing.module, argv[3]);
+        FreeLibrary(listing.module);
+        return code;
     }
     EnumResourceTypesW(listing.module, onType, reinterpret_cast<LONG_PTR>(&listing));
     for (const std::wstring& line : listing.lines) {

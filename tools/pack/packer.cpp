@@ -240,6 +240,12 @@ int runPack(const std::vector<std::wstring>& arguments, std::string& out, std::s
     if (!done) {
         return fail(packing.error);
     }
+    if (std::any_of(settings->upgradeCode.begin(), settings->upgradeCode.end(),
+                    [](wchar_t c) { return static_cast<std::uint32_t>(c) > 0x7F; })) {
+        out +=
+            "jlaunch-pack: note: the Upgrade Code is not plain ASCII; Windows reads a settings file without a "
+            "byte-order mark in the ANSI code page, so save the one beside a Windows exe as UTF-16\n";
+    }
     const auto names = outputNames(options->output);
     out += "Packed " + toNarrow(options->output) + ".\nShip " + toNarrow(names.second) +
            ".ini beside it with at least these lines (the embedded settings are deciphered with them):\n"

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/unique_resource.h"
 #include "file_io.h"
 #include "resource_edits.h"
 
@@ -13,7 +14,7 @@ struct UpdateTraits {
     // Dropped without commit: the pending changes are discarded.
     static void close(Type update) noexcept { EndUpdateResourceW(update, TRUE); }
 };
-using UniqueUpdate = UniqueResource<UpdateTraits>;
+using UniqueUpdate = jlaunch::UniqueResource<UpdateTraits>;
 
 // A key as the resource functions take it; the text must outlive the call.
 LPCWSTR keyPointer(const ResourceKey& key, std::wstring& text) {
