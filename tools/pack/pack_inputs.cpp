@@ -21,6 +21,20 @@ namespace {
 
 constexpr std::size_t kMaximumSettingsSize = std::size_t{1} << 20;
 
+// A surrogate outside a pair has no character to stand for.
+bool hasLoneSurrogate(std::wstring_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<std::uint32_t>(text[i]);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && static_cast<std::uint32_t>(text[i + 1]) >= 0xDC00 &&
+            static_cast<std::uint32_t>(text[i + 1]) <= 0xDFFF) {
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string lineError(std::size_t line, const char* what) {
     return "settings line " + std::to_string(line) + ": " + what;
 }
@@ -34,7 +48,8 @@ std::optional<PackSettings> readPackSettings(std::span<const std::uint8_t> bytes
     }
     const std::wstring decoded =
         decodeProfileBytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    if (decoded.find(L'\0') != std::wstring::npos || decoded.find(wchar_t{0xFFFD}) != std::wstring::npos) {
+    if (decoded.find(L'\0') != std::wstring::npos || decoded.find(wchar_t{0xFFFD}) != std::wstring::npos ||
+        hasLoneSurrogate(decoded)) {
         error = "the settings file is not text (NUL characters or invalid encoding)";
         return std::nullopt;
     }

@@ -213,6 +213,9 @@ int runPack(const std::vector<std::wstring>& arguments, std::string& out, std::s
             return fail(error);
         }
         iconFile = std::move(*icon);
+        if (!readIconFile(iconFile, 1, error)) {
+            return fail(toNarrow(options->icon) + ": " + error);
+        }
     }
     const auto sealed = sealSettingsText(settings->text, settings->upgradeCode);
     if (!sealed) {

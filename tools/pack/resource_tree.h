@@ -28,6 +28,7 @@ struct ResourceKey {
 struct ResourceData {
     std::vector<std::uint8_t> bytes;
     std::uint32_t codePage = 0;
+    bool operator==(const ResourceData& other) const = default;
 };
 
 using LanguageMap = std::map<std::uint16_t, ResourceData>;
