@@ -4,8 +4,8 @@
 #include <array>
 #include <string>
 
-#include "settings/profile_text.h"
 #include "settings/settings_cipher.h"
+#include "settings/utf8_text.h"
 
 namespace jlaunch {
 
@@ -17,12 +17,6 @@ constexpr std::size_t kSaltOffset = 8;
 constexpr std::size_t kSaltSize = 16;
 constexpr std::size_t kNonceOffset = kSaltOffset + kSaltSize;
 constexpr std::size_t kTagSize = 16;
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
-// Text as UTF-8 behind a byte-order mark, the form decodeProfileBytes reads back.
-std::string utf8WithMark(std::wstring_view text) {
-    return encodeProfileText(text, kUtf8Mark);
-}
 
 std::span<const std::uint8_t> bytesOf(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
@@ -30,7 +24,7 @@ std::span<const std::uint8_t> bytesOf(std::string_view text) {
 
 bool deriveKey(std::wstring_view upgradeCode, std::span<const std::uint8_t> salt, std::uint32_t iterations,
                SettingsKey& key) {
-    const std::string secret = utf8WithMark(upgradeCode).substr(kUtf8Mark.size());
+    const std::string secret = toUtf8(upgradeCode);
     return deriveKeyPbkdf2Sha256(bytesOf(secret), salt, iterations, key);
 }
 
@@ -52,7 +46,7 @@ std::uint32_t getUint32(std::span<const std::uint8_t> bytes, std::size_t offset)
 
 std::optional<std::vector<std::uint8_t>> sealSettingsText(std::wstring_view text, std::wstring_view upgradeCode,
                                                           std::uint32_t iterations) {
-    const std::string plain = utf8WithMark(text);
+    const std::string plain = toUtf8(text);
     if (iterations == 0 || iterations > kSealedMaximumIterations ||
         plain.size() > kSealedMaximumSize - kSealedMinimumSize) {
         return std::nullopt;
@@ -106,7 +100,12 @@ OpenedSettings openSealedSettings(std::span<const std::uint8_t> sealed, std::wst
         result.status = SealedStatus::NotAuthentic;
         return result;
     }
-    result.text = decodeProfileBytes(std::string_view(reinterpret_cast<const char*>(plain.data()), plain.size()));
+    // Authentic text is what the packer wrote: always well-formed.
+    auto text = fromUtf8(std::string_view(reinterpret_cast<const char*>(plain.data()), plain.size()));
+    if (!text) {
+        return result;
+    }
+    result.text = std::move(*text);
     result.status = SealedStatus::Opened;
     return result;
 }

@@ -3,7 +3,8 @@
 // from the "Upgrade Code". Layout, all numbers little endian:
 //   "JLS1" | PBKDF2 iterations (u32) | salt (16) | GCM nonce (12) | ciphertext | GCM tag (16)
 // The 36 header bytes are authenticated with the text, so no part of the
-// envelope can be changed unnoticed. The plaintext is UTF-8 INI text.
+// envelope can be changed unnoticed. The plaintext is UTF-8 INI text
+// without a byte-order mark.
 #include <cstddef>
 #include <cstdint>
 #include <optional>

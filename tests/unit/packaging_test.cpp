@@ -19,6 +19,7 @@
 #include "settings/ini_text.h"
 #include "settings/sealed_settings.h"
 #include "settings/settings_trailer.h"
+#include "settings/utf8_text.h"
 #include "version_info.h"
 
 namespace jlaunch {
@@ -42,6 +43,16 @@ TEST(SealedSettings, RoundTripKeepsTheTextAndNeedsTheSameCode) {
     }
     // A fresh salt and nonce each time: two sealings never look alike.
     EXPECT_NE(sealSettingsText(text, L"c"), sealSettingsText(text, L"c"));
+}
+
+TEST(Utf8Text, RoundTripAndMalformedInput) {
+    const std::wstring text = L"a\u00e9\u4e2d\U0001F600";
+    EXPECT_EQ(toUtf8(text), "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80");
+    EXPECT_EQ(fromUtf8(toUtf8(text)), text);
+    EXPECT_EQ(fromUtf8(""), std::wstring());
+    for (const std::string bad : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\xFF"}) {
+        EXPECT_FALSE(fromUtf8(bad)) << "accepted a malformed sequence";
+    }
 }
 
 TEST(SealedSettings, EveryAlterationOrCutIsRefusedAndNothingIsReturned) {
