@@ -14,5 +14,6 @@ done
 exe="$root/dist/windows/jlaunch.exe"
 if [ -f "$exe" ] && command -v x86_64-w64-mingw32-objdump >/dev/null; then
   echo "sections of dist/windows/jlaunch.exe:"
-  x86_64-w64-mingw32-objdump -h "$exe" | awk '$1 ~ /^[0-9]+$/ { printf "  %-8s %9d bytes\n", $2, strtonum("0x" $3) }'
+  x86_64-w64-mingw32-objdump -h "$exe" | awk '$1 ~ /^[0-9]+$/ { print $2, $3 }' |
+    while read -r name size; do printf '  %-8s %9d bytes\n' "$name" "$((16#$size))"; done
 fi
