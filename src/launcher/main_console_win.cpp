@@ -8,6 +8,8 @@
 int wmain(int /*argc*/, wchar_t** /*argv*/) {
     // Resource strings come in the system's language.
     SetThreadLocale(GetSystemDefaultLCID());
+    // A message queue, as the GUI build has, for what talks to the main thread by thread messages.
+    DefWindowProcW(nullptr, 0, 0, 0);
     jlaunch::setConsoleMode(true);
     return jlaunch::runLauncher();
 }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 
 #include "common/unique_resource.h"
 #include "hosting_end_to_end_test.h"
@@ -221,6 +222,45 @@ TEST_F(PackedLaunch, IconVersionAndExecutionLevelReadBackThroughTheWindowsApi) {
     const std::string manifest = resource(RT_MANIFEST, MAKEINTRESOURCEW(1));
     EXPECT_NE(manifest.find("level=\"highestAvailable\""), std::string::npos) << manifest;
     EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos) << "the rest of the manifest was lost";
+}
+
+TEST_F(PackedLaunch, TheToolRefusesWhatIsNotALauncherOrNotAnIconAndNeverOverwritesItsInput) {
+    const std::wstring ini = files_.writeFile(L"app.ini", "[Product Information]\r\nUpgrade Code=C\r\n");
+    const std::wstring notIcon = files_.writeFile(L"app.ico", std::string(64, 'x'));
+    const std::wstring output = files_ / L"out.exe";
+    // A PE of ours that is not a launcher (the test program itself carries the launcher's resources).
+    const std::wstring program = testProgramPath();
+    const std::wstring notLauncher = program.substr(0, program.find_last_of(L'\\') + 1) + L"resource_dump.exe";
+    std::wstring shouting = copy_.exePath();
+    for (wchar_t& c : shouting) {
+        c = static_cast<wchar_t>(towupper(c));
+    }
+    struct Case {
+        const char* what;
+        std::vector<std::wstring> arguments;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"a program that is not a jlaunch launcher",
+         {L"--launcher", notLauncher, L"--settings", ini, L"--out", output},
+         "not a jlaunch launcher"},
+        {"an icon that is not one",
+         {L"--launcher", copy_.exePath(), L"--settings", ini, L"--out", output, L"--icon", notIcon},
+         "not an icon file"},
+        {"the launcher itself, spelt in capitals",
+         {L"--launcher", copy_.exePath(), L"--settings", ini, L"--out", shouting},
+         "the output is the launcher itself"},
+    };
+    const auto before = readFileBytes(copy_.exePath());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string out;
+        std::string errors;
+        EXPECT_EQ(pack::runPack(c.arguments, out, errors), 1);
+        EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
+        EXPECT_EQ(GetFileAttributesW(output.c_str()), INVALID_FILE_ATTRIBUTES) << "an output was written";
+    }
+    EXPECT_EQ(readFileBytes(copy_.exePath()), before);
 }
 
 // The console build started with its standard error in a file.
