@@ -72,7 +72,7 @@ bool sealAes256Gcm(const SettingsKey& key, const GcmNonce& nonce, std::span<cons
         EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_GET_TAG, intSize(tag.size()), tag.data()) != 1) {
         return false;
     }
-    cipher.resize(static_cast<std::size_t>(written + finalWritten));
+    cipher.resize(static_cast<std::size_t>(written) + static_cast<std::size_t>(finalWritten));
     return true;
 }
 
@@ -92,7 +92,7 @@ bool openAes256Gcm(const SettingsKey& key, const GcmNonce& nonce, std::span<cons
         EVP_CipherFinal_ex(context.get(), out.data() + written, &finalWritten) != 1) {
         return false;  // the tag does not authenticate: nothing of `out` is used
     }
-    out.resize(static_cast<std::size_t>(written + finalWritten));
+    out.resize(static_cast<std::size_t>(written) + static_cast<std::size_t>(finalWritten));
     plain = std::move(out);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "settings/utf8_text.h"
 
 #include <cstdint>
+#include <type_traits>
 
 namespace jlaunch {
 
@@ -8,6 +9,11 @@ namespace {
 
 constexpr std::uint32_t kReplacement = 0xFFFD;
 constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+
+// The code unit's value, never sign-extended.
+std::uint32_t unitValue(wchar_t unit) {
+    return static_cast<std::make_unsigned_t<wchar_t>>(unit);
+}
 
 void appendCodePoint(std::wstring& out, std::uint32_t code) {
     if (kWideIsUtf16 && code > 0xFFFF) {
@@ -25,9 +31,9 @@ std::string toUtf8(std::wstring_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        auto code = static_cast<std::uint32_t>(text[i]);
+        std::uint32_t code = unitValue(text[i]);
         if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
-            const auto low = static_cast<std::uint32_t>(text[i + 1]);
+            const std::uint32_t low = unitValue(text[i + 1]);
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
                 ++i;

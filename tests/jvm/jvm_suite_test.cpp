@@ -235,6 +235,7 @@ TEST_P(RealJvm, PackedLauncherRunsFromItsEmbeddedSettings) {
     std::vector<std::string> argv{JLAUNCH_PACK_TOOL, "--launcher", launcher, "--settings", embedded, "--out",
                                   app_.string()};
     std::vector<char*> pointers;
+    pointers.reserve(argv.size() + 1);
     for (auto& a : argv) pointers.push_back(a.data());
     pointers.push_back(nullptr);
     ASSERT_EQ(posix_spawn(&child, JLAUNCH_PACK_TOOL, nullptr, nullptr, pointers.data(), environ), 0);

@@ -157,7 +157,7 @@ TEST(PackSettings, IniTextIsCheckedLineByLineAndEndsInCrLf) {
         if (c.error.empty()) {
             ASSERT_TRUE(settings) << error;
             EXPECT_EQ(settings->upgradeCode, L"X");
-            EXPECT_EQ(settings->text.find(L"\n"), settings->text.find(L"\r\n") + 1) << "every line ends in CR LF";
+            EXPECT_EQ(settings->text.find(L'\n'), settings->text.find(L"\r\n") + 1) << "every line ends in CR LF";
             EXPECT_EQ(parseIniText(settings->text).sections().front().name, L"Product Information");
         } else {
             EXPECT_FALSE(settings);

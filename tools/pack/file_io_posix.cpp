@@ -24,7 +24,7 @@ std::string absolute(const std::string& path) {
         return path;
     }
     std::string folder(4096, '\0');
-    return getcwd(folder.data(), folder.size()) != nullptr ? std::string(folder.c_str()) + "/" + path : path;
+    return getcwd(folder.data(), folder.size()) != nullptr ? folder.substr(0, folder.find('\0')) + "/" + path : path;
 }
 
 }  // namespace

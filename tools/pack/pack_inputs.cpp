@@ -1,6 +1,7 @@
 #include "pack_inputs.h"
 
 #include <array>
+#include <type_traits>
 #include <string_view>
 
 #include "common/text.h"
@@ -21,12 +22,16 @@ namespace {
 
 constexpr std::size_t kMaximumSettingsSize = std::size_t{1} << 20;
 
+std::uint32_t unitValue(wchar_t unit) {
+    return static_cast<std::make_unsigned_t<wchar_t>>(unit);
+}
+
 // A surrogate outside a pair has no character to stand for.
 bool hasLoneSurrogate(std::wstring_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<std::uint32_t>(text[i]);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && static_cast<std::uint32_t>(text[i + 1]) >= 0xDC00 &&
-            static_cast<std::uint32_t>(text[i + 1]) <= 0xDFFF) {
+        const std::uint32_t c = unitValue(text[i]);
+        const std::uint32_t next = i + 1 < text.size() ? unitValue(text[i + 1]) : 0;
+        if (c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             return true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <type_traits>
 
 #include "byte_io.h"
 #include "common/text.h"
@@ -24,10 +25,14 @@ constexpr std::uint64_t kMaximumIconSize = std::uint64_t{16} << 20;
 // The launcher's manifest names it; a launcher that is not ours does not.
 constexpr std::string_view kLauncherIdentity = "name=\"jlaunch.launcher\"";
 
+std::uint32_t unitValue(wchar_t unit) {
+    return static_cast<std::make_unsigned_t<wchar_t>>(unit);
+}
+
 std::u16string utf16(std::wstring_view text) {
     std::u16string out;
     for (wchar_t c : text) {
-        const auto code = static_cast<std::uint32_t>(c);
+        const std::uint32_t code = unitValue(c);
         if (code > 0xFFFF) {
             out.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
             out.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
@@ -244,7 +249,7 @@ int runPack(const std::vector<std::wstring>& arguments, std::string& out, std::s
         return fail(packing.error);
     }
     if (std::any_of(settings->upgradeCode.begin(), settings->upgradeCode.end(),
-                    [](wchar_t c) { return static_cast<std::uint32_t>(c) > 0x7F; })) {
+                    [](wchar_t c) { return unitValue(c) > 0x7F; })) {
         out +=
             "jlaunch-pack: note: the Upgrade Code is not plain ASCII; Windows reads a settings file without a "
             "byte-order mark in the ANSI code page, so save the one beside a Windows exe as UTF-16\n";

@@ -82,8 +82,8 @@ std::optional<PeImage> PeImage::parse(std::span<const std::uint8_t> bytes, std::
         return std::nullopt;
     }
     for (std::uint32_t i = 0; i < image.directoryCount_; ++i) {
-        image.directories_.emplace_back(readU32(bytes, image.optionalAt_ + 112 + 8 * i),
-                                        readU32(bytes, image.optionalAt_ + 116 + 8 * i));
+        const std::size_t entry = image.optionalAt_ + 112 + std::size_t{8} * i;
+        image.directories_.emplace_back(readU32(bytes, entry), readU32(bytes, entry + 4));
     }
     for (std::uint16_t i = 0; i < sectionCount; ++i) {
         const std::size_t at = image.sectionTableAt_ + i * kSectionHeaderSize;

@@ -30,7 +30,7 @@ struct Reader {
             return std::nullopt;
         }
         const std::uint16_t length = readU16(directory, at);
-        if (length == 0 || !fits(directory, at + 2u, 2u * length)) {
+        if (length == 0 || !fits(directory, std::uint64_t{at} + 2, std::uint64_t{2} * length)) {
             return std::nullopt;
         }
         std::u16string text;
