@@ -1,8 +1,11 @@
 // Lists every resource of an executable as Windows reads it (type, name,
 // language, size and a hash of the bytes), one per line in a stable order,
 // so that two files' resources can be compared as text. With --settings
-// CODE it prints the embedded settings deciphered with that code instead.
+// CODE it prints the embedded settings deciphered with that code instead;
+// with --checksum it checks the PE checksum in the header against the one
+// the system computes.
 #include <windows.h>
+#include <imagehlp.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -73,6 +76,16 @@ int printSettings(HMODULE module, const wchar_t* code) {
 }
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 3 && std::wstring(argv[2]) == L"--checksum") {
+        DWORD header = 0;
+        DWORD computed = 0;
+        if (MapFileAndCheckSumW(argv[1], &header, &computed) != CHECKSUM_SUCCESS) {
+            std::fputs("cannot compute the checksum\n", stderr);
+            return 1;
+        }
+        std::printf("checksum in header %08lx, computed %08lx\n", header, computed);
+        return header == computed ? 0 : 1;
+    }
     const bool settings = argc == 4 && std::wstring(argv[2]) == L"--settings";
     if (argc != 2 && !settings) {
         std::fputs("usage: resource_dump FILE [--settings CODE]\n", stderr);

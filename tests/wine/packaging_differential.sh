@@ -53,6 +53,12 @@ for launcher in jlaunch.exe jlaunchc.exe; do
     fail "$launcher: embedded settings differ or lack the main class"
   fi
   cmp -s "$dist/$launcher" "$work/$launcher" || fail "$launcher: the launcher packed from was changed"
+  # The Linux build writes the headers itself: they must still be what Windows loads and checks.
+  (cd "$work" && wine_run resource_dump.exe "linux\\$launcher" --checksum) >/dev/null ||
+    fail "$launcher: the Linux build's PE checksum is wrong"
+  subsystem=$([ "$launcher" = jlaunchc.exe ] && echo 3 || echo 2)
+  bash "$here/../windows/check_exe.sh" "$work/linux/$launcher" x86_64-w64-mingw32-objdump "$subsystem" >"$work/check.txt" ||
+    fail "$launcher: the Linux build's output fails the exe checks: $(grep FAIL "$work/check.txt")"
 done
 
 # Signing: the resources are inside the signed image, and the signed exe runs.
