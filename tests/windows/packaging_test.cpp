@@ -263,6 +263,28 @@ TEST_F(PackedLaunch, TheToolRefusesWhatIsNotALauncherOrNotAnIconAndNeverOverwrit
     EXPECT_EQ(readFileBytes(copy_.exePath()), before);
 }
 
+TEST_F(PackedLaunch, TheToolWritesToLongAndUnicodePaths) {
+    // Past MAX_PATH, with characters outside every ANSI code page.
+    std::wstring folder = L"\\\\?\\" + files_.path();
+    for (int i = 0; i < 6; ++i) {
+        folder += L"\\" + std::wstring(48, static_cast<wchar_t>(L'a' + i)) + L"\u4e2d\u00e9";
+    }
+    ASSERT_TRUE(createFolders(folder));
+    const std::wstring output = folder + L"\\My \u00c4pp \u4e2d.exe";
+    ASSERT_GT(output.size(), 300u);
+    const std::wstring ini = files_.writeFile(L"app.ini", "[Product Information]\r\nUpgrade Code=C\r\n");
+    std::string out;
+    std::string errors;
+    ASSERT_EQ(
+        pack::runPack({L"--launcher", launcherUnderTest(), L"--settings", ini, L"--out", output, L"--name", L"\u4e2d"},
+                      out, errors),
+        0)
+        << errors;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(output.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_GT(data.nFileSizeLow, 0u);
+}
+
 // The console build started with its standard error in a file.
 struct ConsoleRun {
     std::optional<std::int32_t> exitCode;
