@@ -2,18 +2,18 @@
 #include <openssl/rand.h>
 
 #include <climits>
-#include <memory>
 
+#include "common/unique_resource.h"
 #include "settings/settings_cipher.h"
 
 namespace jlaunch {
 
 namespace {
 
-struct CipherContextDeleter {
-    void operator()(EVP_CIPHER_CTX* context) const noexcept { EVP_CIPHER_CTX_free(context); }
-};
-using UniqueCipherContext = std::unique_ptr<EVP_CIPHER_CTX, CipherContextDeleter>;
+void freeCipherContext(EVP_CIPHER_CTX* context) noexcept {
+    EVP_CIPHER_CTX_free(context);
+}
+using UniqueCipherContext = UniqueResource<ClosedBy<EVP_CIPHER_CTX*, &freeCipherContext>>;
 
 // libcrypto counts in int.
 bool fitsInt(std::size_t size) {
@@ -29,7 +29,7 @@ UniqueCipherContext startGcm(const SettingsKey& key, const GcmNonce& nonce, std:
                              bool encrypt) {
     UniqueCipherContext context(EVP_CIPHER_CTX_new());
     if (!context || !fitsInt(associated.size())) {
-        return nullptr;
+        return UniqueCipherContext();
     }
     const int direction = encrypt ? 1 : 0;
     int ignored = 0;
@@ -38,7 +38,7 @@ UniqueCipherContext startGcm(const SettingsKey& key, const GcmNonce& nonce, std:
         EVP_CipherInit_ex(context.get(), nullptr, nullptr, key.data(), nonce.data(), direction) != 1 ||
         (!associated.empty() &&
          EVP_CipherUpdate(context.get(), nullptr, &ignored, associated.data(), intSize(associated.size())) != 1)) {
-        return nullptr;
+        return UniqueCipherContext();
     }
     return context;
 }

@@ -8,18 +8,14 @@ namespace jlaunch {
 
 namespace {
 
-struct AlgorithmTraits {
-    using Type = BCRYPT_ALG_HANDLE;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type algorithm) noexcept { BCryptCloseAlgorithmProvider(algorithm, 0); }
-};
-struct KeyTraits {
-    using Type = BCRYPT_KEY_HANDLE;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type key) noexcept { BCryptDestroyKey(key); }
-};
-using UniqueAlgorithm = UniqueResource<AlgorithmTraits>;
-using UniqueKey = UniqueResource<KeyTraits>;
+void closeAlgorithm(BCRYPT_ALG_HANDLE algorithm) noexcept {
+    BCryptCloseAlgorithmProvider(algorithm, 0);
+}
+void destroyKey(BCRYPT_KEY_HANDLE key) noexcept {
+    BCryptDestroyKey(key);
+}
+using UniqueAlgorithm = UniqueResource<ClosedBy<BCRYPT_ALG_HANDLE, &closeAlgorithm>>;
+using UniqueKey = UniqueResource<ClosedBy<BCRYPT_KEY_HANDLE, &destroyKey>>;
 
 bool succeeded(NTSTATUS status) {
     return status >= 0;
@@ -36,21 +32,20 @@ PUCHAR input(std::span<const std::uint8_t> bytes) {
 }
 
 UniqueKey gcmKey(const SettingsKey& key, UniqueAlgorithm& algorithm) {
-    BCRYPT_ALG_HANDLE handle = nullptr;
-    if (!succeeded(BCryptOpenAlgorithmProvider(&handle, BCRYPT_AES_ALGORITHM, nullptr, 0))) {
+    if (!succeeded(BCryptOpenAlgorithmProvider(algorithm.out(), BCRYPT_AES_ALGORITHM, nullptr, 0))) {
         return UniqueKey();
     }
-    algorithm.reset(handle);
+    BCRYPT_ALG_HANDLE handle = algorithm.get();
     auto* mode = reinterpret_cast<PUCHAR>(const_cast<wchar_t*>(BCRYPT_CHAIN_MODE_GCM));
     if (!succeeded(BCryptSetProperty(handle, BCRYPT_CHAINING_MODE, mode, sizeof(BCRYPT_CHAIN_MODE_GCM), 0))) {
         return UniqueKey();
     }
-    BCRYPT_KEY_HANDLE keyHandle = nullptr;
-    if (!succeeded(BCryptGenerateSymmetricKey(handle, &keyHandle, nullptr, 0, input(key),
+    UniqueKey keyHandle;
+    if (!succeeded(BCryptGenerateSymmetricKey(handle, keyHandle.out(), nullptr, 0, input(key),
                                               static_cast<ULONG>(key.size()), 0))) {
         return UniqueKey();
     }
-    return UniqueKey(keyHandle);
+    return keyHandle;
 }
 
 BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO modeInfo(const GcmNonce& nonce, std::span<const std::uint8_t> associated,
@@ -73,14 +68,13 @@ bool deriveKeyPbkdf2Sha256(std::span<const std::uint8_t> secret, std::span<const
     if (!fitsUlong(secret.size()) || !fitsUlong(salt.size()) || iterations == 0) {
         return false;
     }
-    BCRYPT_ALG_HANDLE handle = nullptr;
-    if (!succeeded(
-            BCryptOpenAlgorithmProvider(&handle, BCRYPT_SHA256_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG))) {
+    UniqueAlgorithm algorithm;
+    if (!succeeded(BCryptOpenAlgorithmProvider(algorithm.out(), BCRYPT_SHA256_ALGORITHM, nullptr,
+                                               BCRYPT_ALG_HANDLE_HMAC_FLAG))) {
         return false;
     }
-    const UniqueAlgorithm algorithm(handle);
-    return succeeded(BCryptDeriveKeyPBKDF2(handle, input(secret), static_cast<ULONG>(secret.size()), input(salt),
-                                           static_cast<ULONG>(salt.size()), iterations, key.data(),
+    return succeeded(BCryptDeriveKeyPBKDF2(algorithm.get(), input(secret), static_cast<ULONG>(secret.size()),
+                                           input(salt), static_cast<ULONG>(salt.size()), iterations, key.data(),
                                            static_cast<ULONG>(key.size()), 0));
 }
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <cwctype>
 
-#include "common/unique_resource.h"
+#include "common/handles_win.h"
 #include "hosting_end_to_end_test.h"
 #include "packer.h"
 
@@ -24,13 +24,6 @@ using hosting::kJre;
 using hosting::Launch;
 using hosting::message;
 using hosting::Settings;
-
-struct LibraryTraits {
-    using Type = HMODULE;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type module) noexcept { FreeLibrary(module); }
-};
-using UniqueLibrary = UniqueResource<LibraryTraits>;
 
 const std::wstring kProduct = L"Product Information";
 const std::wstring kCode = L"{6F1C2A5E-jlaunch-test}";
@@ -196,7 +189,7 @@ TEST_F(PackedLaunch, IconVersionAndExecutionLevelReadBackThroughTheWindowsApi) {
         EXPECT_EQ(text(name), value) << narrowForReport(name);
     }
 
-    const UniqueLibrary module(
+    const UniqueModule module(
         LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     ASSERT_TRUE(module.valid());
     const auto resource = [&module](LPCWSTR type, LPCWSTR name) {

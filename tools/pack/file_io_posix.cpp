@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/file_descriptor_posix.h"
+#include "common/handles_posix.h"
 #include "common/text.h"
 #include "file_io.h"
 

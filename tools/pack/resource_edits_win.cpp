@@ -8,13 +8,11 @@ namespace jlaunch::pack {
 
 namespace {
 
-struct UpdateTraits {
-    using Type = HANDLE;
-    static Type invalid() noexcept { return nullptr; }
-    // Dropped without commit: the pending changes are discarded.
-    static void close(Type update) noexcept { EndUpdateResourceW(update, TRUE); }
-};
-using UniqueUpdate = jlaunch::UniqueResource<UpdateTraits>;
+// Dropped without commit: the pending changes are discarded.
+void discardUpdate(HANDLE update) noexcept {
+    EndUpdateResourceW(update, TRUE);
+}
+using UniqueUpdate = UniqueResource<ClosedBy<HANDLE, &discardUpdate>>;
 
 // A key as the resource functions take it; the text must outlive the call.
 LPCWSTR keyPointer(const ResourceKey& key, std::wstring& text) {
