@@ -12,6 +12,7 @@
 #include <cwctype>
 
 #include "common/handles_win.h"
+#include "common/messages.h"
 #include "hosting_end_to_end_test.h"
 #include "packer.h"
 
@@ -127,9 +128,9 @@ TEST_F(PackedLaunch, SettingsThatCannotBeDecipheredEndTheLaunchWithTheirMessage)
         unsigned messageId;
     };
     const Case cases[] = {
-        {"wrong code", L"{6F1C2A5E-jlaunch-tesT}", false, 232},
-        {"no code", std::nullopt, false, 231},
-        {"a byte of the resource flipped", kCode, true, 232},
+        {"wrong code", L"{6F1C2A5E-jlaunch-tesT}", false, kMsgEmbeddedUnreadable},
+        {"no code", std::nullopt, false, kMsgEmbeddedCodeMissing},
+        {"a byte of the resource flipped", kCode, true, kMsgEmbeddedUnreadable},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
