@@ -309,7 +309,7 @@ TEST(PackTool, RefusalsLeaveNoFileBehind) {
     };
     const std::wstring launcher = (folder / "jlaunch").wstring();
     fs::copy_file(JLAUNCH_LINUX_LAUNCHER, launcher);
-    const std::wstring good = write("good.ini", "[Product Information]\nUpgrade Code=C\n[A]\nk=v\n");
+    const std::wstring good = write("good.ini", "[Product Information]\nUpgrade Code=C\nProduct Name=Prod\n[A]\nk=v\n");
     const std::wstring bad = write("bad.ini", "[Product Information]\nUpgrade Code=C\nwords\n");
     const std::wstring noCode = write("nocode.ini", "[A]\nk=v\n");
     const std::wstring notIcon = write("not.ico", "GIF89a............");
@@ -358,7 +358,9 @@ TEST(PackTool, RefusalsLeaveNoFileBehind) {
         << "a missing icon is refused for a Linux launcher too";
     ASSERT_EQ(pack::runPack({L"--launcher", launcher, L"--settings", good, L"--out", out}, printed, errors), 0)
         << errors;
-    EXPECT_NE(printed.find("Upgrade Code=C"), std::string::npos) << printed;
+    // What the launcher reads only from the file beside it, and nothing it does not need there.
+    EXPECT_NE(printed.find("Upgrade Code=C\nProduct Name=Prod\n"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("Product Code"), std::string::npos) << printed;
     EXPECT_EQ(fs::status(out).permissions() & fs::perms::owner_exec, fs::perms::owner_exec);
     // Packing a packed launcher replaces its settings instead of stacking them.
     const auto once = fs::file_size(out);

@@ -99,7 +99,10 @@ std::optional<PackSettings> readPackSettings(std::span<const std::uint8_t> bytes
         error = "the settings file has no section";
         return std::nullopt;
     }
-    settings.upgradeCode = ProfileText::parse(decoded).value(L"Product Information", L"Upgrade Code");
+    const ProfileText profile = ProfileText::parse(decoded);
+    settings.upgradeCode = profile.value(L"Product Information", L"Upgrade Code");
+    settings.productName = profile.value(L"Product Information", L"Product Name");
+    settings.productCode = profile.value(L"Product Information", L"Product Code");
     if (settings.upgradeCode.empty()) {
         error =
             "the settings file has no \"Upgrade Code\" in [Product Information]; the embedded settings are "

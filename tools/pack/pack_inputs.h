@@ -12,6 +12,10 @@ namespace jlaunch::pack {
 struct PackSettings {
     std::wstring text;         // lines ending in CR LF, as the launcher's INI text parser splits them
     std::wstring upgradeCode;  // as the launcher reads it from the file beside the exe
+    // The launcher reads these only from the file beside the exe: they name
+    // the per-user copy's folder.
+    std::wstring productName;
+    std::wstring productCode;
 };
 
 // Nothing (and `error` set, naming the line) unless `bytes` is an INI file:

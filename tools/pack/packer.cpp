@@ -255,10 +255,16 @@ int runPack(const std::vector<std::wstring>& arguments, std::string& out, std::s
             "byte-order mark in the ANSI code page, so save the one beside a Windows exe as UTF-16\n";
     }
     const auto names = outputNames(options->output);
+    // The keys the launcher reads only from the file beside the exe.
+    std::string beside = "[Product Information]\nUpgrade Code=" + toNarrow(settings->upgradeCode) + "\n";
+    if (!settings->productName.empty()) {
+        beside += "Product Name=" + toNarrow(settings->productName) + "\n";
+    }
+    if (!settings->productCode.empty()) {
+        beside += "Product Code=" + toNarrow(settings->productCode) + "\n";
+    }
     out += "Packed " + toNarrow(options->output) + ".\nShip " + toNarrow(names.second) +
-           ".ini beside it with at least these lines (the embedded settings are deciphered with them):\n"
-           "[Product Information]\nUpgrade Code=" +
-           toNarrow(settings->upgradeCode) + "\n";
+           ".ini beside it with at least these lines (the launcher reads them only from there):\n" + beside;
     return 0;
 }
 
