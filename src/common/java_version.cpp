@@ -75,7 +75,7 @@ std::wstring formatJavaVersion(const JavaVersion& version) {
         if (i > 0) {
             text.push_back(L'.');
         }
-        text += std::to_wstring(version.components[i]);
+        text += decimalText(version.components[i]);
     }
     return text;
 }

@@ -3,6 +3,7 @@
 #include "common/handles_win.h"
 #include "common/paths.h"
 #include "common/system.h"
+#include "common/text.h"
 
 namespace jlaunch {
 
@@ -38,7 +39,7 @@ std::wstring systemErrorText(std::uint32_t error) {
            (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ' || words.back() == L'.')) {
         words.pop_back();
     }
-    return words.empty() ? L"error " + std::to_wstring(error) : words;
+    return words.empty() ? L"error " + decimalText(error) : words;
 }
 
 std::optional<std::wstring> environmentVariable(const std::wstring& name) {

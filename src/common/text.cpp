@@ -22,9 +22,9 @@ void appendArgument(std::wstring& out, wchar_t conversion, const FormatArgument*
             using T = std::decay_t<decltype(value)>;
             if constexpr (!std::is_same_v<T, std::wstring_view>) {
                 if (conversion == L'd') {
-                    out.append(std::to_wstring(static_cast<std::int32_t>(value)));
+                    out.append(decimalText(static_cast<std::int32_t>(value)));
                 } else {
-                    out.append(std::to_wstring(static_cast<std::uint32_t>(value)));
+                    out.append(decimalText(static_cast<std::uint32_t>(value)));
                 }
             }
         },
@@ -32,6 +32,18 @@ void appendArgument(std::wstring& out, wchar_t conversion, const FormatArgument*
 }
 
 }  // namespace
+
+std::wstring decimalText(std::uint64_t magnitude, bool negative) {
+    wchar_t digits[21];
+    std::size_t start = sizeof digits / sizeof digits[0];
+    do {
+        digits[--start] = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    std::wstring text = negative ? L"-" : L"";
+    text.append(digits + start, digits + sizeof digits / sizeof digits[0]);
+    return text;
+}
 
 std::wstring formatText(std::wstring_view format, const std::vector<FormatArgument>& arguments) {
     std::wstring out;

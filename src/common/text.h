@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -32,6 +33,22 @@ std::wstring formatText(unsigned id, const std::vector<FormatArgument>& argument
 }  // namespace jlaunch
 
 namespace jlaunch {
+
+// The decimal digits of a number, with "-" when it is negative: what
+// std::to_wstring gives, without pulling the C library's printf formatter
+// into the statically linked exe.
+std::wstring decimalText(std::uint64_t magnitude, bool negative = false);
+template <typename Integer>
+std::wstring decimalText(Integer value) {
+    if constexpr (std::is_signed_v<Integer>) {
+        // The magnitude of the most negative value still fits an unsigned 64-bit number.
+        const auto wide = static_cast<std::int64_t>(value);
+        return wide < 0 ? decimalText(static_cast<std::uint64_t>(0) - static_cast<std::uint64_t>(wide), true)
+                        : decimalText(static_cast<std::uint64_t>(wide), false);
+    } else {
+        return decimalText(static_cast<std::uint64_t>(value), false);
+    }
+}
 
 // Simple case folding (ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic):
 // what settings values and INI names are compared with when case is ignored.

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "common/text.h"
+
 namespace jlaunch {
 
 namespace {
@@ -47,7 +49,7 @@ int dayOfWeek(const LocalTime& time) {
 // A single letter gives the number as it is, two or more letters give at
 // least two digits.
 void appendNumber(std::wstring& out, int value, std::size_t letters) {
-    const std::wstring digits = std::to_wstring(value);
+    const std::wstring digits = decimalText(value);
     if (letters >= 2 && digits.size() < 2) {
         out.push_back(L'0');
     }
@@ -183,7 +185,7 @@ void replaceDateTimePicture(std::wstring& fileName, const LocalTime& time,
     // A lone "%" is both ends of an empty picture.
     const std::wstring_view written =
         last > first ? std::wstring_view(fileName).substr(first + 1, last - first - 1) : std::wstring_view();
-    const std::wstring milliseconds = std::to_wstring(time.milliseconds);
+    const std::wstring milliseconds = decimalText(time.milliseconds);
     std::wstring picture;
     picture.reserve(written.size());
     for (const wchar_t c : written) {

@@ -2,9 +2,11 @@
 
 #include <array>
 
+#include "common/console_mode.h"
 #include "common/dialog_win.h"
 #include "jvmhost/exception_dialog.h"
 #include "jvmhost/exception_dialog_win.h"
+#include "common/messages.h"
 
 namespace jlaunch {
 
@@ -181,6 +183,12 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 bool showUncaughtExceptionDialog(const std::wstring& stackTrace) {
+    if (consoleMode()) {
+        // Nobody can answer on a console: the trace goes to standard error
+        // and the application stops, as a dialog that cannot be shown decides.
+        showError(nullptr, stackTrace);
+        return true;
+    }
     DialogState state;
     state.text = withWindowsLineEnds(stackTrace);
     return showModalDialog(kExceptionDialogResource, &dialogProc, reinterpret_cast<LPARAM>(&state)) != IDOK;

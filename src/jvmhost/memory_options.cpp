@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "common/text.h"
+
 namespace jlaunch {
 
 namespace {
@@ -125,7 +127,7 @@ bool resolveMemoryPercent(std::wstring& parameter, const MemoryStatus& memory) {
     if (share.floor * 1024 > kilobytes) {
         kilobytes = share.floor * 1024;
     }
-    parameter = parameter.substr(0, 4) + std::to_wstring(kilobytes) + L"K";
+    parameter = parameter.substr(0, 4) + decimalText(kilobytes) + L"K";
     return true;
 }
 

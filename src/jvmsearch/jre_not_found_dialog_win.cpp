@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "common/com_scope_win.h"
+#include "common/console_mode.h"
 #include "common/dialog_win.h"
 #include "common/handles_win.h"
 #include "jvmsearch/hyperlink_control.h"
@@ -121,6 +122,12 @@ void setFolderBrowserForTesting(FolderBrowser browser) {
 }
 
 std::optional<JreChoice> showJreNotFoundDialog(const std::wstring& message, JvmType type) {
+    if (consoleMode()) {
+        // The message ends with "from:"; the address follows where the
+        // dialog would show the link, and nothing is chosen.
+        showError(nullptr, message + L"\n" + kJavaDownloadAddress);
+        return std::nullopt;
+    }
     DialogState state;
     state.message = message;
     state.type = type;

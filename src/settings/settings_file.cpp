@@ -2,6 +2,7 @@
 
 #include "common/paths.h"
 #include "common/system.h"
+#include "settings/embedded_settings.h"
 
 namespace jlaunch {
 
@@ -66,8 +67,20 @@ std::wstring readSetting(const LayeredSettings& settings, const std::wstring& se
     return result;
 }
 
-std::wstring embeddedSettingsText(const std::wstring& /*upgradeCode*/) {
-    return {};  // this build carries no embedded settings resource
+Result<std::wstring> embeddedSettingsText(const std::wstring& settingsFile, const std::wstring& upgradeCode) {
+    EmbeddedText embedded = openEmbeddedSettings(readCarriedSettings(), upgradeCode);
+    switch (embedded.status) {
+        case EmbeddedStatus::None:
+        case EmbeddedStatus::Opened:
+            return std::move(embedded.text);
+        case EmbeddedStatus::CodeMissing:
+            return Failure{kMsgEmbeddedCodeMissing, {settingsFile}, {}};
+        case EmbeddedStatus::NotAuthentic:
+        case EmbeddedStatus::Damaged:
+            break;
+    }
+    // Never read as garbage: the launch ends with the cause.
+    return Failure{kMsgEmbeddedUnreadable, {settingsFile}, {}};
 }
 
 Result<LayeredSettings> openMainSettings(const std::wstring& executable) {
@@ -78,7 +91,11 @@ Result<LayeredSettings> openMainSettings(const std::wstring& executable) {
     ProfileFile file(std::move(*path));
     // The embedded settings are deciphered with this key, so it always comes from the file.
     const std::wstring upgradeCode = file.value(L"Product Information", L"Upgrade Code");
-    return LayeredSettings(std::move(file), parseIniText(embeddedSettingsText(upgradeCode)));
+    auto text = embeddedSettingsText(file.path(), upgradeCode);
+    if (!text) {
+        return text.failure();
+    }
+    return LayeredSettings(std::move(file), parseIniText(*text));
 }
 
 }  // namespace jlaunch

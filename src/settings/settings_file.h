@@ -71,12 +71,14 @@ private:
 // that is not empty, or else extended by the value of section "<section>+".
 std::wstring readSetting(const LayeredSettings& settings, const std::wstring& section, const std::wstring& key);
 
-// The settings text carried inside the launcher for this upgrade code;
-// empty when the launcher carries none.
-std::wstring embeddedSettingsText(const std::wstring& upgradeCode);
+// The settings text carried inside the launcher, deciphered with the upgrade
+// code of `settingsFile`; empty when the launcher carries none. Fails with the
+// message that names the cause when it carries some that cannot be read.
+Result<std::wstring> embeddedSettingsText(const std::wstring& settingsFile, const std::wstring& upgradeCode);
 
 // The layered settings of the executable's own settings file. Fails, with
-// nothing to show, when that file's path cannot be formed.
+// nothing to show, when that file's path cannot be formed, and with its
+// message when the embedded settings cannot be deciphered.
 Result<LayeredSettings> openMainSettings(const std::wstring& executable);
 
 }  // namespace jlaunch

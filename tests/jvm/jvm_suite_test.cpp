@@ -221,6 +221,70 @@ TEST_P(RealJvm, UnknownVmOptionFailsCreation) {
     EXPECT_NE(r.err.find("JNI exception: failed to create the Java VM\nReason: unknown."), std::string::npos) << r.err;
 }
 
+TEST_P(RealJvm, PackedLauncherRunsFromItsEmbeddedSettings) {
+    // The settings go inside the launcher; beside it only the code remains.
+    writeSettings("Hello", "", "Cmd=--embedded\n");
+    {
+        std::ofstream ini(folder_ / "app.ini", std::ios::app);
+        ini << "[Product Information]\nUpgrade Code={11-22-33}\n";
+    }
+    fs::rename(folder_ / "app.ini", folder_ / "embedded.ini");
+    const std::string embedded = (folder_ / "embedded.ini").string();
+    const std::string launcher = JLAUNCH_LINUX_LAUNCHER;
+    pid_t child = 0;
+    std::vector<std::string> argv{JLAUNCH_PACK_TOOL, "--launcher", launcher, "--settings", embedded, "--out",
+                                  app_.string()};
+    std::vector<char*> pointers;
+    pointers.reserve(argv.size() + 1);
+    for (auto& a : argv) pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    ASSERT_EQ(posix_spawn(&child, JLAUNCH_PACK_TOOL, nullptr, nullptr, pointers.data(), environ), 0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    const std::string code = "[Product Information]\nUpgrade Code={11-22-33}\n";
+    struct Case {
+        const char* what;
+        std::string beside;  // the settings file beside the exe
+        bool flipByte;
+        int exitCode;
+        std::string out;  // expected in standard output, or else in standard error
+        std::string err;
+    };
+    const Case cases[] = {
+        {"only the code beside it", code, false, 0, "arg:first\narg:--embedded\n", ""},
+        {"a key beside it overrides", code + "[Application]\nCmd=--beside\n", false, 0, "arg:first\narg:--beside\n", ""},
+        {"a + section extends", code + "[Application+]\nCmd=--more\n", false, 0, "arg:--embedded\narg:--more\n", ""},
+        {"wrong code", "[Product Information]\nUpgrade Code={11-22-34}\n", false, 255, "",
+         "cannot be deciphered with the \u201cUpgrade Code\u201d of " + (folder_ / "app.ini").string()},
+        {"no code", "[Application]\nCmd=x\n", false, 255, "", "which is missing: " + (folder_ / "app.ini").string()},
+        {"a flipped byte", code, true, 255, "", "the code is wrong, or the program file is damaged."},
+    };
+    const std::string packed = readFile(app_);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string bytes = packed;
+        if (c.flipByte) {
+            bytes[bytes.size() - 40] = static_cast<char>(bytes[bytes.size() - 40] ^ 0x10);  // inside the tag
+        }
+        {
+            std::ofstream exe(app_, std::ios::binary | std::ios::trunc);
+            exe << bytes;
+            std::ofstream(folder_ / "app.ini") << c.beside;
+        }
+        const LaunchResult r = run({"first"});
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        if (!c.out.empty()) {
+            EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out << r.err;
+        }
+        if (!c.err.empty()) {
+            EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+            EXPECT_EQ(r.out.find("Hello from"), std::string::npos) << "the application ran: " << r.out;
+        }
+    }
+}
+
 std::string jdkName(const ::testing::TestParamInfo<fs::path>& info) {
     std::string name = info.param.filename().string();
     for (char& c : name) {

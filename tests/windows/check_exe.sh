@@ -3,10 +3,11 @@
 # program that needs nothing beyond the system's own DLLs, and imports no
 # function that Windows 7 SP1 lacks (a missing import stops the process
 # before it can show anything).
-# Usage: check_exe.sh EXE [OBJDUMP]
+# Usage: check_exe.sh EXE [OBJDUMP] [SUBSYSTEM]   (SUBSYSTEM 2 = GUI, the default; 3 = console)
 set -uo pipefail
 exe="$1"
 objdump="${2:-x86_64-w64-mingw32-objdump}"
+subsystem="${3:-2}"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 ok() { echo "ok   $*"; }
@@ -15,7 +16,9 @@ headers=$("$objdump" -p "$exe") || { echo "FAIL: $objdump cannot read $exe"; exi
 
 grep -q 'file format pei-x86-64' <<<"$headers" && ok "x86-64 image" || fail "not an x86-64 image"
 grep -Eq '^Magic[[:space:]]+020b' <<<"$headers" && ok "PE32+" || fail "not PE32+"
-grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$headers" && ok "GUI subsystem" || fail "not the GUI subsystem"
+subsystem_name=$([ "$subsystem" = 3 ] && echo console || echo GUI)
+grep -Eq "^Subsystem[[:space:]]+0000000$subsystem" <<<"$headers" && ok "$subsystem_name subsystem" ||
+  fail "not the $subsystem_name subsystem"
 grep -q 'NX_COMPAT' <<<"$headers" && grep -q 'DYNAMIC_BASE' <<<"$headers" && ok "ASLR and DEP" ||
   fail "DYNAMIC_BASE or NX_COMPAT missing"
 
@@ -35,7 +38,7 @@ done
 
 # DLLs present on every Windows 7 SP1 and later; the runtime is linked in.
 allowed_dlls=' kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll shlwapi.dll comctl32.dll comdlg32.dll
-  ole32.dll oleaut32.dll msvcrt.dll version.dll uxtheme.dll '
+  ole32.dll oleaut32.dll msvcrt.dll version.dll uxtheme.dll bcrypt.dll '
 mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | sort -u)
 [ ${#dlls[@]} -gt 0 ] || fail "no import table found"
 for dll in "${dlls[@]}"; do

@@ -1,0 +1,15 @@
+// The console build, jlaunchc.exe: the same launcher for command-line
+// applications, whose messages go to standard error.
+#include <windows.h>
+
+#include "common/console_mode.h"
+#include "launcher/launcher.h"
+
+int wmain(int /*argc*/, wchar_t** /*argv*/) {
+    // Resource strings come in the system's language.
+    SetThreadLocale(GetSystemDefaultLCID());
+    // A message queue, as the GUI build has, for what talks to the main thread by thread messages.
+    DefWindowProcW(nullptr, 0, 0, 0);
+    jlaunch::setConsoleMode(true);
+    return jlaunch::runLauncher();
+}
