@@ -2,13 +2,12 @@
 // nothing is formatted while it is off.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "common/java_version.h"
+#include "common/text.h"
 #include "common/trace.h"
 #include "test_support.h"
 
@@ -26,7 +25,6 @@ void appendTracePiece(std::wstring& line, const Counted& /*piece*/) {
 
 namespace {
 
-using jlaunch::testing::ScopedEnvironment;
 using jlaunch::testing::TestFolder;
 
 std::vector<std::string> linesOf(const std::filesystem::path& file) {
@@ -80,32 +78,19 @@ TEST_F(LaunchTraceSink, WritesOneLineAfterTheMillisecondsPerCall) {
 
 TEST_F(LaunchTraceSink, FormatsNothingWhileOff) {
     tracing_probe::formatted = 0;
-    jlaunch::trace(L"off: ", tracing_probe::Counted{});
+    // Never opened, an empty target, or a file that cannot be made: off.
+    for (const std::string& target :
+         {std::string("(none)"), std::string(), (folder_.path() / "no/such.txt").string()}) {
+        if (target != "(none)") {
+            jlaunch::openTraceAt(jlaunch::toWide(target));
+        }
+        EXPECT_FALSE(jlaunch::traceEnabled()) << target;
+        jlaunch::trace(L"off: ", tracing_probe::Counted{});
+    }
     EXPECT_EQ(tracing_probe::formatted, 0);
     jlaunch::openTraceAt((folder_.path() / "on.txt").wstring());
     jlaunch::trace(L"on: ", tracing_probe::Counted{});
     EXPECT_EQ(tracing_probe::formatted, 1);
-}
-
-TEST_F(LaunchTraceSink, OpensFromTheVariableAndRemovesIt) {
-    ScopedEnvironment environment;
-    const auto file = folder_.path() / "from-variable.txt";
-    environment.set("JLAUNCH_TRACE", file.c_str());
-    jlaunch::openTrace();
-    EXPECT_EQ(std::getenv("JLAUNCH_TRACE"), nullptr) << "the application would see it";
-    jlaunch::trace(L"seen");
-    EXPECT_EQ(linesOf(file).size(), 1u);
-
-    // Unset, empty, or a file that cannot be made: no trace.
-    jlaunch::closeTrace();
-    environment.set("JLAUNCH_TRACE", nullptr);
-    jlaunch::openTrace();
-    EXPECT_FALSE(jlaunch::traceEnabled());
-    for (const std::string& target : {std::string(), (folder_.path() / "no-such-folder/trace.txt").string()}) {
-        environment.set("JLAUNCH_TRACE", target.c_str());
-        jlaunch::openTrace();
-        EXPECT_FALSE(jlaunch::traceEnabled()) << target;
-    }
 }
 
 TEST_F(LaunchTraceSink, LinesFromSeveralThreadsStayWhole) {
