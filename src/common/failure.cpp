@@ -46,7 +46,7 @@ std::wstring failureText(const Failure& failure) {
                 } else if constexpr (std::is_same_v<T, MessageId>) {
                     text += messageText(value);
                 } else {
-                    text += std::to_wstring(value);
+                    text += decimalText(value);
                 }
             },
             line);

@@ -1,6 +1,5 @@
 #include "common/trace.h"
 
-#include <chrono>
 #include <cstdio>
 #include <mutex>
 
@@ -32,7 +31,7 @@ using UniqueTraceStream = UniqueResource<ClosedBy<std::FILE*, &closeTraceStream>
 struct TraceSink {
     std::mutex mutex;
     UniqueTraceStream stream;
-    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    std::uint64_t start = monotonicMilliseconds();
 };
 
 TraceSink& sink() {
@@ -47,7 +46,7 @@ void openTraceAt(const std::wstring& target) {
     const std::lock_guard lock(traceSink.mutex);
     detail::traceOn = false;
     traceSink.stream.reset(target.empty() ? nullptr : target == L"-" ? stderr : openTraceFile(target));
-    traceSink.start = std::chrono::steady_clock::now();
+    traceSink.start = monotonicMilliseconds();
     detail::traceOn = traceSink.stream.valid();
 }
 
@@ -69,17 +68,14 @@ void closeTrace() {
 
 void writeTraceLine(std::wstring_view text) {
     TraceSink& traceSink = sink();
-    const auto elapsed =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - traceSink.start);
-    std::string line = std::to_string(elapsed.count());
-    line.insert(0, line.size() < 6 ? 6 - line.size() : 0, ' ');
-    line += " ms  ";
-    std::wstring printable(text);
+    std::wstring wide = decimalText(monotonicMilliseconds() - traceSink.start);
+    wide.insert(0, wide.size() < 6 ? 6 - wide.size() : 0, L' ');
+    wide += L" ms  ";
     // A control character would break the line in two.
-    for (wchar_t& c : printable) {
-        c = c < L' ' ? L' ' : c;
+    for (const wchar_t c : text) {
+        wide.push_back(c < L' ' ? L' ' : c);
     }
-    line += toUtf8(printable);
+    std::string line = toUtf8(wide);
     line.push_back('\n');
     const std::lock_guard lock(traceSink.mutex);
     if (traceSink.stream) {
@@ -89,8 +85,32 @@ void writeTraceLine(std::wstring_view text) {
     }
 }
 
-void appendTracePiece(std::wstring& line, std::string_view text) {
-    line += toWide(text);
+void TracePiece::appendTo(std::wstring& line) const {
+    switch (kind_) {
+        case Kind::Wide:
+            line += wide_;
+            break;
+        case Kind::Narrow:
+            line += toWide(narrow_);
+            break;
+        case Kind::Signed:
+            line += decimalText(signed_);
+            break;
+        case Kind::Unsigned:
+            line += decimalText(unsigned_);
+            break;
+        case Kind::Owned:
+            line += owned_;
+            break;
+    }
+}
+
+void writeTracePieces(std::initializer_list<TracePiece> pieces) {
+    std::wstring line;
+    for (const TracePiece& piece : pieces) {
+        piece.appendTo(line);
+    }
+    writeTraceLine(line);
 }
 
 }  // namespace jlaunch
