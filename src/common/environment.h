@@ -42,6 +42,8 @@ private:
 
 // Sets a variable of this process (and of the processes it starts).
 void setEnvironmentVariable(const std::wstring& name, const std::wstring& value);
+// Removes a variable from this process (and from the processes it starts).
+void removeEnvironmentVariable(const std::wstring& name);
 
 // Sets the variables in this process (and so for the processes it starts).
 void applyEnvironment(const std::vector<EnvironmentVariable>& variables);

@@ -16,4 +16,8 @@ void setEnvironmentVariable(const std::wstring& name, const std::wstring& value)
     setenv(toNarrow(name).c_str(), toNarrow(value).c_str(), 1);
 }
 
+void removeEnvironmentVariable(const std::wstring& name) {
+    unsetenv(toNarrow(name).c_str());
+}
+
 }  // namespace jlaunch

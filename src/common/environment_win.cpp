@@ -16,4 +16,8 @@ void setEnvironmentVariable(const std::wstring& name, const std::wstring& value)
     SetEnvironmentVariableW(name.c_str(), value.c_str());
 }
 
+void removeEnvironmentVariable(const std::wstring& name) {
+    SetEnvironmentVariableW(name.c_str(), nullptr);
+}
+
 }  // namespace jlaunch

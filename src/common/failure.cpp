@@ -33,7 +33,26 @@ std::wstring failureText(const Failure& failure) {
             },
             failure.arguments[i]);
     }
-    return formatText(failure.message, arguments);
+    std::wstring text = formatText(failure.message, arguments);
+    for (const FailureArgument& line : failure.cause) {
+        if (!text.empty() && text.back() != L'\n') {
+            text.push_back(L'\n');
+        }
+        std::visit(
+            [&text](const auto& value) {
+                using T = std::decay_t<decltype(value)>;
+                if constexpr (std::is_same_v<T, std::wstring>) {
+                    text += value;
+                } else if constexpr (std::is_same_v<T, MessageId>) {
+                    text += messageText(value);
+                } else {
+                    text += decimalText(value);
+                }
+            },
+            line);
+        text.push_back(L'\n');
+    }
+    return text;
 }
 
 Failure internalFailure(std::int32_t status) {

@@ -22,6 +22,10 @@ struct Failure {
     std::vector<FailureArgument> arguments;
     // The platform's own words, where it has more to say than a number.
     std::wstring detail;
+    // Shown on lines of their own below the message: what names the cause,
+    // each a text (the Java VM's own words, a class-path entry) or another
+    // message of the table.
+    std::vector<FailureArgument> cause = {};
 
     bool operator==(const Failure&) const = default;
 };
@@ -35,7 +39,8 @@ inline Failure systemFailure(MessageId what, std::uint32_t error) {
 // overflows), named by its HRESULT-style status.
 Failure internalFailure(std::int32_t status);
 
-// The message with its arguments filled in; empty for kMsgNone.
+// The message with its arguments filled in, then its cause one line each;
+// empty for kMsgNone.
 std::wstring failureText(const Failure& failure);
 
 // Shows the failure once, owned by `owner`; nothing for kMsgNone.

@@ -95,4 +95,12 @@ std::wstring describeVersionRange(const JavaVersion& minimum, const JavaVersion&
     return formatText(kMsgVersionBetween, {low, high});
 }
 
+void appendTracePiece(std::wstring& line, const JavaVersion& version) {
+    bool unbounded = true;
+    for (const std::int32_t component : version.components) {
+        unbounded = unbounded && component == kVersionFillerHigh;
+    }
+    line += unbounded ? L"65535.65535.65535.65535 (no upper bound)" : formatJavaVersion(version);
+}
+
 }  // namespace jlaunch

@@ -28,6 +28,10 @@ int compareJavaVersions(const JavaVersion& a, const JavaVersion& b);
 // when every component is 0 or 65535.
 std::wstring formatJavaVersion(const JavaVersion& version);
 
+// A version in a trace line: as printed, but every component when all are
+// 65535 (no upper bound), which would otherwise print as "0.0.0.0".
+void appendTracePiece(std::wstring& line, const JavaVersion& version);
+
 // The localised phrase for the accepted range (messages 217 to 221).
 std::wstring describeVersionRange(const JavaVersion& minimum, const JavaVersion& maximum);
 

@@ -38,6 +38,10 @@ std::wstring nativeSeparators(std::wstring path);
 // or "..". Nothing when no such name is left or it is longer than 128.
 std::optional<std::wstring> safePathComponent(std::wstring_view name);
 
+// The path made absolute against the current folder; unchanged when it is
+// absolute already or the current folder cannot be read.
+std::wstring absolutePath(const std::wstring& path);
+
 // True when the path begins with the long-path prefix "\\?\".
 bool hasLongPathPrefix(std::wstring_view path);
 

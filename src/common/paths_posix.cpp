@@ -195,4 +195,12 @@ std::wstring nativeSeparators(std::wstring path) {
     return path;
 }
 
+std::wstring absolutePath(const std::wstring& path) {
+    if (isAbsolutePath(path)) {
+        return path;
+    }
+    const std::wstring base = currentFolder();
+    return base.empty() ? path : base + L"/" + path;
+}
+
 }  // namespace jlaunch

@@ -167,4 +167,19 @@ std::wstring nativeSeparators(std::wstring path) {
     return path;
 }
 
+std::wstring absolutePath(const std::wstring& path) {
+    if (isAbsolutePath(path)) {
+        return path;
+    }
+    // Also "\logs" and "D:logs", which name a folder of a drive.
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(length, L'\0');
+    const DWORD written = length == 0 ? 0 : GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+    if (written == 0 || written >= length) {
+        return path;
+    }
+    full.resize(written);
+    return full;
+}
+
 }  // namespace jlaunch

@@ -26,4 +26,7 @@ void createFolder(const std::wstring& path);
 // Changes the current folder; failures are ignored.
 void setCurrentFolder(const std::wstring& path);
 
+// Milliseconds of a clock that never goes back (from an arbitrary start).
+std::uint64_t monotonicMilliseconds();
+
 }  // namespace jlaunch

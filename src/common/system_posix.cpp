@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -62,6 +63,12 @@ void setCurrentFolder(const std::wstring& path) {
     if (chdir(toNarrow(path).c_str()) != 0) {
         return;  // the launch goes on in the folder it was started from
     }
+}
+
+std::uint64_t monotonicMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000 + static_cast<std::uint64_t>(now.tv_nsec) / 1000000;
 }
 
 }  // namespace jlaunch

@@ -84,4 +84,8 @@ void setCurrentFolder(const std::wstring& path) {
     SetCurrentDirectoryW(path.c_str());
 }
 
+std::uint64_t monotonicMilliseconds() {
+    return GetTickCount64();
+}
+
 }  // namespace jlaunch

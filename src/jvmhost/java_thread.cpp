@@ -4,6 +4,7 @@
 
 #include "common/launch_error.h"
 #include "common/thread.h"
+#include "common/trace.h"
 #include "jvmhost/redirection.h"
 
 namespace jlaunch {
@@ -12,7 +13,7 @@ namespace {
 
 // An internal failure cannot cross to the main thread as an exception, so it
 // goes as a value like any other.
-Result<void> runCatching(JvmSession& session, const LaunchPlan& plan, const UncaughtExceptionHook& hook) {
+Result<MainOutcome> runCatching(JvmSession& session, const LaunchPlan& plan, const UncaughtExceptionHook& hook) {
     try {
         return runJavaThread(session, plan, hook);
     } catch (const LaunchError& error) {
@@ -24,31 +25,31 @@ Result<void> runCatching(JvmSession& session, const LaunchPlan& plan, const Unca
 
 }  // namespace
 
-Result<void> runJavaThread(JvmSession& session, const LaunchPlan& plan,
-                           const UncaughtExceptionHook& beforeExceptionDialog) {
+Result<MainOutcome> runJavaThread(JvmSession& session, const LaunchPlan& plan,
+                                  const UncaughtExceptionHook& beforeExceptionDialog) {
+    trace(L"creating the Java VM");
     auto created = session.create(plan.vmOptions);
     if (!created) {
         return created.failure();
     }
+    trace(L"Java VM created");
     JNIEnv* env = *created;
     applyRedirection(env, plan.output, plan.error);
-    if (auto invoked = invokeMain(env, session.vm(), plan.main, session.entryPoints().findClassFromBootLoader,
-                                  beforeExceptionDialog);
-        !invoked) {
-        return invoked;
-    }
-    if (plan.isService) {
+    auto invoked = invokeMain(env, session.vm(), plan.main, session.entryPoints().findClassFromBootLoader,
+                              beforeExceptionDialog);
+    if (invoked && plan.isService) {
         // A service ends when its last non-daemon thread does.
         session.destroy();
     }
-    return {};
+    return invoked;
 }
 
-Result<void> startJavaThread(JvmSession& session, const LaunchPlan& plan,
-                             const UncaughtExceptionHook& beforeExceptionDialog) {
+Result<MainOutcome> startJavaThread(JvmSession& session, const LaunchPlan& plan,
+                                    const UncaughtExceptionHook& beforeExceptionDialog) {
     const std::uint64_t stackSize =
         plan.javaThreadStackSize != 0 ? plan.javaThreadStackSize : session.defaultStackSize();
-    std::optional<Result<void>> result;
+    trace(L"Java thread stack size: ", stackSize, L" bytes (0: the system's default)");
+    std::optional<Result<MainOutcome>> result;
     const auto ended = runOnNewThread(
         [&] {
             result = runCatching(session, plan, beforeExceptionDialog);

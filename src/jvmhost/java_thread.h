@@ -10,12 +10,12 @@ namespace jlaunch {
 // Runs the Java thread's work on a thread of its own with the plan's stack
 // size (or the VM's default) and waits for it; without a thread, the work
 // runs on the calling thread.
-Result<void> startJavaThread(JvmSession& session, const LaunchPlan& plan,
-                             const UncaughtExceptionHook& beforeExceptionDialog = {});
+Result<MainOutcome> startJavaThread(JvmSession& session, const LaunchPlan& plan,
+                                    const UncaughtExceptionHook& beforeExceptionDialog = {});
 
 // The Java thread's work: create the VM, redirect, invoke main, and for a
 // service destroy the VM again.
-Result<void> runJavaThread(JvmSession& session, const LaunchPlan& plan,
-                           const UncaughtExceptionHook& beforeExceptionDialog = {});
+Result<MainOutcome> runJavaThread(JvmSession& session, const LaunchPlan& plan,
+                                  const UncaughtExceptionHook& beforeExceptionDialog = {});
 
 }  // namespace jlaunch

@@ -3,14 +3,19 @@
 #include <utility>
 
 #include "common/paths.h"
+#include "common/trace.h"
 
 namespace jlaunch {
 
 namespace {
 
 // The VM calls these as it exits or aborts; the launcher has nothing to add.
-void JNICALL exitHook(jint /*code*/) {}
-void JNICALL abortHook() {}
+void JNICALL exitHook(jint code) {
+    trace(L"the VM exits with status ", code, L" (System.exit or the VM's own end)");
+}
+void JNICALL abortHook() {
+    trace(L"the VM aborted");
+}
 
 // JDK 1.1's initialisation record: only the version and the stack size are read.
 struct Jdk11InitArgs {
@@ -56,9 +61,11 @@ unsigned creationFailureReason(jint result) {
 }
 
 Result<JvmSession> JvmSession::load(const std::wstring& jvmLibraryPath) {
+    trace(L"loading the VM library ", jvmLibraryPath);
     const JvmLoadResult loaded = openJvmLibrary(jvmLibraryPath, parentPath(jvmLibraryPath, 2));
     switch (loaded.status) {
         case JvmLoadStatus::Loaded:
+            trace(L"VM library loaded");
             return JvmSession(loaded.entryPoints);
         case JvmLoadStatus::LibraryFailed:
             return Failure{kMsgJvmLibraryLoadFailed, {jvmLibraryPath, loaded.error}, loaded.detail};
@@ -104,6 +111,7 @@ Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
     void* env = nullptr;
     JavaVM* vm = nullptr;
     const jint result = entryPoints_.createJavaVm(&vm, &env, &arguments);
+    trace(L"JNI_CreateJavaVM returned ", result);
     if (result != JNI_OK) {
         return Failure{
             kMsgJniException, {kMsgCreateJavaVmFailed, static_cast<MessageId>(creationFailureReason(result))}, {}};
@@ -114,7 +122,9 @@ Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
 
 void JvmSession::destroy() {
     if (JavaVM* vm = std::exchange(vm_, nullptr)) {
+        trace(L"destroying the Java VM: it waits for the application's non-daemon threads");
         vm->DestroyJavaVM();
+        trace(L"Java VM destroyed");
     }
 }
 

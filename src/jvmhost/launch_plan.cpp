@@ -19,6 +19,11 @@ LaunchPlan planLaunch(const LauncherSettings& settings, const std::wstring& jvmL
     if (!assembled.hasClassPath) {
         // The VM still starts, and the main class lookup reports what is missing.
         plan.notice = Failure{kMsgClassPathMissing, {}, {}};
+        if (!assembled.unmatchedEntries.empty()) {
+            plan.notice->cause.emplace_back(kMsgClassPathUnmatched);
+            plan.notice->cause.insert(plan.notice->cause.end(), assembled.unmatchedEntries.begin(),
+                                      assembled.unmatchedEntries.end());
+        }
     }
     for (const std::wstring& option : assembled.options) {
         plan.vmOptions.push_back(toNarrow(option));

@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "common/thread.h"
+#include "common/trace.h"
 #include "jvmhost/exception_dialog.h"
 #include "jvmhost/exception_text.h"
 #include "jvmhost/java_strings.h"
@@ -13,6 +14,37 @@ namespace jlaunch {
 namespace {
 
 constexpr const char* kMainSignature = "([Ljava/lang/String;)V";
+
+// Describes the pending exception on the Java error stream and answers its
+// first line (its class and message, as "java" shows them), for the message
+// box; empty when that adds nothing to the message (the class itself is
+// missing) or cannot be had.
+std::wstring describeCause(JNIEnv* env, const std::wstring& className) {
+    const LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
+    if (!thrown) {
+        return {};
+    }
+    env->ExceptionDescribe();
+    const std::wstring text = stackTraceText(env, thrown.get());
+    std::wstring firstLine = text.substr(0, text.find_first_of(L"\r\n"));
+    trace(L"the VM said: ", firstLine);
+    std::wstring dotted = className;
+    std::replace(dotted.begin(), dotted.end(), L'/', L'.');
+    for (const std::wstring& name : {className, dotted}) {
+        if (firstLine == L"java.lang.NoClassDefFoundError: " + name) {
+            return {};
+        }
+    }
+    return firstLine;
+}
+
+// A failure with the exception's words below the message.
+Failure withCause(Failure failure, std::wstring cause) {
+    if (!cause.empty()) {
+        failure.cause.emplace_back(std::move(cause));
+    }
+    return failure;
+}
 
 // The class through the runtime's own launcher helper, as "java" loads it.
 LocalRef<jclass> loadThroughLauncherHelper(const MainInvocation& call, JNIEnv* env,
@@ -43,10 +75,10 @@ LocalRef<jclass> loadThroughLauncherHelper(const MainInvocation& call, JNIEnv* e
 Result<LocalRef<jclass>> loadThroughFindClass(const MainInvocation& call, JNIEnv* env) {
     const LocalRef<jstring> name = newJavaString(env, call.mainClassName);
     if (!name || threw(env)) {
-        // The message says it; left pending, the VM would print it at detach
-        // as if the application had thrown it.
-        env->ExceptionClear();
-        return Failure{kMsgMainClassLoadFailed, {call.mainClassName}, {}};
+        // Described here: left pending, the VM would print it at detach as
+        // if the application had thrown it.
+        std::wstring cause = describeCause(env, call.mainClassName);
+        return withCause(Failure{kMsgMainClassLoadFailed, {call.mainClassName}, {}}, std::move(cause));
     }
     const char* characters = env->GetStringUTFChars(name.get(), nullptr);
     if (characters == nullptr || threw(env)) {
@@ -55,13 +87,11 @@ Result<LocalRef<jclass>> loadThroughFindClass(const MainInvocation& call, JNIEnv
     }
     LocalRef<jclass> mainClass(env, env->FindClass(characters));
     const bool found = mainClass && !threw(env);
-    if (!found) {
-        env->ExceptionDescribe();
-    }
     const std::wstring className = toWide(characters);
+    std::wstring cause = found ? std::wstring() : describeCause(env, className);
     env->ReleaseStringUTFChars(name.get(), characters);
     if (!found) {
-        return Failure{kMsgMainClassNotFound, {className}, {}};
+        return withCause(Failure{kMsgMainClassNotFound, {className}, {}}, std::move(cause));
     }
     return mainClass;
 }
@@ -72,8 +102,10 @@ Result<LocalRef<jclass>> loadThroughFindClass(const MainInvocation& call, JNIEnv
 Result<void> checkMainClass(const MainInvocation& call, JNIEnv* env) {
     const LocalRef<jclass> mainClass(env, env->FindClass(toNarrow(call.mainClassName).c_str()));
     if (!mainClass || threw(env)) {
-        env->ExceptionClear();
-        return Failure{kMsgMainClassNotFound, {call.mainClassName}, {}};
+        // The cause is more than "not found" when the class exists but was
+        // compiled for a newer Java, or a class it needs is missing.
+        std::wstring cause = describeCause(env, call.mainClassName);
+        return withCause(Failure{kMsgMainClassNotFound, {call.mainClassName}, {}}, std::move(cause));
     }
     if (env->GetStaticMethodID(mainClass.get(), "main", kMainSignature) == nullptr || threw(env)) {
         env->ExceptionClear();
@@ -84,10 +116,11 @@ Result<void> checkMainClass(const MainInvocation& call, JNIEnv* env) {
 
 // Everything up to and including the call of main; its local references
 // all go before the thread detaches.
-Result<void> callMain(JNIEnv* env, const MainInvocation& call, FindClassFromBootLoaderFunction findClassFromBootLoader,
-                      const UncaughtExceptionHook& beforeExceptionDialog) {
+Result<MainOutcome> callMain(JNIEnv* env, const MainInvocation& call,
+                             FindClassFromBootLoaderFunction findClassFromBootLoader,
+                             const UncaughtExceptionHook& beforeExceptionDialog) {
     if (auto checked = checkMainClass(call, env); !checked) {
-        return checked;
+        return checked.failure();
     }
     LocalRef<jclass> mainClass = loadThroughLauncherHelper(call, env, findClassFromBootLoader);
     if (!mainClass || threw(env)) {
@@ -111,37 +144,48 @@ Result<void> callMain(JNIEnv* env, const MainInvocation& call, FindClassFromBoot
         env->ExceptionDescribe();
         return Failure{};
     }
+    trace(L"calling main of ", call.mainClassName, L" with ", call.arguments.size(), L" arguments");
     env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
 
     const LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
-    if (thrown && beforeExceptionDialog) {
+    if (!thrown) {
+        trace(L"main returned");
+        return MainOutcome::Returned;
+    }
+    trace(L"main threw an exception");
+    if (beforeExceptionDialog) {
         beforeExceptionDialog();
     }
-    if (thrown && call.failureCheck) {
-        const std::wstring trace = stackTraceText(env, thrown.get());
-        if (!trace.empty() && showUncaughtExceptionDialog(trace)) {
-            exitJava(env);
+    if (call.failureCheck) {
+        const std::wstring stackTrace = stackTraceText(env, thrown.get());
+        if (!stackTrace.empty()) {
+            if (showUncaughtExceptionDialog(stackTrace)) {
+                exitJava(env);
+            }
+            trace(L"the user chose to ignore the exception");
+            return MainOutcome::Returned;
         }
     }
-    return {};
+    return MainOutcome::Threw;
 }
 
 }  // namespace
 
-Result<void> invokeMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
-                        FindClassFromBootLoaderFunction findClassFromBootLoader,
-                        const UncaughtExceptionHook& beforeExceptionDialog) {
-    Result<void> called = callMain(env, call, findClassFromBootLoader, beforeExceptionDialog);
+Result<MainOutcome> invokeMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
+                               FindClassFromBootLoaderFunction findClassFromBootLoader,
+                               const UncaughtExceptionHook& beforeExceptionDialog) {
+    Result<MainOutcome> called = callMain(env, call, findClassFromBootLoader, beforeExceptionDialog);
     if (called && call.neverDetach) {
         sleepForever();
     }
     // A thread that ends still attached would keep DestroyJavaVM in the
     // teardown waiting for it for ever, so it detaches after a failure too.
+    // An exception main left pending is printed by the VM now, on System.err.
     const bool detached = vm->DetachCurrentThread() == JNI_OK;
-    if (!called) {
+    if (!called || detached) {
         return called;
     }
-    return detached ? Result<void>() : Result<void>(Failure{});
+    return Failure{};
 }
 
 }  // namespace jlaunch

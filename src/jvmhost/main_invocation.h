@@ -27,12 +27,18 @@ struct MainInvocation {
 // exception dialog may show it.
 using UncaughtExceptionHook = std::function<void()>;
 
+// How main ended. As with the Java runtime's own launcher, an exception it
+// threw (and the user did not ignore) makes the process end with 1.
+enum class MainOutcome { Returned, Threw };
+
 // Calls main on the calling thread, attached as `env`, and detaches it after.
-// Fails before main with message 211, 215 or 216, or with nothing to show
-// when the VM described the exception itself; after main, fails with nothing
-// to show when the thread could not detach.
-Result<void> invokeMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
-                        FindClassFromBootLoaderFunction findClassFromBootLoader,
-                        const UncaughtExceptionHook& beforeExceptionDialog = {});
+// Fails before main with message 211, 215 (each with the exception's own
+// words below it) or 216, or with nothing to show when the VM described the
+// exception itself; after main, fails with nothing to show when the thread
+// could not detach. An exception of main is left to the VM, which prints it
+// on the Java error stream when the thread detaches.
+Result<MainOutcome> invokeMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
+                               FindClassFromBootLoaderFunction findClassFromBootLoader,
+                               const UncaughtExceptionHook& beforeExceptionDialog = {});
 
 }  // namespace jlaunch

@@ -18,9 +18,8 @@ LocalRef<jobject> newPrintStream(JNIEnv* env, jobject outputStream) {
 }
 
 bool redirectStream(JNIEnv* env, const std::wstring& fileName, bool append, JavaStream stream) {
-    if (isAbsolutePath(fileName)) {
-        createParentFolders(fileName);
-    }
+    // A relative name lies below the current folder, where the VM opens it.
+    createParentFolders(absolutePath(fileName));
     const LocalRef<jstring> name = newJavaString(env, fileName);
     if (!name || threw(env)) {
         return false;

@@ -1,6 +1,7 @@
 #include "jvmhost/vm_options.h"
 
 #include "common/paths.h"
+#include "common/trace.h"
 #include "settings/command_line.h"
 
 namespace jlaunch {
@@ -9,7 +10,7 @@ bool isAbsoluteClassPathEntry(std::wstring_view entry) {
     return entry.size() >= 2 && entry.find(L'*') == std::wstring_view::npos && isAbsolutePath(entry);
 }
 
-void expandClassPathEntry(const std::wstring& entry, const std::wstring& launcherFolder, std::wstring& classPath) {
+bool expandClassPathEntry(const std::wstring& entry, const std::wstring& launcherFolder, std::wstring& classPath) {
     std::wstring pattern;
     std::wstring folder;
     if (isAbsolutePath(entry)) {
@@ -25,6 +26,7 @@ void expandClassPathEntry(const std::wstring& entry, const std::wstring& launche
         }
     }
     FileFinder finder;
+    bool matched = false;
     for (bool found = finder.find(pattern); found; found = finder.next()) {
         classPath += folder;
         if (folder.empty() || folder.back() != kPathSeparator) {
@@ -32,7 +34,9 @@ void expandClassPathEntry(const std::wstring& entry, const std::wstring& launche
         }
         classPath += finder.fileName();
         classPath.push_back(kPathListSeparator);
+        matched = true;
     }
+    return matched;
 }
 
 std::size_t nextParameterEnd(std::wstring_view text, std::size_t start) {
@@ -78,10 +82,15 @@ AssembledOptions assembleVmOptions(const LauncherSettings& settings, const std::
     for (const std::wstring& written : splitList(settings.classPath, L";")) {
         const std::wstring entry = nativeSeparators(environment.expand(written));
         if (isAbsoluteClassPathEntry(entry)) {
+            // Taken as written; the trace still tells when it names nothing.
+            if (traceEnabled() && !pathExists(entry)) {
+                trace(L"class path entry ", entry, L" names nothing that exists (kept as written)");
+            }
             classPath += entry;
             classPath.push_back(kPathListSeparator);
-        } else {
-            expandClassPathEntry(entry, launcherFolder, classPath);
+        } else if (!expandClassPathEntry(entry, launcherFolder, classPath)) {
+            trace(L"class path entry ", entry, L" matched nothing in ", launcherFolder);
+            assembled.unmatchedEntries.push_back(entry);
         }
     }
     if (settings.embeddedJar) {
@@ -103,8 +112,9 @@ AssembledOptions assembleVmOptions(const LauncherSettings& settings, const std::
         assembled.options.push_back(environment.expand(option));
     }
 
-    assembled.output = {environment.expand(settings.outputFile), settings.outputAppend};
-    assembled.error = {environment.expand(settings.errorFile), settings.errorAppend};
+    // One settings file serves both platforms: "logs\out.log" names a folder on Linux too.
+    assembled.output = {nativeSeparators(environment.expand(settings.outputFile)), settings.outputAppend};
+    assembled.error = {nativeSeparators(environment.expand(settings.errorFile)), settings.errorAppend};
     for (std::wstring& argument : splitArguments(environment.expand(settings.cmd))) {
         if (!argument.empty()) {
             assembled.extraArguments.push_back(std::move(argument));

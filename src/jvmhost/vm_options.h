@@ -31,6 +31,8 @@ struct AssembledOptions {
     Redirection error;
     // From "Cmd", for the main method after the command line's own.
     std::vector<std::wstring> extraArguments;
+    // Class-path entries, as expanded, that matched no file or folder.
+    std::vector<std::wstring> unmatchedEntries;
 };
 
 // The class path (entries below the executable's folder, wildcards matched
@@ -43,8 +45,9 @@ AssembledOptions assembleVmOptions(const LauncherSettings& settings, const std::
 bool isAbsoluteClassPathEntry(std::wstring_view entry);
 
 // Appends the entry's matches below `launcherFolder` (or its own folder
-// when absolute), each followed by the class-path separator.
-void expandClassPathEntry(const std::wstring& entry, const std::wstring& launcherFolder, std::wstring& classPath);
+// when absolute), each followed by the class-path separator. False when
+// nothing matched.
+bool expandClassPathEntry(const std::wstring& entry, const std::wstring& launcherFolder, std::wstring& classPath);
 
 // Where the VM parameter that begins at `start` ends: at a space outside
 // double quotes.

@@ -2,12 +2,17 @@
 
 #include <utility>
 
+#include "common/trace.h"
+
 namespace jlaunch {
 
 namespace {
 
+// Today's vendors build what JavaSoft once shipped: they are read unless
+// "VM Provider" accepts nothing but JRockit or nothing but IBM.
 bool acceptsOrPrefers(VendorFamily family, const VmProviderPolicy& p) {
     switch (family) {
+        case VendorFamily::Other:
         case VendorFamily::JavaSoft:
             return p.acceptJavaSoft || p.preferJavaSoft;
         case VendorFamily::JRockit:
@@ -18,8 +23,12 @@ bool acceptsOrPrefers(VendorFamily family, const VmProviderPolicy& p) {
     return false;
 }
 
+// Today's vendors are read in a pass of their own, so among them only the
+// kind ("JVM Source") decides the preference.
 bool prefers(VendorFamily family, const VmProviderPolicy& p) {
     switch (family) {
+        case VendorFamily::Other:
+            return true;
         case VendorFamily::JavaSoft:
             return p.preferJavaSoft;
         case VendorFamily::JRockit:
@@ -49,20 +58,110 @@ const std::vector<VendorKey>& vendorKeys() {
         {L"Software\\JavaSoft\\JRE\\", JavaKind::Jre, VendorFamily::JavaSoft, false, false},
         {L"Software\\JavaSoft\\Java Development Kit\\", JavaKind::Jdk, VendorFamily::JavaSoft, true, false},
         {L"Software\\JavaSoft\\Java Runtime Environment\\", JavaKind::Jre, VendorFamily::JavaSoft, false, true},
-        {L"Software\\JRockit\\Java Runtime Environment\\", JavaKind::Jre, VendorFamily::JRockit, false, false},
-        {L"Software\\JRockit\\Java Development Kit\\", JavaKind::Jdk, VendorFamily::JRockit, true, false},
-        {L"Software\\IBM\\Java2 Runtime Environment\\", JavaKind::Jre, VendorFamily::Ibm, false, false},
+        {L"Software\\JRockit\\Java Runtime Environment\\",
+         JavaKind::Jre,
+         VendorFamily::JRockit,
+         false,
+         false,
+         L"JavaHome",
+         {},
+         L"",
+         L"JRockit"},
+        {L"Software\\JRockit\\Java Development Kit\\",
+         JavaKind::Jdk,
+         VendorFamily::JRockit,
+         true,
+         false,
+         L"JavaHome",
+         {},
+         L"",
+         L"JRockit"},
+        {L"Software\\IBM\\Java2 Runtime Environment\\",
+         JavaKind::Jre,
+         VendorFamily::Ibm,
+         false,
+         false,
+         L"JavaHome",
+         {},
+         L"",
+         L"IBM"},
     };
     return keys;
 }
 
+const std::vector<VendorKey>& currentVendorKeys() {
+    // The MSI installers of the OpenJDK builds keep the home in "Path" of
+    // <version>\<VM>\MSI; Azul's in "InstallationPath" of zulu-<major>.
+    const auto msi = [](const wchar_t* path, JavaKind kind, const wchar_t* vendor) {
+        return VendorKey{path, kind,  VendorFamily::Other, false, false, L"Path", {L"hotspot\\MSI", L"openj9\\MSI"},
+                         L"",  vendor};
+    };
+    static const std::vector<VendorKey> keys = {
+        msi(L"SOFTWARE\\Eclipse Adoptium\\JDK\\", JavaKind::Jdk, L"Eclipse Adoptium"),
+        msi(L"SOFTWARE\\Eclipse Adoptium\\JRE\\", JavaKind::Jre, L"Eclipse Adoptium"),
+        msi(L"SOFTWARE\\AdoptOpenJDK\\JDK\\", JavaKind::Jdk, L"AdoptOpenJDK"),
+        msi(L"SOFTWARE\\AdoptOpenJDK\\JRE\\", JavaKind::Jre, L"AdoptOpenJDK"),
+        msi(L"SOFTWARE\\Eclipse Foundation\\JDK\\", JavaKind::Jdk, L"Eclipse Foundation"),
+        msi(L"SOFTWARE\\Eclipse Foundation\\JRE\\", JavaKind::Jre, L"Eclipse Foundation"),
+        msi(L"SOFTWARE\\Semeru\\JDK\\", JavaKind::Jdk, L"Semeru"),
+        msi(L"SOFTWARE\\Semeru\\JRE\\", JavaKind::Jre, L"Semeru"),
+        {L"SOFTWARE\\Microsoft\\JDK\\",
+         JavaKind::Jdk,
+         VendorFamily::Other,
+         false,
+         false,
+         L"Path",
+         {L"hotspot\\MSI"},
+         L"",
+         L"Microsoft"},
+        {L"SOFTWARE\\Azul Systems\\Zulu\\",
+         JavaKind::FromHome,
+         VendorFamily::Other,
+         false,
+         false,
+         L"InstallationPath",
+         {},
+         L"zulu-",
+         L"Azul Zulu"},
+    };
+    return keys;
+}
+
+const wchar_t* javaKindName(JavaKind kind) {
+    switch (kind) {
+        case JavaKind::Jdk:
+            return L"JDK";
+        case JavaKind::Jre:
+            return L"JRE";
+        case JavaKind::FromHome:
+            break;
+    }
+    return L"JDK or JRE";
+}
+
+bool isKindAccepted(JavaKind kind, const JvmSourcePolicy& source) {
+    switch (kind) {
+        case JavaKind::Jdk:
+            return source.favorMode || source.acceptJdk;
+        case JavaKind::Jre:
+            return source.favorMode || source.acceptJre;
+        case JavaKind::FromHome:
+            break;
+    }
+    return source.favorMode || source.acceptJdk || source.acceptJre;
+}
+
 bool shouldReadKey(const VendorKey& key, const JvmSourcePolicy& source, const VmProviderPolicy& provider) {
-    const bool kindAccepted = source.favorMode || (key.kind == JavaKind::Jdk ? source.acceptJdk : source.acceptJre);
-    return kindAccepted && acceptsOrPrefers(key.family, provider);
+    return isKindAccepted(key.kind, source) && acceptsOrPrefers(key.family, provider);
+}
+
+bool isPreferredKind(JavaKind kind, VendorFamily family, const JvmSourcePolicy& source,
+                     const VmProviderPolicy& provider) {
+    return (kind == JavaKind::Jdk ? source.acceptJdk : source.acceptJre) && prefers(family, provider);
 }
 
 bool isPreferredKey(const VendorKey& key, const JvmSourcePolicy& source, const VmProviderPolicy& provider) {
-    return (key.kind == JavaKind::Jdk ? source.acceptJdk : source.acceptJre) && prefers(key.family, provider);
+    return isPreferredKind(key.kind, key.family, source, provider);
 }
 
 bool isVersionInRange(const JavaVersion& version, const JavaVersion& minimum, const JavaVersion& maximum) {
@@ -98,10 +197,13 @@ std::optional<JvmCandidate> selectCandidate(const std::vector<JvmCandidate>& ran
                 matches = matches && candidate.version.components[i] == wanted.components[i];
             }
             if (matches) {
+                trace(L"  preferred version ", entry, L" chooses ", candidate.version, L" at ", candidate.home);
                 return candidate;
             }
         }
+        trace(L"  preferred version ", entry, L" matches no candidate");
     }
+    trace(L"  chosen: the top candidate, ", ranked.front().version, L" at ", ranked.front().home);
     return ranked.front();
 }
 

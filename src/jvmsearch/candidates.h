@@ -10,8 +10,10 @@
 
 namespace jlaunch {
 
-enum class JavaKind { Jdk, Jre };
-enum class VendorFamily { JavaSoft, JRockit, Ibm };
+// FromHome: the key does not say; a home with the compiler is a JDK.
+enum class JavaKind { Jdk, Jre, FromHome };
+// Other: today's vendors (Eclipse Adoptium, Microsoft, Azul and the like).
+enum class VendorFamily { JavaSoft, JRockit, Ibm, Other };
 
 struct JvmCandidate {
     JavaVersion version;
@@ -27,15 +29,37 @@ struct VendorKey {
     VendorFamily family;
     bool homeInJreFolder;       // older JDK keys keep the runtime in "jre\"
     bool favorServerAsDefault;  // this key probes "favor_server" as the default order
+    // Where a version entry keeps its home: the value, and the subkeys below
+    // the entry that may hold it (none: the entry itself).
+    const wchar_t* homeValue = L"JavaHome";
+    std::vector<const wchar_t*> homeSubkeys = {};
+    // Only subkeys whose names begin so are version entries.
+    const wchar_t* namePrefix = L"";
+    // The vendor as the trace names it.
+    const wchar_t* vendor = L"JavaSoft";
 };
 
+// The keys of the JavaSoft, JRockit and IBM installers.
 const std::vector<VendorKey>& vendorKeys();
+
+// The keys of today's installers, many of which write no JavaSoft key:
+// read only after everything else has failed, so that nothing the older
+// keys, JAVA_HOME and the rest find changes.
+const std::vector<VendorKey>& currentVendorKeys();
+
+// "JDK", "JRE" or "JDK or JRE", for the trace.
+const wchar_t* javaKindName(JavaKind kind);
 
 // Whether the policies let the search read a key at all.
 bool shouldReadKey(const VendorKey& key, const JvmSourcePolicy& source, const VmProviderPolicy& provider);
 
 // Whether a candidate of this key's kind and family is a preferred one.
 bool isPreferredKey(const VendorKey& key, const JvmSourcePolicy& source, const VmProviderPolicy& provider);
+// The same for a candidate whose kind its home told.
+bool isPreferredKind(JavaKind kind, VendorFamily family, const JvmSourcePolicy& source,
+                     const VmProviderPolicy& provider);
+// False when "JVM Source" allows only the other kind.
+bool isKindAccepted(JavaKind kind, const JvmSourcePolicy& source);
 
 // True when minimum <= version <= maximum.
 bool isVersionInRange(const JavaVersion& version, const JavaVersion& minimum, const JavaVersion& maximum);

@@ -22,6 +22,8 @@ struct InstalledRuntime {
     // Nothing when it could not be read, or was not read because the
     // version is not wanted.
     std::optional<std::wstring> home;
+    // Where it was found (a registry key, a folder), for the trace.
+    std::wstring source = {};
 };
 
 // Whether the home of a version entry is worth reading.
@@ -39,7 +41,9 @@ std::vector<JvmCandidate> collectCandidates(const std::vector<InstalledRuntime>&
 std::optional<JvmCandidate> chooseInstalledRuntime(const std::vector<InstalledRuntime>& installed,
                                                    const LauncherSettings& settings);
 
-// One pass: list, collect, rank, select. Nothing when no candidate was found.
-std::optional<JvmCandidate> searchInstalledRuntimes(RuntimeBitness bitness, const LauncherSettings& settings);
+// One pass over `keys`: list, collect, rank, select. Nothing when no
+// candidate was found.
+std::optional<JvmCandidate> searchInstalledRuntimes(RuntimeBitness bitness, const LauncherSettings& settings,
+                                                    const std::vector<VendorKey>& keys = vendorKeys());
 
 }  // namespace jlaunch

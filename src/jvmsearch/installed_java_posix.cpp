@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "common/handles_posix.h"
 #include "jvmsearch/installed_java.h"
+#include "jvmsearch/java_home.h"
 
 namespace jlaunch {
 
@@ -77,7 +78,7 @@ std::vector<Installation> scanInstallations() {
             if (version.empty()) {
                 version = name;  // like a registry key, the folder's name tells the version
             }
-            const bool isJdk = pathExists(toWide(path + "/bin/javac"));
+            const bool isJdk = hasJavaCompiler(toWide(path + "/"));
             found.push_back({toWide(version), toWide(path), &keyFor(releaseValue(path, "IMPLEMENTOR"), isJdk)});
         }
     }
@@ -97,9 +98,9 @@ std::vector<InstalledRuntime> listInstalledRuntimes(RuntimeBitness bitness, cons
     for (const VendorKey* key : keys) {
         for (const Installation& installation : found) {
             if (installation.key == key) {
-                installed.push_back(
-                    {key, installation.versionName,
-                     wanted(installation.versionName) ? std::optional(installation.home) : std::nullopt});
+                installed.push_back({key, installation.versionName,
+                                     wanted(installation.versionName) ? std::optional(installation.home) : std::nullopt,
+                                     installation.home});
             }
         }
     }

@@ -20,6 +20,10 @@ bool hasJavaRuntime(const std::wstring& home) {
     return false;
 }
 
+bool hasJavaCompiler(const std::wstring& home) {
+    return pathExists(home + javaCompilerLocation());
+}
+
 std::vector<std::wstring_view> vmFolderOrder(JvmType type) {
     std::vector<std::wstring_view> order;
     if (type == JvmType::Server || type == JvmType::FavorServer) {

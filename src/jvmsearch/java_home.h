@@ -19,6 +19,9 @@ std::wstring withTrailingSeparator(std::wstring path);
 // True when the home holds the runtime's core library (bin\java.dll).
 bool hasJavaRuntime(const std::wstring& home);
 
+// True when the home holds the Java compiler: a JDK rather than a JRE.
+bool hasJavaCompiler(const std::wstring& home);
+
 // The first VM library of the home in the order the type asks for.
 JvmLibrary findJvmLibrary(const std::wstring& home, JvmType type);
 
@@ -29,6 +32,7 @@ std::vector<std::wstring_view> vmFolderOrder(JvmType type);
 // the files that mark a Java runtime, and where the VM library of one VM
 // folder may lie.
 std::vector<std::wstring> javaRuntimeMarkers();
+std::wstring javaCompilerLocation();
 std::vector<std::wstring> vmLibraryLocations(std::wstring_view vmFolder);
 
 }  // namespace jlaunch

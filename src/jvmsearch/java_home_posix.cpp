@@ -8,6 +8,10 @@ std::vector<std::wstring> javaRuntimeMarkers() {
     return {L"lib/libjava.so", L"lib/amd64/libjava.so", L"jre/lib/amd64/libjava.so"};
 }
 
+std::wstring javaCompilerLocation() {
+    return L"bin/javac";
+}
+
 std::vector<std::wstring> vmLibraryLocations(std::wstring_view vmFolder) {
     const std::wstring folder(vmFolder);
     return {L"lib/" + folder + L"/libjvm.so", L"lib/amd64/" + folder + L"/libjvm.so",

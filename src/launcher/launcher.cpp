@@ -6,6 +6,8 @@
 #include "common/launch_error.h"
 #include "common/paths.h"
 #include "common/system.h"
+#include "common/text.h"
+#include "common/trace.h"
 #include "jvmhost/java_thread.h"
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
@@ -35,8 +37,10 @@ std::int32_t Launcher::launch() {
     Result<std::int32_t> exitCode = initialized ? run() : Result<std::int32_t>(initialized.failure());
     if (!exitCode) {
         report(exitCode.failure());
+        trace(L"exit code -1");
         return -1;
     }
+    trace(L"exit code ", *exitCode, L" once the Java VM is destroyed");
     return *exitCode;
 }
 
@@ -47,6 +51,7 @@ Result<void> Launcher::initialize() {
         return executable.failure();
     }
     executable_ = std::move(*executable);
+    trace(L"executable ", executable_, L" with ", javaArguments_.size(), L" arguments");
     auto settings = readLauncherSettings(executable_);
     if (!settings) {
         return settings.failure();
@@ -54,6 +59,7 @@ Result<void> Launcher::initialize() {
     settings_ = std::move(*settings);
     if (settings_.overrideWorkingDir) {
         setCurrentFolder(parentPath(executable_, 1));
+        trace(L"working folder set to ", parentPath(executable_, 1));
     }
     auto choice = searchJvm(settings_, executable_);
     if (!choice) {
@@ -71,21 +77,29 @@ Result<std::int32_t> Launcher::run() {
         return startPairedLauncherProcess(settings_.pairProduct, settings_.pairReturnCode);
     }
     const LaunchPlan plan = planLaunch(settings_, choice_.jvmLibraryPath, hostFacts());
+    if (traceEnabled()) {
+        for (const EnvironmentVariable& variable : plan.environment) {
+            trace(L"environment ", variable.name, L"=", variable.value);
+        }
+        for (const std::string& option : plan.vmOptions) {
+            trace(L"VM option ", option);
+        }
+    }
     applyEnvironment(plan.environment);
     if (!hasNoSplashSwitch(javaArguments_)) {
         splash_.showSplash(
             parseSplashSettings(settings_.splashImagePath, settings_.splashShadow, settings_.preferNativeSplash),
             choice_.jvmLibraryPath);
     }
-    if (auto hosted = host(plan); !hosted) {
+    auto hosted = host(plan);
+    if (!hosted) {
         // The runtime's splash would stay over the message until the teardown.
         splash_.closeNativeSplash();
-        return hosted.failure();
     }
-    return 0;
+    return hosted;
 }
 
-Result<void> Launcher::host(const LaunchPlan& plan) {
+Result<std::int32_t> Launcher::host(const LaunchPlan& plan) {
     auto session = JvmSession::load(choice_.jvmLibraryPath);
     if (!session) {
         return session.failure();
@@ -95,7 +109,12 @@ Result<void> Launcher::host(const LaunchPlan& plan) {
         report(*plan.notice);
     }
     // The exception dialog must not open behind the splash window.
-    return startJavaThread(*session_, plan, [this] { splash_.closeSplash(); });
+    auto ran = startJavaThread(*session_, plan, [this] { splash_.closeSplash(); });
+    if (!ran) {
+        return ran.failure();
+    }
+    // As the Java runtime's own launcher: an exception out of main is a failure.
+    return *ran == MainOutcome::Threw ? 1 : 0;
 }
 
 HostFacts Launcher::hostFacts() const {
@@ -103,10 +122,14 @@ HostFacts Launcher::hostFacts() const {
 }
 
 void Launcher::report(const Failure& failure) const {
+    if (traceEnabled() && failure.message != kMsgNone) {
+        trace(L"failure shown: ", trimWhiteSpace(failureText(failure)));
+    }
     showFailure(splash_.splashWindowHandle(), failure);
 }
 
 std::int32_t runLauncher() {
+    openTrace();
     try {
         Launcher launcher;
         return launcher.launch();

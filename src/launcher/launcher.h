@@ -30,7 +30,7 @@ public:
 private:
     Result<void> initialize();
     Result<std::int32_t> run();
-    Result<void> host(const LaunchPlan& plan);
+    Result<std::int32_t> host(const LaunchPlan& plan);
     HostFacts hostFacts() const;
     void report(const Failure& failure) const;
 

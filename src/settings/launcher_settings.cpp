@@ -6,6 +6,7 @@
 
 #include "common/paths.h"
 #include "common/text.h"
+#include "common/trace.h"
 #include "settings/command_line.h"
 #include "settings/settings_file.h"
 
@@ -58,12 +59,26 @@ JavaVersion parseMinimumVersion(const std::wstring& value) {
 
 JavaVersion parseMaximumVersion(const std::wstring& value) {
     JavaVersion version;
-    if (value == L"any") {
+    // No maximum at all sets no upper bound; leaving 0.0.0.0 would turn
+    // every installed Java away while the message reads as if none were set.
+    if (value == L"any" || value.empty()) {
         version.components.fill(kVersionFillerHigh);
     } else {
         parseJavaVersion(value, kVersionFillerHigh, version);
     }
     return version;
+}
+
+const wchar_t* jvmTypeName(JvmType type) {
+    switch (type) {
+        case JvmType::Server:
+            return L"server";
+        case JvmType::FavorServer:
+            return L"favor_server";
+        case JvmType::Default:
+            break;
+    }
+    return L"default";
 }
 
 JvmType parseJvmType(const std::wstring& value) {
@@ -112,14 +127,27 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
         return opened.failure();
     }
     const LayeredSettings& store = *opened;
-    const auto read = [&store](const std::wstring& section, const wchar_t* key) {
-        return readSetting(store, section, key);
+    if (traceEnabled()) {
+        trace(L"settings file ", store.file().path(), pathExists(store.file().path()) ? L" (found)" : L" (not found)");
+        trace(L"embedded settings: ", store.embedded().empty() ? L"none" : L"present");
+    }
+    const auto traced = [](const std::wstring& section, const wchar_t* key, std::wstring value) {
+        if (!value.empty()) {
+            trace(L"  [", section, L"] ", key, L" = ", value);
+        }
+        return value;
+    };
+    const auto read = [&store, &traced](const std::wstring& section, const wchar_t* key) {
+        return traced(section, key, readSetting(store, section, key));
     };
     LauncherSettings settings;
     // The product's names are never layered: they name the per-user folder.
-    settings.productCode = store.file().value(kProductSection, L"Product Code");
-    settings.upgradeCode = store.file().value(kProductSection, L"Upgrade Code");
-    settings.productName = store.file().value(kProductSection, L"Product Name");
+    settings.productCode =
+        traced(kProductSection, L"Product Code", store.file().value(kProductSection, L"Product Code"));
+    settings.upgradeCode =
+        traced(kProductSection, L"Upgrade Code", store.file().value(kProductSection, L"Upgrade Code"));
+    settings.productName =
+        traced(kProductSection, L"Product Name", store.file().value(kProductSection, L"Product Name"));
 
     settings.minimumVersion = parseMinimumVersion(read(kJreSection, L"Minimum Version"));
     settings.maximumVersion = parseMaximumVersion(read(kJreSection, L"Maximum Version"));
@@ -132,8 +160,12 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     } else {
         const std::wstring userFile =
             userSettingsFilePath(executable, settings.productName, settings.productCode, false);
-        jrePath = !userFile.empty() && pathExists(userFile) ? readProfileString(userFile, kJreSection, L"JRE Path")
-                                                            : read(kJreSection, L"JRE Path");
+        const bool userFileFound = !userFile.empty() && pathExists(userFile);
+        trace(L"per-user settings file ", userFile.empty() ? L"(no folder for it)" : userFile,
+              userFileFound ? L" (found: JRE Path is read from it alone)" : L" (not found)");
+        jrePath = userFileFound
+                      ? traced(kJreSection, L"JRE Path", readProfileString(userFile, kJreSection, L"JRE Path"))
+                      : read(kJreSection, L"JRE Path");
     }
     settings.jrePath = resolveJrePath(jrePath, executable);
 
@@ -141,9 +173,22 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     settings.jvmSource = parseJvmSource(read(kJreSection, L"JVM Source"));
     settings.vmProvider = parseVmProvider(read(kJreSection, L"VM Provider"));
 
+    trace(L"versions accepted: ", settings.minimumVersion, L" to ", settings.maximumVersion);
+    trace(L"JVM type: ", jvmTypeName(settings.jvmType));
+    trace(L"JVM source: ", settings.jvmSource.favorMode ? L"favour" : L"only", L" (JDK ", settings.jvmSource.acceptJdk,
+          L", JRE ", settings.jvmSource.acceptJre, L")");
+    trace(L"VM provider: accept/prefer JavaSoft ", settings.vmProvider.acceptJavaSoft, L"/",
+          settings.vmProvider.preferJavaSoft, L", JRockit ", settings.vmProvider.acceptJRockit, L"/",
+          settings.vmProvider.preferJRockit, L", IBM ", settings.vmProvider.acceptIbm, L"/",
+          settings.vmProvider.preferIbm);
+
     std::wstring mainClass = read(kJreSection, L"Main Class");
     if (mainClass.empty()) {
-        return Failure{kMsgMainClassMissing, {}, {}};
+        // Without its file, every value is empty: the file is what is missing.
+        if (!pathExists(store.file().path())) {
+            return Failure{kMsgSettingsFileMissing, {store.file().path()}, {}, {}};
+        }
+        return Failure{kMsgMainClassMissing, {}, {}, {}};
     }
     std::replace(mainClass.begin(), mainClass.end(), L'.', L'/');
     settings.mainClassName = std::move(mainClass);

@@ -72,6 +72,8 @@ struct LauncherSettings {
 JavaVersion parseMinimumVersion(const std::wstring& value);
 JavaVersion parseMaximumVersion(const std::wstring& value);
 JvmType parseJvmType(const std::wstring& value);
+// "server", "favor_server" or "default", for the trace.
+const wchar_t* jvmTypeName(JvmType type);
 JvmSourcePolicy parseJvmSource(const std::wstring& value);
 VmProviderPolicy parseVmProvider(const std::wstring& value);
 // "Yes" in any letter case.

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "settings/settings_cipher.h"
-#include "settings/utf8_text.h"
+#include "common/utf8_text.h"
 
 namespace jlaunch {
 

@@ -23,6 +23,7 @@
 //   secondary-main = int          none | void | int
 //   secondary-result = 7          what an int secondaryMain returns
 //   secondary-action = sleep 100  what secondaryMain does (repeatable)
+//   load-error = CLASS TEXT       FindClass of this class fails with that exception (TEXT as for throw)
 //
 // Actions: return | print-out TEXT | print-err TEXT (println on System.out /
 // System.err, "\r\n" ended, UTF-8) | sleep MS (main blocks) | thread MS (a
@@ -226,6 +227,11 @@ public:
         return set("secondary-result", std::to_string(result));
     }
     ScriptClass& secondaryDoes(const Step& step) { return set("secondary-action", step.line); }
+    // FindClass of this class fails with `exceptionClass` (slash form) whose
+    // printStackTrace prints `stackTrace`.
+    ScriptClass& loadError(std::string_view exceptionClass, std::wstring_view stackTrace) {
+        return set("load-error", std::string(exceptionClass) + " " + escapeText(toU16(stackTrace)));
+    }
 
     std::string text() const { return "[class " + name_ + "]\n" + lines_; }
 

@@ -243,6 +243,11 @@ jclass JNICALL FindClass(JNIEnv* env, const char* name) {
         return nullptr;
     }
     ClassInfo* cls = machine.findClass(name);
+    if (cls != nullptr && cls->app != nullptr && cls->app->loadError) {
+        trace("JNI FindClass " + escapeBytes(name) + " -> null (load error)");
+        machine.setPending(thread, machine.newThrowable(cls->app->loadError->className, cls->app->loadError->text));
+        return nullptr;
+    }
     trace("JNI FindClass " + escapeBytes(name) + (cls != nullptr ? " -> found" : " -> null"));
     if (cls == nullptr) {
         bool valid = true;

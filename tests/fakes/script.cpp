@@ -165,6 +165,11 @@ bool applyClassKey(AppClass& app, std::string_view key, std::string_view value, 
         if (parseAction(value, action, error)) {
             (key == "action" ? app.mainActions : app.secondaryActions).push_back(std::move(action));
         }
+    } else if (key == "load-error") {
+        Action action;
+        if (parseAction("throw " + std::string(value), action, error)) {
+            app.loadError = std::move(action);
+        }
     } else {
         error = "unknown key \"" + std::string(key) + "\" in a class section";
     }

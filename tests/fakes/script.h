@@ -39,6 +39,9 @@ struct AppClass {
     SecondaryKind secondary = SecondaryKind::None;
     jint secondaryResult = 0;
     std::vector<Action> secondaryActions;
+    // FindClass fails with this exception (a Throw action), as a class
+    // compiled for a newer Java or missing its superclass does.
+    std::optional<Action> loadError;
 };
 
 struct Script {

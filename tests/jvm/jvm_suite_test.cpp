@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -49,7 +50,8 @@ struct LaunchResult {
     std::string err;
 };
 
-class RealJvm : public ::testing::TestWithParam<fs::path> {
+// A copy of the Linux launcher named "app" in a temporary folder.
+class LinuxLauncher : public ::testing::Test {
 protected:
     void SetUp() override {
         const char* launcher = JLAUNCH_LINUX_LAUNCHER;
@@ -65,29 +67,26 @@ protected:
         fs::remove_all(folder_, ignored);
     }
 
-    // Settings with the JDK under test as "JRE Path" and the fixtures as class path.
-    void writeSettings(const std::string& mainClass, const std::string& vmParameters = "",
-                       const std::string& application = "") const {
-        std::ofstream ini(folder_ / "app.ini");
-        ini << "[Java Runtime Environment]\nMain Class=" << mainClass << "\nJRE Path=" << GetParam().string()
-            << "\nVirtual Machine Parameters=-Xcheck:jni " << vmParameters
-            << "\n[Class Path]\nClass Path=" << classes_.string() << "\n[Application]\n"
-            << application;
-    }
-
-    LaunchResult run(const std::vector<std::string>& arguments) const {
+    // Runs the copy with `arguments` and the `extra` environment variables in
+    // `workingFolder` (this process's when empty).
+    LaunchResult run(const std::vector<std::string>& arguments, const std::vector<std::string>& extra = {},
+                     const fs::path& workingFolder = {}) const {
         const fs::path out = folder_ / "stdout.txt";
         const fs::path err = folder_ / "stderr.txt";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (!workingFolder.empty()) {
+            posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
+        }
         std::vector<std::string> argv{app_.string()};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         std::vector<char*> pointers;
         for (auto& a : argv) pointers.push_back(a.data());
         pointers.push_back(nullptr);
         std::vector<std::string> environment{"LC_ALL=C.UTF-8", "HOME=" + folder_.string(), "PATH=/usr/bin:/bin"};
+        environment.insert(environment.end(), extra.begin(), extra.end());
         std::vector<char*> envp;
         for (auto& e : environment) envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -110,6 +109,19 @@ protected:
     fs::path folder_;
     fs::path app_;
     fs::path classes_;
+};
+
+class RealJvm : public LinuxLauncher, public ::testing::WithParamInterface<fs::path> {
+protected:
+    // Settings with the JDK under test as "JRE Path" and the fixtures as class path.
+    void writeSettings(const std::string& mainClass, const std::string& vmParameters = "",
+                       const std::string& application = "") const {
+        std::ofstream ini(folder_ / "app.ini");
+        ini << "[Java Runtime Environment]\nMain Class=" << mainClass << "\nJRE Path=" << GetParam().string()
+            << "\nVirtual Machine Parameters=-Xcheck:jni " << vmParameters
+            << "\n[Class Path]\nClass Path=" << classes_.string() << "\n[Application]\n"
+            << application;
+    }
 };
 
 TEST_P(RealJvm, ArgumentsReachMainUnchanged) {
@@ -194,8 +206,9 @@ TEST_P(RealJvm, XssSizesTheThreadThatRunsMain) {
 TEST_P(RealJvm, UncaughtExceptionWithAndWithoutFailureCheck) {
     writeSettings("Thrower");
     LaunchResult r = run({});
-    EXPECT_EQ(r.exitCode, 0);  // main returned; the VM reports the exception itself
-    EXPECT_NE(r.err.find("IllegalStateException: boom"), std::string::npos) << r.err;
+    EXPECT_EQ(r.exitCode, 1);  // as "java" does; the VM reports the exception itself
+    EXPECT_NE(r.err.find("Exception in thread \"main\" java.lang.IllegalStateException: boom"), std::string::npos)
+        << r.err;
     writeSettings("Thrower", "", "Failure Check=yes\n");
     r = run({});
     EXPECT_EQ(r.exitCode, 255);  // stopped through System.exit(-1)
@@ -232,8 +245,8 @@ TEST_P(RealJvm, PackedLauncherRunsFromItsEmbeddedSettings) {
     const std::string embedded = (folder_ / "embedded.ini").string();
     const std::string launcher = JLAUNCH_LINUX_LAUNCHER;
     pid_t child = 0;
-    std::vector<std::string> argv{JLAUNCH_PACK_TOOL, "--launcher", launcher, "--settings", embedded, "--out",
-                                  app_.string()};
+    std::vector<std::string> argv{JLAUNCH_PACK_TOOL, "--launcher", launcher,     "--settings",
+                                  embedded,          "--out",      app_.string()};
     std::vector<char*> pointers;
     pointers.reserve(argv.size() + 1);
     for (auto& a : argv) pointers.push_back(a.data());
@@ -254,7 +267,8 @@ TEST_P(RealJvm, PackedLauncherRunsFromItsEmbeddedSettings) {
     };
     const Case cases[] = {
         {"only the code beside it", code, false, 0, "arg:first\narg:--embedded\n", ""},
-        {"a key beside it overrides", code + "[Application]\nCmd=--beside\n", false, 0, "arg:first\narg:--beside\n", ""},
+        {"a key beside it overrides", code + "[Application]\nCmd=--beside\n", false, 0, "arg:first\narg:--beside\n",
+         ""},
         {"a + section extends", code + "[Application+]\nCmd=--more\n", false, 0, "arg:--embedded\narg:--more\n", ""},
         {"wrong code", "[Product Information]\nUpgrade Code={11-22-34}\n", false, 255, "",
          "cannot be deciphered with the \u201cUpgrade Code\u201d of " + (folder_ / "app.ini").string()},
@@ -285,6 +299,28 @@ TEST_P(RealJvm, PackedLauncherRunsFromItsEmbeddedSettings) {
     }
 }
 
+TEST_P(RealJvm, TraceGoesWhereTheVariableSaysAndNeverToTheApplication) {
+    writeSettings("Environment");
+    const std::vector<std::string> names = {"JLAUNCH_TRACE", "KOV_JVM_PATH", "KOV_JVM_HOME", "LD_LIBRARY_PATH"};
+    const std::string library = (GetParam() / "lib/server/libjvm.so").string();
+    LaunchResult r = run(names, {"JLAUNCH_TRACE=-"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "JLAUNCH_TRACE=null\nKOV_JVM_PATH=" + library + "\nKOV_JVM_HOME=" + GetParam().string() +
+                         "\nLD_LIBRARY_PATH=" + (GetParam() / "lib").string() + "\n");
+    for (const std::string& line :
+         {" ms  chosen VM library " + library, std::string(" ms  JNI_CreateJavaVM returned 0"),
+          std::string(" ms  calling main of Environment with 4 arguments")}) {
+        EXPECT_NE(r.err.find(line), std::string::npos) << line << "\nin\n" << r.err;
+    }
+    // To a file, and nothing at all when unset.
+    const fs::path file = folder_ / "trace.log";
+    r = run({}, {"JLAUNCH_TRACE=" + file.string()});
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    EXPECT_NE(readFile(file).find(" ms  main returned\n"), std::string::npos) << readFile(file);
+    r = run({});
+    EXPECT_TRUE(r.err.empty()) << r.err;
+}
+
 std::string jdkName(const ::testing::TestParamInfo<fs::path>& info) {
     std::string name = info.param.filename().string();
     for (char& c : name) {
@@ -294,5 +330,111 @@ std::string jdkName(const ::testing::TestParamInfo<fs::path>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(InstalledJdks, RealJvm, ::testing::ValuesIn(installedJdks()), jdkName);
+
+// The JDK of one major version in /usr/lib/jvm; empty when there is none.
+fs::path jdkOfVersion(int major) {
+    for (const fs::path& home : installedJdks()) {
+        const std::string release = readFile(home / "release");
+        const auto at = release.find("JAVA_VERSION=\"");
+        if (at != std::string::npos && std::atoi(release.c_str() + at + 14) == major) {
+            return home;
+        }
+    }
+    return {};
+}
+
+// The faults of a first run, each through the Linux launcher and a real VM;
+// the application's Java is OpenJDK 17.
+struct FirstRunFault {
+    const char* name;
+    // Settings with "{jdk17}", "{classes}" and "{newest}" (the class compiled by
+    // the newest JDK); nothing: no settings file at all.
+    std::optional<std::string> settings;
+    int exitCode;
+    std::string err;                                         // found in standard error, "{folder}" the copy's folder
+    std::vector<std::pair<std::string, std::string>> files;  // below the folder, and what each begins with
+};
+
+const std::string kOn17 = "[Java Runtime Environment]\nJRE Path={jdk17}\nMain Class=";
+const std::string kFixtures = "\n[Class Path]\nClass Path={classes}\n";
+
+const std::vector<FirstRunFault>& firstRunFaults() {
+    static const std::vector<FirstRunFault> faults = {
+        {"MinimumVersionAloneFindsAnInstalledJava",
+         "[Java Runtime Environment]\nMain Class=Hello\nMinimum Version=17" + kFixtures,
+         0,
+         "",
+         {}},
+        {"ExceptionOutOfMainEndsWithOneInTheErrorFile",
+         kOn17 + "Thrower" + kFixtures + "[Application]\nError File=e.log",
+         1,
+         "",
+         {{"e.log", "Exception in thread \"main\" java.lang.IllegalStateException: boom"}}},
+        {"MissingSuperclassIsNamed",
+         kOn17 + "NeedsBase" + kFixtures,
+         255,
+         "Could not find the main class NeedsBase.\njava.lang.NoClassDefFoundError: GoneBase\n",
+         {}},
+        {"ClassForANewerJavaIsNamed",
+         kOn17 + "Newest\n[Class Path]\nClass Path={newest}",
+         255,
+         "Could not find the main class Newest.\njava.lang.UnsupportedClassVersionError: Newest has been compiled by a "
+         "more recent version of the Java Runtime (class file version " +
+             std::to_string(JLAUNCH_NEWEST_JAVA_MAJOR + 44) + ".0)",
+         {}},
+        {"OutputFilesWithBackslashesAndRelativeFolders",
+         kOn17 + "Streams" + kFixtures + "[Application]\nOutput File=logs\\out.log\nError File=sub/dir/err.log",
+         0,
+         "",
+         {{"logs/out.log", "out:\n"}, {"sub/dir/err.log", "err:\n"}}},
+        {"MissingSettingsFileIsNamed", std::nullopt, 255, "The settings file {folder}/app.ini was not found.\n", {}},
+        {"EmptySettingsFileLacksTheMainClass", "", 255, "Main class was not specified in INI file.\n", {}},
+    };
+    return faults;
+}
+
+class FirstRunFaults : public LinuxLauncher, public ::testing::WithParamInterface<FirstRunFault> {};
+
+TEST_P(FirstRunFaults, AreMended) {
+    const FirstRunFault& fault = GetParam();
+    const fs::path jdk17 = jdkOfVersion(17);
+    if (jdk17.empty()) {
+        GTEST_SKIP() << "no OpenJDK 17 in /usr/lib/jvm";
+    }
+    if (std::string(fault.name) == "ClassForANewerJavaIsNamed" && JLAUNCH_NEWEST_JAVA_MAJOR <= 17) {
+        GTEST_SKIP() << "no JDK newer than 17 in /usr/lib/jvm";
+    }
+    if (fault.settings) {
+        std::string text = *fault.settings;
+        for (const auto& [name, value] : {std::pair<std::string, std::string>{"{jdk17}", jdk17.string()},
+                                          {"{classes}", classes_.string()},
+                                          {"{newest}", JLAUNCH_NEWEST_FIXTURES}}) {
+            if (const auto at = text.find(name); at != std::string::npos) {
+                text.replace(at, name.size(), value);
+            }
+        }
+        std::ofstream(folder_ / "app.ini") << text;
+    }
+    const LaunchResult r = run({}, {}, folder_);
+    EXPECT_EQ(r.exitCode, fault.exitCode) << r.err;
+    std::string err = fault.err;
+    if (const auto at = err.find("{folder}"); at != std::string::npos) {
+        err.replace(at, 8, folder_.string());
+    }
+    EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
+    for (const auto& [file, text] : fault.files) {
+        EXPECT_EQ(readFile(folder_ / file).rfind(text, 0), 0u) << file << ": " << readFile(folder_ / file);
+    }
+}
+
+// Rows are named by their names in test lists.
+void PrintTo(const FirstRunFault& row, std::ostream* out) {
+    *out << row.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(OnOpenJdk17, FirstRunFaults, ::testing::ValuesIn(firstRunFaults()),
+                         [](const ::testing::TestParamInfo<FirstRunFault>& row) {
+                             return std::string(row.param.name);
+                         });
 
 }  // namespace

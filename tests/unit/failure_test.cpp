@@ -25,6 +25,21 @@ TEST(Failure, TextFillsTheMessageWithItsArguments) {
         {jlaunch::internalFailure(jlaunch::LaunchError::kArithmeticOverflow),
          L"The launcher stopped after an internal error: 0x80070216.\n"},
         {Failure{}, L""},  // already reported where it happened
+        // The cause, one line each below the message, whether it ends with a line feed or not.
+        {{jlaunch::kMsgMainClassNotFound,
+          {std::wstring(L"App")},
+          {},
+          {std::wstring(L"java.lang.UnsupportedClassVersionError: App has been compiled by a more recent version")}},
+         L"Could not find the main class App.\n"
+         L"java.lang.UnsupportedClassVersionError: App has been compiled by a more recent version\n"},
+        {{jlaunch::kMsgClassPathMissing,
+          {},
+          {},
+          {jlaunch::kMsgClassPathUnmatched, std::wstring(L"lib/*.jar"), std::wstring(L"app.jar")}},
+         L"Java Class Path was not specified in INI file.\nNo file matches these class path entries:\nlib/*.jar\n"
+         L"app.jar\n"},
+        {{jlaunch::kMsgSettingsFileMissing, {std::wstring(L"/opt/app/app.ini")}, {}},
+         L"The settings file /opt/app/app.ini was not found.\n"},
     };
     for (const auto& [failure, text] : cases) {
         EXPECT_EQ(jlaunch::failureText(failure), text);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "common/text.h"
 #include "jvmsearch/candidates.h"
 #include "jvmsearch/installed_java.h"
 #include "jvmsearch/java_home.h"
@@ -132,6 +133,39 @@ TEST(Candidates, PoliciesChooseTheKeysAndTheirPreference) {
     EXPECT_TRUE(jlaunch::isPreferredKey(keys[1], favorJre, defaults));
 }
 
+TEST(Candidates, TodaysVendorsAreReadUnlessOneOldFamilyAloneIsNamed) {
+    const auto& keys = jlaunch::currentVendorKeys();
+    // Eclipse Adoptium, AdoptOpenJDK, Eclipse Foundation and Semeru (JDK, JRE), Microsoft JDK, Azul Zulu.
+    ASSERT_EQ(keys.size(), 10u);
+    const auto readKeys = [&](const std::wstring& source, const std::wstring& provider) {
+        std::string read;
+        for (const auto& key : keys) {
+            read += jlaunch::shouldReadKey(key, jlaunch::parseJvmSource(source), jlaunch::parseVmProvider(provider))
+                        ? '1'
+                        : '0';
+        }
+        return read;
+    };
+    EXPECT_EQ(readKeys(L"", L""), "1111111111");
+    EXPECT_EQ(readKeys(L"", L"sun"), "1111111111");  // not a value of the table: the defaults
+    for (const wchar_t* provider : {L"favor_sun", L"favor_jrockit", L"favor_ibm", L"any"}) {
+        EXPECT_EQ(readKeys(L"", provider), "1111111111") << jlaunch::toNarrow(provider);
+    }
+    EXPECT_EQ(readKeys(L"", L"JRockit"), "0000000000");
+    EXPECT_EQ(readKeys(L"", L"ibm"), "0000000000");
+    EXPECT_EQ(readKeys(L"only_JDK", L""), "1010101011");  // Zulu's kind is told by its home
+    EXPECT_EQ(readKeys(L"only_JRE", L""), "0101010101");
+    EXPECT_EQ(readKeys(L"something", L""), "0000000000");
+
+    // Among themselves only the kind ranks, whatever "VM Provider" prefers.
+    const auto favorJre = jlaunch::parseJvmSource(L"favor_JRE");
+    const auto favorIbm = jlaunch::parseVmProvider(L"favor_ibm");
+    EXPECT_FALSE(jlaunch::isPreferredKind(jlaunch::JavaKind::Jdk, jlaunch::VendorFamily::Other, favorJre, favorIbm));
+    EXPECT_TRUE(jlaunch::isPreferredKind(jlaunch::JavaKind::Jre, jlaunch::VendorFamily::Other, favorJre, favorIbm));
+    EXPECT_FALSE(jlaunch::isKindAccepted(jlaunch::JavaKind::Jdk, jlaunch::parseJvmSource(L"only_JRE")));
+    EXPECT_TRUE(jlaunch::isKindAccepted(jlaunch::JavaKind::Jdk, favorJre));
+}
+
 // Installed runtimes as a table: key index, name, home or nothing.
 std::vector<jlaunch::InstalledRuntime> installed(
     const std::vector<std::tuple<std::size_t, std::wstring, std::optional<std::wstring>>>& entries) {
@@ -154,7 +188,7 @@ TEST(InstalledJava, CollectsUsableHomesInRangeAndChoosesTheBest) {
                                    {1, L"11", (f.path() / "jre11").wstring() + L"/"},
                                    {1, L"1.6", std::nullopt},
                                    {2, L"1.6.0_45", (f.path() / "old").wstring()},
-                                   {2, L"25", (f.path() / "jdk25").wstring()}});
+                                   {0, L"25", (f.path() / "jdk25").wstring()}});
 
     jlaunch::LauncherSettings settings;
     settings.minimumVersion = jlaunch::parseMinimumVersion(L"1.6");
@@ -172,8 +206,11 @@ TEST(InstalledJava, CollectsUsableHomesInRangeAndChoosesTheBest) {
     EXPECT_EQ(jlaunch::chooseInstalledRuntime(source, settings)->home, home(f, "jdk17"));
     settings.preferredVersions = {L"11"};
     EXPECT_EQ(jlaunch::chooseInstalledRuntime(source, settings)->home, home(f, "jre11"));
-    settings.maximumVersion = jlaunch::parseMaximumVersion(L"");  // 0.0.0.0: nothing is in range
+    settings.maximumVersion = jlaunch::parseMaximumVersion(L"none");  // 0.0.0.0: nothing is in range
     EXPECT_FALSE(jlaunch::chooseInstalledRuntime(source, settings).has_value());
+    settings.maximumVersion = jlaunch::parseMaximumVersion(L"");  // no upper bound
+    settings.preferredVersions.clear();
+    EXPECT_EQ(jlaunch::chooseInstalledRuntime(source, settings)->home, home(f, "jdk25"));
 }
 
 }  // namespace

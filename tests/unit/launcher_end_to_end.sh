@@ -17,14 +17,17 @@ check() {  # name, expected exit code, expected stderr text, command...
 mkdir -p "$work/My App.d/bin"
 app="$work/My App.d/bin/tool"
 cp "$launcher" "$app"
-check "no settings file gives message 210 and 255" 255 "Main class was not specified in INI file." env -u LC_ALL -u LC_MESSAGES LANG=C "$app" a b
-check "German locale gives the German text" 255 "Main class in der INI-Datei nicht spezifiziert." env -u LC_MESSAGES LC_ALL=de_DE.UTF-8 "$app"
-check "LC_MESSAGES before LANG" 255 "Classe principale non spécifiée dans le fichier INI." env -u LC_ALL LC_MESSAGES=fr_FR LANG=de_DE "$app"
-check "Spanish" 255 "La clase principal no fue especificada en el archivo INI." env LC_ALL=es_ES.UTF-8 "$app"
+ini="$work/My App.d/bin/tool.ini"
+check "no settings file is named, 255" 255 "The settings file $ini was not found." env -u LC_ALL -u LC_MESSAGES LANG=C "$app" a b
+check "German locale gives the German text" 255 "Die Einstellungsdatei $ini wurde nicht gefunden." env -u LC_MESSAGES LC_ALL=de_DE.UTF-8 "$app"
+check "LC_MESSAGES before LANG" 255 "Le fichier de paramètres $ini est introuvable." env -u LC_ALL LC_MESSAGES=fr_FR LANG=de_DE "$app"
+check "Spanish" 255 "No se encontró el archivo de configuración $ini." env LC_ALL=es_ES.UTF-8 "$app"
+: > "$ini"
+check "an empty settings file gives message 210" 255 "La clase principal no fue especificada en el archivo INI." env LC_ALL=es_ES.UTF-8 "$app"
 
 # The settings file is the executable's name with ".ini"; a dot in a folder never counts.
-# Without a version range no installed Java is acceptable (the maximum is 0.0.0.0).
-printf '[Java Runtime Environment]\nMain Class=com.example.App\n' > "$work/My App.d/bin/tool.ini"
+# A maximum without any digit accepts no installed Java (it is 0.0.0.0).
+printf '[Java Runtime Environment]\nMain Class=com.example.App\nMaximum Version=latest\n' > "$work/My App.d/bin/tool.ini"
 check "settings read, no Java in range" 255 "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (latest version) from:" env -u JAVA_HOME LC_ALL=C "$app"
 printf '[Java Runtime Environment]\nMain Class=com.example.App\nJVM Type=server\nMinimum Version=1.8\nMaximum Version=1.8\n' > "$work/My App.d/bin/tool.ini"
 check "the server message names the range" 255 "Please  download and install a JRE with a server JVM (version between 1.8 and 1.8) from:" env -u JAVA_HOME LC_ALL=C "$app"

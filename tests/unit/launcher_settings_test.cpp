@@ -54,7 +54,9 @@ TEST(LauncherSettings, VersionBounds) {
     EXPECT_EQ(jlaunch::parseMinimumVersion(L"ANY"), JavaVersion{});
     EXPECT_EQ(jlaunch::parseMaximumVersion(L"any"), (JavaVersion{{65535, 65535, 65535, 65535}}));
     EXPECT_EQ(jlaunch::parseMaximumVersion(L"Any"), JavaVersion{});
-    EXPECT_EQ(jlaunch::parseMaximumVersion(L""), JavaVersion{});
+    // No maximum is no upper bound; a maximum without any digit stays 0.0.0.0.
+    EXPECT_EQ(jlaunch::parseMaximumVersion(L""), (JavaVersion{{65535, 65535, 65535, 65535}}));
+    EXPECT_EQ(jlaunch::parseMaximumVersion(L"latest"), JavaVersion{});
     EXPECT_EQ(jlaunch::parseMaximumVersion(L"11"), (JavaVersion{{11, 65535, 65535, 65535}}));
     EXPECT_EQ(jlaunch::parseMaximumVersion(L"99999999999"), JavaVersion{});
     // A maximum of 1.8 holds every 1.8 update, and nothing of 1.9.

@@ -19,7 +19,7 @@
 #include "settings/ini_text.h"
 #include "settings/sealed_settings.h"
 #include "settings/settings_trailer.h"
-#include "settings/utf8_text.h"
+#include "common/utf8_text.h"
 #include "version_info.h"
 
 namespace jlaunch {

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "common/messages.h"
+
 namespace jlaunch::test::hosting {
 
 using fake_jvm::Trace;
@@ -164,7 +166,11 @@ TEST_F(HostingLaunch, MissingClassPathShowsMessage209AndTheVmStartsWithoutOne) {
         }
         const Launch launched = launch();
         ASSERT_EQ(launched.boxes.size(), 1u) << launched.report();
-        EXPECT_EQ(launched.boxes.front().text, message(209)) << launched.report();
+        // Entries that matched nothing are named below the message.
+        EXPECT_EQ(launched.boxes.front().text,
+                  classPath ? message(209) + L"\n" + message(kMsgClassPathUnmatched) + L"\nmissing.jar\nlib\\*.jar\n"
+                            : message(209))
+            << launched.report();
         // The library path came before; parameters, redirection and "Cmd" are not read.
         const std::vector<std::string> options = launched.trace.options();
         ASSERT_EQ(options.size(), 3u) << launched.report();

@@ -148,7 +148,8 @@ TEST_F(HostingLaunch, MainClassNameThatCannotBecomeAJavaStringShowsMessage211) {
     // Without String(char[]) no Java string can be made.
     script_.missingMethod("java/lang/String", "<init>", "([C)V");
     const Launch launched = launch();
-    expectFailure(launched, message(211, {L"com/acme/App"}));
+    // The VM's own words follow the message.
+    expectFailure(launched, message(211, {L"com/acme/App"}) + L"java.lang.NoSuchMethodError: <init>\n");
     expectMainNotRun(launched);
     expectDetachedAndDestroyed(launched);
     expectNothingPendingAtDetach(launched);

@@ -10,10 +10,11 @@ namespace jlaunch::test {
 
 namespace {
 
-constexpr std::array<std::wstring_view, 3> kVendorRoots = {
-    L"Software\\JavaSoft",
-    L"Software\\JRockit",
-    L"Software\\IBM",
+// Every tree the tests write in; none of them may hold a real installation.
+constexpr std::array<std::wstring_view, 9> kVendorRoots = {
+    L"Software\\JavaSoft",         L"Software\\JRockit",        L"Software\\IBM",
+    L"SOFTWARE\\Eclipse Adoptium", L"SOFTWARE\\AdoptOpenJDK",   L"SOFTWARE\\Eclipse Foundation",
+    L"SOFTWARE\\Semeru",           L"SOFTWARE\\Microsoft\\JDK", L"SOFTWARE\\Azul Systems",
 };
 
 // Marks a vendor tree as made by a test, so that a later run may remove it.
@@ -32,8 +33,16 @@ std::runtime_error registryError(const char* what, std::wstring_view path, LSTAT
                               std::to_string(status));
 }
 
+// The vendor root a key path lies in; empty for none.
 std::wstring_view rootOf(std::wstring_view keyPath) {
-    return keyPath.substr(0, keyPath.find(L'\\', keyPath.find(L'\\') + 1));
+    for (const std::wstring_view root : kVendorRoots) {
+        if (keyPath.size() > root.size() && keyPath[root.size()] == L'\\' &&
+            CompareStringOrdinal(keyPath.data(), static_cast<int>(root.size()), root.data(),
+                                 static_cast<int>(root.size()), TRUE) == CSTR_EQUAL) {
+            return root;
+        }
+    }
+    return {};
 }
 
 UniqueRegistryKey openKey(std::wstring_view path, REGSAM access, View view) {
@@ -121,14 +130,20 @@ JavaRegistry::~JavaRegistry() {
 }
 
 UniqueRegistryKey JavaRegistry::createSubkey(int key, std::wstring_view name, View view) {
-    if (!usable()) {
-        throw std::logic_error("the registry holds a real Java installation: " + problem_);
-    }
     if (key < 1 || key > static_cast<int>(kVendorKeys.size())) {
         throw std::out_of_range("vendor keys are numbered 1 to 7");
     }
-    const std::wstring_view keyPath = kVendorKeys[static_cast<std::size_t>(key - 1)];
+    return createKey(std::wstring(kVendorKeys[static_cast<std::size_t>(key - 1)]) + L"\\" + std::wstring(name), view);
+}
+
+UniqueRegistryKey JavaRegistry::createKey(std::wstring_view keyPath, View view) {
+    if (!usable()) {
+        throw std::logic_error("the registry holds a real Java installation: " + problem_);
+    }
     const std::wstring root(rootOf(keyPath));
+    if (root.empty()) {
+        throw std::invalid_argument("not below a vendor root: " + narrowForReport(keyPath));
+    }
     HKEY created = nullptr;
     DWORD disposition = 0;
     LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, root.c_str(), 0, nullptr, 0, KEY_SET_VALUE | viewFlag(view),
@@ -142,7 +157,7 @@ UniqueRegistryKey JavaRegistry::createSubkey(int key, std::wstring_view name, Vi
         const DWORD mark = 1;
         RegSetValueExW(rootKey.get(), kMarkValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mark), sizeof mark);
     }
-    const std::wstring path = std::wstring(keyPath) + L"\\" + std::wstring(name);
+    const std::wstring path(keyPath);
     status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | viewFlag(view), nullptr,
                              &created, nullptr);
     if (status != ERROR_SUCCESS) {
@@ -168,6 +183,18 @@ void JavaRegistry::addValue(int key, std::wstring_view name, std::wstring_view v
 
 void JavaRegistry::addSubkey(int key, std::wstring_view name, View view) {
     createSubkey(key, name, view);
+}
+
+void JavaRegistry::addString(std::wstring_view keyPath, std::wstring_view valueName, std::wstring_view text,
+                             View view) {
+    const UniqueRegistryKey key = createKey(keyPath, view);
+    const std::string bytes = utf16Value(text);
+    const LSTATUS status =
+        RegSetValueExW(key.get(), std::wstring(valueName).c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+    if (status != ERROR_SUCCESS) {
+        throw registryError("writing a value of", keyPath, status);
+    }
 }
 
 std::vector<std::wstring> registrySubkeys(std::wstring_view path, View view) {

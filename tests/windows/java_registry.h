@@ -52,7 +52,9 @@ std::string peImageBytes(std::uint16_t machine);
 
 // Writes Java installations into HKEY_LOCAL_MACHINE and, when destroyed,
 // deletes every vendor tree (Software\JavaSoft, Software\JRockit,
-// Software\IBM) that it created, in each view. A vendor tree that existed
+// Software\IBM, and those of today's installers: SOFTWARE\Eclipse Adoptium,
+// SOFTWARE\Microsoft\JDK, SOFTWARE\Azul Systems and the like) that it
+// created, in each view. A vendor tree that existed
 // before and was not made by this class is a real installation: then the
 // registry is not touched at all and usable() is false. Trees left behind by
 // a killed test carry this class's mark and are removed first.
@@ -75,9 +77,13 @@ public:
                   View view = View::Native);
     // The subkey `name` of key `key` without any value.
     void addSubkey(int key, std::wstring_view name, View view = View::Native);
+    // A REG_SZ value of any key below one of the vendor trees.
+    void addString(std::wstring_view keyPath, std::wstring_view valueName, std::wstring_view text,
+                   View view = View::Native);
 
 private:
     UniqueRegistryKey createSubkey(int key, std::wstring_view name, View view);
+    UniqueRegistryKey createKey(std::wstring_view keyPath, View view);
 
     std::vector<std::pair<View, std::wstring>> created_;
     std::string problem_;

@@ -1,9 +1,6 @@
 // The search order of the Java VM through the real jlaunch.exe: copies in
 // temporary folders beside fake Java homes, registry keys and JAVA_HOME.
-// A fake jvm.dll cannot be loaded, so the launcher reports the library it
-// chose in message 222; when it finds none it shows the "JRE Not Found"
-// dialog. The paired launcher is a probe program that records how it was
-// started.
+// The paired launcher is a probe program that records how it was started.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,179 +8,19 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <cwctype>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "java_registry.h"
-#include "jvmsearch/jvm_search.h"
+#include "jvm_search_support.h"
 #include "launch_helper.h"
-#include "common/messages.h"
-#include "settings/launcher_settings.h"
 
 namespace jlaunch::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// One "key=value" line of a settings section.
-using Entries = std::vector<std::pair<std::string, std::wstring>>;
-
-// A settings file with a main class and these keys. Without a "Maximum
-// Version" the registry offers only version 0.0.0.0, so "any" is the default.
-std::string settingsText(const Entries& runtime, const Entries& application = {}) {
-    std::string text = "[Java Runtime Environment]\r\nMain Class=com.example.App\r\n";
-    bool maximumGiven = false;
-    for (const auto& [key, value] : runtime) {
-        text += key + "=" + utf8Bytes(value) + "\r\n";
-        maximumGiven = maximumGiven || key == "Maximum Version";
-    }
-    if (!maximumGiven) {
-        text += "Maximum Version=any\r\n";
-    }
-    text += "[Application]\r\n";
-    for (const auto& [key, value] : application) {
-        text += key + "=" + utf8Bytes(value) + "\r\n";
-    }
-    return text;
-}
-
-std::wstring folderOf(const std::wstring& path) {
-    return path.substr(0, path.rfind(L'\\'));
-}
-
-// The path that message 222 names, when `text` is that message.
-std::optional<std::wstring> libraryOfLoadFailure(std::wstring text) {
-    std::wstring format = messageText(kMsgJvmLibraryLoadFailed);
-    while (!format.empty() && std::iswspace(format.back())) {
-        format.pop_back();
-    }
-    while (!text.empty() && std::iswspace(text.back())) {
-        text.pop_back();
-    }
-    const auto pathAt = format.find(L"%s");
-    const auto numberAt = format.find(L"%d");
-    if (pathAt == std::wstring::npos || numberAt == std::wstring::npos || numberAt < pathAt) {
-        return std::nullopt;
-    }
-    const std::wstring before = format.substr(0, pathAt);
-    const std::wstring between = format.substr(pathAt + 2, numberAt - pathAt - 2);
-    const std::wstring after = format.substr(numberAt + 2);
-    if (!text.starts_with(before) || !text.ends_with(after)) {
-        return std::nullopt;
-    }
-    const auto betweenAt = text.rfind(between, text.size() - after.size());
-    if (betweenAt == std::wstring::npos || betweenAt < before.size()) {
-        return std::nullopt;
-    }
-    const std::wstring number =
-        text.substr(betweenAt + between.size(), text.size() - after.size() - betweenAt - between.size());
-    if (number.empty() || number.find_first_not_of(L"-0123456789") != std::wstring::npos) {
-        return std::nullopt;
-    }
-    return text.substr(before.size(), betweenAt - before.size());
-}
-
-// What one launch showed and how it ended. Message boxes are answered with
-// OK, the "JRE Not Found" dialog with Cancel.
-struct Outcome {
-    std::optional<std::wstring> loadedLibrary;       // the jvm.dll that message 222 names
-    std::optional<std::wstring> otherMessage;        // any other message box
-    std::optional<std::wstring> jreNotFoundMessage;  // the dialog's text (control 203)
-    std::optional<std::int32_t> exitCode;
-    std::wstring blocking;
-};
-
-std::string describe(const Outcome& outcome) {
-    std::string text;
-    if (outcome.loadedLibrary) {
-        text += "message 222 for " + narrowForReport(*outcome.loadedLibrary) + "; ";
-    }
-    if (outcome.otherMessage) {
-        text += "message \"" + narrowForReport(*outcome.otherMessage) + "\"; ";
-    }
-    if (outcome.jreNotFoundMessage) {
-        text += "JRE Not Found dialog \"" + narrowForReport(*outcome.jreNotFoundMessage) + "\"; ";
-    }
-    if (outcome.exitCode) {
-        text += "exit code " + std::to_string(*outcome.exitCode);
-    } else {
-        text += "did not end; it showed: " + narrowForReport(outcome.blocking);
-    }
-    return text;
-}
-
-Outcome finish(ChildProcess& child, std::chrono::milliseconds exitTimeout) {
-    Outcome outcome;
-    if (!child.started()) {
-        ADD_FAILURE() << "the launcher did not start: system error " << child.startError();
-        return outcome;
-    }
-    if (HWND window = child.waitForWindow(kWindowTimeout)) {
-        if (GetDlgItem(window, 0xFFFF) == nullptr && GetDlgItem(window, 203) != nullptr) {
-            wchar_t message[2048] = {};
-            GetDlgItemTextW(window, 203, message, 2048);
-            outcome.jreNotFoundMessage = message;
-            EXPECT_TRUE(clickButton(window, IDCANCEL));
-        } else {
-            const MessageBoxView box = readMessageBox(window);
-            outcome.loadedLibrary = libraryOfLoadFailure(box.text);
-            if (!outcome.loadedLibrary) {
-                outcome.otherMessage = box.text;
-            }
-            EXPECT_TRUE(clickButton(window, IDOK)) << "could not press OK of " << jlaunch::test::describe(box);
-        }
-    }
-    outcome.exitCode = child.waitForExit(exitTimeout);
-    outcome.blocking = child.blockingWindows();
-    return outcome;
-}
-
-// What a search that chose `library` shows: message 222 for it, then -1.
-std::string loadFailureOf(const std::wstring& library) {
-    return "message 222 for " + narrowForReport(library) + "; exit code -1";
-}
-
-// The cancelled "JRE Not Found" dialog with the message for these settings.
-std::string jreNotFoundFor(JvmType type, const JavaVersion& minimum = {},
-                           const JavaVersion& maximum = parseMaximumVersion(L"any")) {
-    LauncherSettings settings;
-    settings.jvmType = type;
-    settings.minimumVersion = minimum;
-    settings.maximumVersion = maximum;
-    return "JRE Not Found dialog \"" + narrowForReport(jreNotFoundMessage(settings)) + "\"; exit code -1";
-}
-
-class JvmSearchTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!registry_.usable()) {
-            GTEST_SKIP() << registry_.problem();
-        }
-    }
-
-    std::wstring home(std::wstring_view name, std::initializer_list<std::wstring_view> files) {
-        return makeJavaHome(homes_ / name, files);
-    }
-
-    // Starts `copy` with `arguments`, JAVA_HOME set to `javaHome` (removed
-    // when nothing) and the `extra` variables, in `workingFolder` (the
-    // copy's folder when empty); gives it `exitTimeout` to end.
-    static Outcome launch(const LauncherCopy& copy, const std::optional<std::wstring>& javaHome = std::nullopt,
-                          const std::wstring& arguments = L"-nosplash", EnvironmentChanges extra = {},
-                          const std::wstring& workingFolder = {},
-                          std::chrono::milliseconds exitTimeout = kExitTimeout) {
-        extra.emplace_back(L"JAVA_HOME", javaHome);
-        ChildProcess child = ChildProcess::start(copy.exePath(), quoted(copy.exePath()) + L" " + arguments,
-                                                 workingFolder.empty() ? copy.exeFolder() : workingFolder, extra);
-        return finish(child, exitTimeout);
-    }
-
-    TemporaryFolder homes_;
-    JavaRegistry registry_;
-};
 
 using JvmSearchOrder = JvmSearchTest;
 
@@ -280,13 +117,16 @@ TEST_F(JvmSearchOrder, VersionRangeLimitsTheRegistryOnly) {
     EXPECT_EQ(describe(launch(copy, javaHome)), loadFailureOf(javaHome + L"\\bin\\server\\jvm.dll"));
 }
 
-TEST_F(JvmSearchOrder, WithoutMaximumVersionTheRegistryOffersOnlyVersionZero) {
+TEST_F(JvmSearchOrder, MaximumVersionWithoutADigitOffersOnlyVersionZero) {
     const LauncherCopy copy(L"app.exe");
     registry_.addJavaHome(2, L"17", home(L"jre17", {kJavaDll, kServerVm}));
     const std::wstring unnumbered = home(L"latest", {kJavaDll, kServerVm});
     registry_.addJavaHome(2, L"latest", unnumbered);
-    copy.writeSettings(settingsText({{"Maximum Version", L""}}));
+    copy.writeSettings(settingsText({{"Maximum Version", L"latest"}}));
     EXPECT_EQ(describe(launch(copy)), loadFailureOf(unnumbered + L"\\bin\\server\\jvm.dll"));
+    // An empty one sets no upper bound.
+    copy.writeSettings(settingsText({{"Maximum Version", L""}}));
+    EXPECT_EQ(describe(launch(copy)), loadFailureOf(homes_ / L"jre17\\bin\\server\\jvm.dll"));
 }
 
 TEST_F(JvmSearchOrder, KeyFourHomeRankedAsClientStillLoadsItsServerVmForFavorServer) {

@@ -30,11 +30,23 @@ const std::map<LANGID, std::wstring>& mainClassMissingTexts() {
     return texts;
 }
 
-// The text a launcher started from this process must show: the launcher and
-// this test program share Wine's system locale, which follows LC_ALL.
-std::wstring expectedMainClassMissingText() {
+// Message 236 as each shipped language words it; %s is the file's path.
+const std::map<LANGID, std::wstring>& settingsFileMissingTexts() {
+    static const std::map<LANGID, std::wstring> texts = {
+        {1033, L"The settings file %s was not found.\n"},
+        {1031, L"Die Einstellungsdatei %s wurde nicht gefunden.\n"},
+        {1036, L"Le fichier de paramètres %s est introuvable.\n"},
+        {1038, L"A beállítási fájl nem található: %s.\n"},
+        {1040, L"Il file delle impostazioni %s non è stato trovato.\n"},
+        {2070, L"O ficheiro de definições %s não foi encontrado.\n"},
+        {3082, L"No se encontró el archivo de configuración %s.\n"},
+    };
+    return texts;
+}
+
+// The text of the system's language in `texts`, as the launcher picks it.
+std::wstring inSystemLanguage(const std::map<LANGID, std::wstring>& texts) {
     const LANGID system = GetSystemDefaultLangID();
-    const auto& texts = mainClassMissingTexts();
     if (const auto exact = texts.find(system); exact != texts.end()) {
         return exact->second;
     }
@@ -44,6 +56,18 @@ std::wstring expectedMainClassMissingText() {
         }
     }
     return texts.at(1033);
+}
+
+std::wstring expectedSettingsFileMissingText(const std::wstring& settingsPath) {
+    std::wstring text = inSystemLanguage(settingsFileMissingTexts());
+    text.replace(text.find(L"%s"), 2, settingsPath);
+    return text;
+}
+
+// The text a launcher started from this process must show: the launcher and
+// this test program share Wine's system locale, which follows LC_ALL.
+std::wstring expectedMainClassMissingText() {
+    return inSystemLanguage(mainClassMissingTexts());
 }
 
 const char kMainClassSettings[] = "[Java Runtime Environment]\r\nMain Class=com.example.App\r\n";
@@ -124,7 +148,7 @@ std::string garbage(std::size_t size) {
     return bytes;
 }
 
-TEST(LauncherMessages, NoSettingsFileShowsMessage210InAnErrorBoxWithoutOwnerThenExitsMinusOne) {
+TEST(LauncherMessages, NoSettingsFileNamesItsPathInAnErrorBoxWithoutOwnerThenExitsMinusOne) {
     // A run configured for another language must really have it, or this
     // test would check English twice.
     wchar_t expected[16] = {};
@@ -138,7 +162,7 @@ TEST(LauncherMessages, NoSettingsFileShowsMessage210InAnErrorBoxWithoutOwnerThen
     ASSERT_TRUE(outcome.box.has_value()) << "no message box was shown";
     const MessageBoxView& box = *outcome.box;
     EXPECT_EQ(box.className, L"#32770") << describe(box);
-    EXPECT_EQ(box.text, expectedMainClassMissingText()) << describe(box);
+    EXPECT_EQ(box.text, expectedSettingsFileMissingText(copy.settingsPath())) << describe(box);
     EXPECT_EQ(box.owner, nullptr) << "a message before any splash window has no owner";
     // Shown without a caption of its own, the box has the system's default title.
     EXPECT_EQ(box.caption, defaultMessageBoxCaption()) << describe(box);
@@ -158,7 +182,9 @@ TEST(LauncherMessages, UnicodeExecutableNameFindsItsOwnSettingsFile) {
     }
     const LauncherCopy& copy = *made;
     const Outcome without = launch(copy, {}, {}, Answer::Command);
-    expectMainClassMissing(without);
+    ASSERT_TRUE(without.box.has_value()) << "no message box was shown";
+    EXPECT_EQ(without.box->text, expectedSettingsFileMissingText(copy.settingsPath())) << describe(*without.box);
+    expectFailedExit(without);
 
     copy.writeSettings(kMainClassSettings);
     expectSettingsAccepted(launch(copy));

@@ -482,9 +482,11 @@ TEST_F(RegistryVersions, SubkeysNamedByFreeTextGetTheirDigits) {
               choice("17.0.2.8", jdk17 + L"\\", true));
     EXPECT_EQ(describeChoice(search({L"", L"", L"", L"1", L"1.8"})), choice("1.8.0.301", update + L"\\", true));
     EXPECT_EQ(describeChoice(search({L"", L"", L"", L"1.2.3.4", L"1.2.3.4"})), choice("1.2.3.4", beyond + L"\\", true));
-    // A name without digits counts as 0.0.0.0, which an empty maximum
-    // (0.0.0.0 as well) and no minimum take in.
-    EXPECT_EQ(describeChoice(search({L"", L"", L"", L"any", L""})), choice("0.0.0.0", latest + L"\\", true));
+    // A name without digits counts as 0.0.0.0, which a maximum without
+    // digits (0.0.0.0 as well) and no minimum take in; an empty maximum sets
+    // no upper bound.
+    EXPECT_EQ(describeChoice(search({L"", L"", L"", L"any", L"latest"})), choice("0.0.0.0", latest + L"\\", true));
+    EXPECT_EQ(describeChoice(search({L"", L"", L"", L"any", L""})), choice("17.0.2.8", jdk17 + L"\\", true));
     EXPECT_EQ(describeChoice(search({L"", L"", L"", L"0.0.0.1", L"1.1"})), "nothing");
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// UTF-8 for the enciphered settings, whatever the width of wchar_t (UTF-16
-// on Windows, UTF-32 on Linux).
+// UTF-8 whatever the width of wchar_t (UTF-16 on Windows, UTF-32 on Linux):
+// the enciphered settings and the launch trace.
 #include <optional>
 #include <string>
 #include <string_view>

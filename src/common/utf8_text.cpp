@@ -1,4 +1,4 @@
-#include "settings/utf8_text.h"
+#include "common/utf8_text.h"
 
 #include <cstdint>
 #include <type_traits>

@@ -1,0 +1,116 @@
+#include "common/trace.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "common/environment.h"
+#include "common/system.h"
+#include "common/text.h"
+#include "common/unique_resource.h"
+#include "common/utf8_text.h"
+
+namespace jlaunch {
+
+namespace detail {
+bool traceOn = false;
+}  // namespace detail
+
+// Platform: opens the trace file for writing text, truncated.
+std::FILE* openTraceFile(const std::wstring& path);
+
+namespace {
+
+void closeTraceStream(std::FILE* stream) noexcept {
+    if (stream != stderr) {
+        std::fclose(stream);  // NOLINT(cppcoreguidelines-owning-memory)
+    }
+}
+
+using UniqueTraceStream = UniqueResource<ClosedBy<std::FILE*, &closeTraceStream>>;
+
+struct TraceSink {
+    std::mutex mutex;
+    UniqueTraceStream stream;
+    std::uint64_t start = monotonicMilliseconds();
+};
+
+TraceSink& sink() {
+    static TraceSink instance;
+    return instance;
+}
+
+}  // namespace
+
+void openTraceAt(const std::wstring& target) {
+    TraceSink& traceSink = sink();
+    const std::lock_guard lock(traceSink.mutex);
+    detail::traceOn = false;
+    traceSink.stream.reset(target.empty() ? nullptr : target == L"-" ? stderr : openTraceFile(target));
+    traceSink.start = monotonicMilliseconds();
+    detail::traceOn = traceSink.stream.valid();
+}
+
+void openTrace() {
+    const auto target = environmentVariable(kTraceVariable);
+    if (!target) {
+        return;
+    }
+    removeEnvironmentVariable(kTraceVariable);
+    openTraceAt(*target);
+}
+
+void closeTrace() {
+    TraceSink& traceSink = sink();
+    const std::lock_guard lock(traceSink.mutex);
+    detail::traceOn = false;
+    traceSink.stream.reset();
+}
+
+void writeTraceLine(std::wstring_view text) {
+    TraceSink& traceSink = sink();
+    std::wstring wide = decimalText(monotonicMilliseconds() - traceSink.start);
+    wide.insert(0, wide.size() < 6 ? 6 - wide.size() : 0, L' ');
+    wide += L" ms  ";
+    // A control character would break the line in two.
+    for (const wchar_t c : text) {
+        wide.push_back(c < L' ' ? L' ' : c);
+    }
+    std::string line = toUtf8(wide);
+    line.push_back('\n');
+    const std::lock_guard lock(traceSink.mutex);
+    if (traceSink.stream) {
+        std::fwrite(line.data(), 1, line.size(), traceSink.stream.get());
+        // A launch that crashes keeps its trace.
+        std::fflush(traceSink.stream.get());
+    }
+}
+
+void TracePiece::appendTo(std::wstring& line) const {
+    switch (kind_) {
+        case Kind::Wide:
+            line += wide_;
+            break;
+        case Kind::Narrow:
+            line += toWide(narrow_);
+            break;
+        case Kind::Signed:
+            line += decimalText(signed_);
+            break;
+        case Kind::Unsigned:
+            line += decimalText(unsigned_);
+            break;
+        case Kind::Owned:
+            line += owned_;
+            break;
+    }
+}
+
+void writeTracePieces(std::initializer_list<TracePiece> pieces) {
+    std::wstring line;
+    for (const TracePiece& piece : pieces) {
+        piece.appendTo(line);
+    }
+    writeTraceLine(line);
+}
+
+}  // namespace jlaunch
