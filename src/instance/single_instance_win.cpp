@@ -179,6 +179,17 @@ bool firstInstanceAlive(const SharedBlock& block, UniqueHandle& process) {
     return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
+// A named event of this user's, made or opened; empty when it belongs to
+// another user.
+UniqueHandle createOwnEvent(const std::wstring& name, bool manualReset, SECURITY_ATTRIBUTES* security) {
+    SetLastError(ERROR_SUCCESS);
+    UniqueHandle event(CreateEventW(security, manualReset ? TRUE : FALSE, FALSE, name.c_str()));
+    if (event && GetLastError() == ERROR_ALREADY_EXISTS && !ownedByThisUser(event.get())) {
+        event.reset();
+    }
+    return event;
+}
+
 void makeMessageQueue() {
     MSG message;
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
@@ -301,8 +312,8 @@ struct SingleInstance::State {
     }
 
     bool becomeFirst() {
-        startedEvent.reset(CreateEventW(security.get(), TRUE, FALSE, (name + kStartedSuffix).c_str()));
-        takenEvent.reset(CreateEventW(security.get(), FALSE, FALSE, (name + kTakenSuffix).c_str()));
+        startedEvent = createOwnEvent(name + kStartedSuffix, true, security.get());
+        takenEvent = createOwnEvent(name + kTakenSuffix, false, security.get());
         messageId = RegisterWindowMessageW(name.c_str());
         if (!startedEvent || !takenEvent || messageId == 0) {
             return switchOff();
@@ -324,7 +335,11 @@ struct SingleInstance::State {
     Handover handOver(const std::vector<std::wstring>& arguments, HANDLE process, DWORD milliseconds) {
         // A first instance of an older build has no such event and reads the
         // block only when it serves the launch.
-        const UniqueHandle taken(OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, (name + kTakenSuffix).c_str()));
+        UniqueHandle taken(
+            OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE | READ_CONTROL, FALSE, (name + kTakenSuffix).c_str()));
+        if (taken && !ownedByThisUser(taken.get())) {
+            taken.reset();  // not our first instance's: as if it had none
+        }
         if (taken) {
             ResetEvent(taken.get());
         }
