@@ -73,9 +73,14 @@ Result<void> Launcher::initialize() {
     settings_ = std::move(*settings);
     if (settings_.singleInstance) {
         if (!singleInstance_.setup(executable_, javaArguments_)) {
+            trace(L"single instance: the arguments could not be handed over");
             return Failure{};  // arguments too long for the first instance, or not taken: nothing to show
         }
-        if (singleInstance_.role() == InstanceRole::Second) {
+        const InstanceRole role = singleInstance_.role();
+        trace(L"single instance: ", role == InstanceRole::First    ? L"this is the first instance"
+                                    : role == InstanceRole::Second ? L"the arguments went to the first instance"
+                                                                   : L"off (it could not be set up)");
+        if (role == InstanceRole::Second) {
             return {};  // the first instance does the work: no VM here
         }
     }
