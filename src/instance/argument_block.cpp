@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+
+#include "common/text.h"
 
 namespace jlaunch {
 
@@ -36,10 +37,13 @@ std::uint64_t fnv1a(std::string_view text) {
     return hash;
 }
 
+// Lower-case, zero-padded: snprintf would link the C library's formatter into the exe.
 std::string hexDigits(std::uint64_t value) {
-    std::array<char, kHashDigits + 1> text{};
-    std::snprintf(text.data(), text.size(), "%016llx", static_cast<unsigned long long>(value));
-    return {text.data(), kHashDigits};
+    std::string text(kHashDigits, '0');
+    for (std::size_t i = kHashDigits; i-- > 0; value >>= 4) {
+        text[i] = "0123456789abcdef"[value & 0xF];
+    }
+    return text;
 }
 
 void putUint32(std::span<std::uint8_t> at, std::uint32_t value) {
@@ -197,7 +201,7 @@ std::wstring instanceName(std::wstring_view executablePath) {
 }
 
 std::string instanceSocketName(std::string_view canonicalPath, std::uint32_t userId) {
-    return "jlaunch-" + std::to_string(userId) + "-" + hexDigits(fnv1a(canonicalPath));
+    return "jlaunch-" + toNarrow(decimalText(userId)) + "-" + hexDigits(fnv1a(canonicalPath));
 }
 
 }  // namespace jlaunch

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/handles_win.h"
+#include "common/system.h"
 #include "common/thread.h"
 #include "instance/argument_block.h"
 #include "instance/forward_gate.h"
@@ -43,10 +44,10 @@ private:
     HANDLE mutex_;
 };
 
-DWORD millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return static_cast<DWORD>(std::clamp<long long>(left.count(), 0, static_cast<long long>(INFINITE) - 1));
+// The system's tick count: std::chrono's clock would link the pthreads clock into the exe.
+DWORD millisecondsUntil(std::uint64_t deadline) {
+    const std::uint64_t now = monotonicMilliseconds();
+    return static_cast<DWORD>(std::min<std::uint64_t>(deadline > now ? deadline - now : 0, INFINITE - 1));
 }
 
 // One of this process's token's SIDs (the user, or the default owner of
@@ -378,7 +379,7 @@ bool SingleInstance::setup(const std::wstring& executable, const std::vector<std
     state.gate = std::make_shared<ForwardGate>();
     // The answer is posted to this thread.
     makeMessageQueue();
-    const auto deadline = std::chrono::steady_clock::now() + turnLimit;
+    const std::uint64_t deadline = monotonicMilliseconds() + static_cast<std::uint64_t>(turnLimit.count());
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         SetLastError(ERROR_SUCCESS);
         const UniqueHandle turn(CreateMutexW(state.security.get(), FALSE, (state.name + kTurnSuffix).c_str()));

@@ -81,6 +81,7 @@ TEST(InstanceNames, PathsTurnIntoNamesThatTellExecutablesApart) {
     EXPECT_EQ(jlaunch::instanceName(deep).size(), 259u);
     EXPECT_NE(jlaunch::instanceName(deep), jlaunch::instanceName(deep.substr(0, deep.size() - 3) + L"com"));
     const std::string a = jlaunch::instanceSocketName("/opt/a/app", 1000);
+    EXPECT_EQ(a, "jlaunch-1000-c98bff043f55a75f");  // the 64-bit FNV-1a of the path, as every build names it
     EXPECT_NE(a, jlaunch::instanceSocketName("/opt/b/app", 1000));
     EXPECT_NE(a, jlaunch::instanceSocketName("/opt/a/app", 1001));
     EXPECT_LT(a.size(), sizeof(sockaddr_un::sun_path) - 1);
