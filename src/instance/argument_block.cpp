@@ -4,6 +4,7 @@
 #include <array>
 
 #include "common/text.h"
+#include "common/utf8_text.h"
 
 namespace jlaunch {
 
@@ -66,29 +67,11 @@ std::uint64_t countChecksum(std::span<const std::uint8_t, kArgumentRegionSize> r
     return fnv1a(countBytes, fnv1a(region.first(kArgumentBlockSize)));
 }
 
-// UTF-16 code units of the text; on Linux, where wchar_t holds a whole code
-// point, characters beyond the first plane become surrogate pairs.
-std::u16string utf16Units(std::wstring_view text) {
-    std::u16string units;
-    units.reserve(text.size());
-    for (const wchar_t c : text) {
-        const auto code = static_cast<std::uint32_t>(c);  // NOLINT(bugprone-signed-char-misuse): wchar_t
-        if (code > 0xFFFF && code <= 0x10FFFF) {
-            const std::uint32_t offset = code - 0x10000;
-            units.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
-            units.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
-        } else {
-            units.push_back(code > 0x10FFFF ? u'\uFFFD' : static_cast<char16_t>(code));
-        }
-    }
-    return units;
-}
-
 std::size_t unitCount(const std::wstring& text) {
     if constexpr (sizeof(wchar_t) == 2) {
         return text.size();
     } else {
-        return utf16Units(text).size();
+        return toUtf16Units(text).size();
     }
 }
 
@@ -135,7 +118,7 @@ void writeArguments(std::span<std::uint8_t, kArgumentRegionSize> region, const s
     std::fill_n(region.begin(), kArgumentBlockSize, std::uint8_t{0});
     std::size_t at = 0;
     for (const std::wstring& argument : arguments) {
-        for (const char16_t unit : utf16Units(argument)) {
+        for (const char16_t unit : toUtf16Units(argument)) {
             if (at + 4 > kArgumentBlockSize) {
                 return;  // callers check the size first; never write past the block
             }
@@ -189,7 +172,7 @@ std::wstring instanceName(std::wstring_view executablePath) {
         return name;
     }
     std::string units;
-    for (const char16_t unit : utf16Units(name)) {
+    for (const char16_t unit : toUtf16Units(name)) {
         units.push_back(static_cast<char>(unit & 0xFF));
         units.push_back(static_cast<char>(unit >> 8));
     }
