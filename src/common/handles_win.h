@@ -28,5 +28,6 @@ using UniqueWindow = UniqueResource<ClosedBy<HWND, &destroyLiveWindow>>;
 using UniqueModule = UniqueResource<ClosedBy<HMODULE, &FreeLibrary>>;
 using UniqueTaskMemory = UniqueResource<ClosedBy<void*, &CoTaskMemFree>>;
 using UniqueLocalMemory = UniqueResource<ClosedBy<HLOCAL, &LocalFree>>;
+using UniqueFileView = UniqueResource<ClosedBy<void*, &UnmapViewOfFile>>;
 
 }  // namespace jlaunch

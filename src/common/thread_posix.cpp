@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <memory>
 
 #include "common/thread.h"
 
@@ -20,7 +21,31 @@ void* threadRoutine(void* parameter) {
     return nullptr;
 }
 
+void* detachedRoutine(void* parameter) {
+    const std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
+    (*work)();
+    return nullptr;
+}
+
 }  // namespace
+
+bool startDetachedThread(std::function<void()> work) {
+    auto owned = std::make_unique<std::function<void()>>(std::move(work));
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) {
+        return false;
+    }
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    pthread_t thread{};
+    const int created = pthread_create(&thread, &attributes, detachedRoutine, owned.get());
+    pthread_attr_destroy(&attributes);
+    if (created != 0) {
+        return false;
+    }
+    // The thread owns the work from here on.
+    static_cast<void>(owned.release());
+    return true;
+}
 
 std::optional<int> runOnNewThread(const std::function<int()>& work, std::uint64_t stackSize) {
     pthread_attr_t attributes;

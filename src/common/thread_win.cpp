@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <limits>
+#include <memory>
 
 #include "common/handles_win.h"
 #include "common/thread.h"
@@ -14,7 +15,24 @@ DWORD WINAPI threadRoutine(void* parameter) {
     return static_cast<DWORD>((*work)());
 }
 
+DWORD WINAPI detachedRoutine(void* parameter) {
+    const std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
+    (*work)();
+    return 0;
+}
+
 }  // namespace
+
+bool startDetachedThread(std::function<void()> work) {
+    auto owned = std::make_unique<std::function<void()>>(std::move(work));
+    const UniqueHandle thread(CreateThread(nullptr, 0, detachedRoutine, owned.get(), 0, nullptr));
+    if (!thread) {
+        return false;
+    }
+    // The thread owns the work from here on.
+    static_cast<void>(owned.release());
+    return true;
+}
 
 std::optional<int> runOnNewThread(const std::function<int()>& work, std::uint64_t stackSize) {
     if (stackSize > std::numeric_limits<SIZE_T>::max()) {

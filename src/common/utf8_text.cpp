@@ -107,4 +107,20 @@ std::optional<std::wstring> fromUtf8(std::string_view bytes) {
     return out;
 }
 
+std::u16string toUtf16Units(std::wstring_view text) {
+    std::u16string units;
+    units.reserve(text.size());
+    for (wchar_t c : text) {
+        const auto code = static_cast<std::uint32_t>(c);  // NOLINT(bugprone-signed-char-misuse): wchar_t
+        if (code > 0xFFFF && code <= 0x10FFFF) {
+            const std::uint32_t offset = code - 0x10000;
+            units.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
+            units.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
+        } else {
+            units.push_back(code > 0x10FFFF ? u'\uFFFD' : static_cast<char16_t>(code));
+        }
+    }
+    return units;
+}
+
 }  // namespace jlaunch

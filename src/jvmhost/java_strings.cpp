@@ -4,22 +4,6 @@
 
 namespace jlaunch {
 
-std::u16string toUtf16Units(std::wstring_view text) {
-    std::u16string units;
-    units.reserve(text.size());
-    for (wchar_t c : text) {
-        const auto code = static_cast<std::uint32_t>(c);  // NOLINT(bugprone-signed-char-misuse): wchar_t
-        if (code > 0xFFFF && code <= 0x10FFFF) {
-            const std::uint32_t offset = code - 0x10000;
-            units.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
-            units.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
-        } else {
-            units.push_back(code > 0x10FFFF ? u'\uFFFD' : static_cast<char16_t>(code));
-        }
-    }
-    return units;
-}
-
 std::wstring fromModifiedUtf8(const char* text) {
     std::u16string units;
     const auto* p = reinterpret_cast<const unsigned char*>(text);

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/utf8_text.h"
+
 namespace jlaunch {
 
 // Deletes its local reference when it goes; must not outlive the thread's
@@ -54,9 +56,6 @@ inline bool threw(JNIEnv* env) {
 // one, NUL as two bytes), decoded whole rather than read as ANSI text, so
 // messages in any language survive.
 std::wstring fromModifiedUtf8(const char* text);
-
-// The text as UTF-16 code units, the form Java strings are made of.
-std::u16string toUtf16Units(std::wstring_view text);
 
 // A new java.lang.String built from the UTF-16 units through String(char[]),
 // so every character arrives unchanged; null on failure.

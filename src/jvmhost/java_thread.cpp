@@ -13,9 +13,9 @@ namespace {
 
 // An internal failure cannot cross to the main thread as an exception, so it
 // goes as a value like any other.
-Result<MainOutcome> runCatching(JvmSession& session, const LaunchPlan& plan, const UncaughtExceptionHook& hook) {
+Result<MainOutcome> runCatching(JvmSession& session, const LaunchPlan& plan, const MainHooks& hooks) {
     try {
-        return runJavaThread(session, plan, hook);
+        return runJavaThread(session, plan, hooks);
     } catch (const LaunchError& error) {
         return internalFailure(error.status());
     } catch (const std::bad_alloc&) {
@@ -25,8 +25,7 @@ Result<MainOutcome> runCatching(JvmSession& session, const LaunchPlan& plan, con
 
 }  // namespace
 
-Result<MainOutcome> runJavaThread(JvmSession& session, const LaunchPlan& plan,
-                                  const UncaughtExceptionHook& beforeExceptionDialog) {
+Result<MainOutcome> runJavaThread(JvmSession& session, const LaunchPlan& plan, const MainHooks& hooks) {
     trace(L"creating the Java VM");
     auto created = session.create(plan.vmOptions);
     if (!created) {
@@ -35,8 +34,7 @@ Result<MainOutcome> runJavaThread(JvmSession& session, const LaunchPlan& plan,
     trace(L"Java VM created");
     JNIEnv* env = *created;
     applyRedirection(env, plan.output, plan.error);
-    auto invoked = invokeMain(env, session.vm(), plan.main, session.entryPoints().findClassFromBootLoader,
-                              beforeExceptionDialog);
+    auto invoked = invokeMain(env, session.vm(), plan.main, session.entryPoints().findClassFromBootLoader, hooks);
     if (invoked && plan.isService) {
         // A service ends when its last non-daemon thread does.
         session.destroy();
@@ -44,21 +42,20 @@ Result<MainOutcome> runJavaThread(JvmSession& session, const LaunchPlan& plan,
     return invoked;
 }
 
-Result<MainOutcome> startJavaThread(JvmSession& session, const LaunchPlan& plan,
-                                    const UncaughtExceptionHook& beforeExceptionDialog) {
+Result<MainOutcome> startJavaThread(JvmSession& session, const LaunchPlan& plan, const MainHooks& hooks) {
     const std::uint64_t stackSize =
         plan.javaThreadStackSize != 0 ? plan.javaThreadStackSize : session.defaultStackSize();
     trace(L"Java thread stack size: ", stackSize, L" bytes (0: the system's default)");
     std::optional<Result<MainOutcome>> result;
     const auto ended = runOnNewThread(
         [&] {
-            result = runCatching(session, plan, beforeExceptionDialog);
+            result = runCatching(session, plan, hooks);
             return 0;
         },
         stackSize);
     if (!ended || !result) {
         // Without a thread of its own, Java runs on this one.
-        return runCatching(session, plan, beforeExceptionDialog);
+        return runCatching(session, plan, hooks);
     }
     return std::move(*result);
 }

@@ -9,13 +9,11 @@ namespace jlaunch {
 
 // Runs the Java thread's work on a thread of its own with the plan's stack
 // size (or the VM's default) and waits for it; without a thread, the work
-// runs on the calling thread.
-Result<MainOutcome> startJavaThread(JvmSession& session, const LaunchPlan& plan,
-                                    const UncaughtExceptionHook& beforeExceptionDialog = {});
+// runs on the calling thread. `hooks` are told about main.
+Result<MainOutcome> startJavaThread(JvmSession& session, const LaunchPlan& plan, const MainHooks& hooks = {});
 
 // The Java thread's work: create the VM, redirect, invoke main, and for a
 // service destroy the VM again.
-Result<MainOutcome> runJavaThread(JvmSession& session, const LaunchPlan& plan,
-                                  const UncaughtExceptionHook& beforeExceptionDialog = {});
+Result<MainOutcome> runJavaThread(JvmSession& session, const LaunchPlan& plan, const MainHooks& hooks = {});
 
 }  // namespace jlaunch

@@ -116,9 +116,8 @@ Result<void> checkMainClass(const MainInvocation& call, JNIEnv* env) {
 
 // Everything up to and including the call of main; its local references
 // all go before the thread detaches.
-Result<MainOutcome> callMain(JNIEnv* env, const MainInvocation& call,
-                             FindClassFromBootLoaderFunction findClassFromBootLoader,
-                             const UncaughtExceptionHook& beforeExceptionDialog) {
+Result<MainOutcome> callMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
+                             FindClassFromBootLoaderFunction findClassFromBootLoader, const MainHooks& hooks) {
     if (auto checked = checkMainClass(call, env); !checked) {
         return checked.failure();
     }
@@ -144,6 +143,9 @@ Result<MainOutcome> callMain(JNIEnv* env, const MainInvocation& call,
         env->ExceptionDescribe();
         return Failure{};
     }
+    if (hooks.starting) {
+        hooks.starting(vm);
+    }
     trace(L"calling main of ", call.mainClassName, L" with ", call.arguments.size(), L" arguments");
     env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
 
@@ -153,8 +155,8 @@ Result<MainOutcome> callMain(JNIEnv* env, const MainInvocation& call,
         return MainOutcome::Returned;
     }
     trace(L"main threw an exception");
-    if (beforeExceptionDialog) {
-        beforeExceptionDialog();
+    if (hooks.uncaughtException) {
+        hooks.uncaughtException();
     }
     if (call.failureCheck) {
         const std::wstring stackTrace = stackTraceText(env, thrown.get());
@@ -172,9 +174,8 @@ Result<MainOutcome> callMain(JNIEnv* env, const MainInvocation& call,
 }  // namespace
 
 Result<MainOutcome> invokeMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
-                               FindClassFromBootLoaderFunction findClassFromBootLoader,
-                               const UncaughtExceptionHook& beforeExceptionDialog) {
-    Result<MainOutcome> called = callMain(env, call, findClassFromBootLoader, beforeExceptionDialog);
+                               FindClassFromBootLoaderFunction findClassFromBootLoader, const MainHooks& hooks) {
+    Result<MainOutcome> called = callMain(env, vm, call, findClassFromBootLoader, hooks);
     if (called && call.neverDetach) {
         sleepForever();
     }

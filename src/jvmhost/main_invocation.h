@@ -23,9 +23,13 @@ struct MainInvocation {
     bool operator==(const MainInvocation&) const = default;
 };
 
-// Called on the Java thread when main ended with an exception, before the
-// exception dialog may show it.
-using UncaughtExceptionHook = std::function<void()>;
+// What the launcher is told on the Java thread around main; either may be empty.
+struct MainHooks {
+    // Main is about to be called in `vm`.
+    std::function<void(JavaVM* vm)> starting;
+    // Main ended with an exception, before the exception dialog may show it.
+    std::function<void()> uncaughtException;
+};
 
 // How main ended. As with the Java runtime's own launcher, an exception it
 // threw (and the user did not ignore) makes the process end with 1.
@@ -38,7 +42,6 @@ enum class MainOutcome { Returned, Threw };
 // could not detach. An exception of main is left to the VM, which prints it
 // on the Java error stream when the thread detaches.
 Result<MainOutcome> invokeMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
-                               FindClassFromBootLoaderFunction findClassFromBootLoader,
-                               const UncaughtExceptionHook& beforeExceptionDialog = {});
+                               FindClassFromBootLoaderFunction findClassFromBootLoader, const MainHooks& hooks = {});
 
 }  // namespace jlaunch

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "common/trace.h"
 #include "jvmhost/java_thread.h"
+#include "jvmhost/secondary_main.h"
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
 
@@ -24,10 +25,23 @@ Result<std::wstring> currentExecutable() {
     return systemFailure(kMsgModulePathFailed, error);
 }
 
+// Forwarded launches go to secondaryMain of the main class in `vm`.
+ForwardHandler secondaryMainOf(JavaVM* vm, const MainInvocation& main) {
+    return [vm, mainClass = main.mainClassName, stayAttached = main.neverDetach](
+               const std::vector<std::wstring>& arguments, const AnswerFunction& answer) {
+        return callSecondaryMain(vm, mainClass, stayAttached, arguments, answer);
+    };
+}
+
 }  // namespace
 
 Launcher::~Launcher() {
     splash_.closeSplash();
+    // The application serves forwarded launches for as long as it runs.
+    if (session_) {
+        session_->destroy();
+    }
+    singleInstance_.stop();
     session_.reset();
     splash_.closeNativeSplash();
 }
@@ -57,6 +71,19 @@ Result<void> Launcher::initialize() {
         return settings.failure();
     }
     settings_ = std::move(*settings);
+    if (settings_.singleInstance) {
+        if (!singleInstance_.setup(executable_, javaArguments_)) {
+            trace(L"single instance: the arguments could not be handed over");
+            return Failure{};  // arguments too long for the first instance, or not taken: nothing to show
+        }
+        const InstanceRole role = singleInstance_.role();
+        trace(L"single instance: ", role == InstanceRole::First    ? L"this is the first instance"
+                                    : role == InstanceRole::Second ? L"the arguments went to the first instance"
+                                                                   : L"off (it could not be set up)");
+        if (role == InstanceRole::Second) {
+            return {};  // the first instance does the work: no VM here
+        }
+    }
     if (settings_.overrideWorkingDir) {
         setCurrentFolder(parentPath(executable_, 1));
         trace(L"working folder set to ", parentPath(executable_, 1));
@@ -75,6 +102,9 @@ Result<void> Launcher::initialize() {
 Result<std::int32_t> Launcher::run() {
     if (choice_.startPairedLauncher) {
         return startPairedLauncherProcess(settings_.pairProduct, settings_.pairReturnCode);
+    }
+    if (singleInstance_.role() == InstanceRole::Second) {
+        return singleInstance_.waitForFirstInstance();
     }
     const LaunchPlan plan = planLaunch(settings_, choice_.jvmLibraryPath, hostFacts());
     if (traceEnabled()) {
@@ -108,8 +138,11 @@ Result<std::int32_t> Launcher::host(const LaunchPlan& plan) {
     if (plan.notice) {
         report(*plan.notice);
     }
+    MainHooks hooks;
+    hooks.starting = [this, &plan](JavaVM* vm) { singleInstance_.markStarted(secondaryMainOf(vm, plan.main)); };
     // The exception dialog must not open behind the splash window.
-    auto ran = startJavaThread(*session_, plan, [this] { splash_.closeSplash(); });
+    hooks.uncaughtException = [this] { splash_.closeSplash(); };
+    auto ran = startJavaThread(*session_, plan, hooks);
     if (!ran) {
         return ran.failure();
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/failure.h"
+#include "instance/single_instance.h"
 #include "jvmhost/jvm_session.h"
 #include "jvmhost/launch_plan.h"
 #include "jvmsearch/jvm_search.h"
@@ -19,7 +20,8 @@ class Launcher {
 public:
     Launcher() = default;
     // The teardown: the splash window goes first; the VM once its non-daemon
-    // threads have ended; then the runtime's splash library is told to close.
+    // threads have ended; single-instance mode stops; then the runtime's
+    // splash library is told to close.
     ~Launcher();
     Launcher(const Launcher&) = delete;
     Launcher& operator=(const Launcher&) = delete;
@@ -37,6 +39,7 @@ private:
     std::wstring executable_;
     std::vector<std::wstring> javaArguments_;
     LauncherSettings settings_;
+    SingleInstance singleInstance_;
     JvmChoice choice_;
     std::optional<JvmSession> session_;
     Splash splash_;

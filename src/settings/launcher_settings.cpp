@@ -114,6 +114,10 @@ bool parseYes(const std::wstring& value) {
     return equalsIgnoringCase(value, L"Yes");
 }
 
+bool parseSingleInstance(const std::wstring& applicationType, const std::wstring& value) {
+    return applicationType != L"service" && value == L"yes";
+}
+
 std::wstring resolveJrePath(const std::wstring& value, const std::wstring& executable) {
     if (value.empty() || isAbsolutePath(value)) {
         return value;
@@ -151,7 +155,8 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
 
     settings.minimumVersion = parseMinimumVersion(read(kJreSection, L"Minimum Version"));
     settings.maximumVersion = parseMaximumVersion(read(kJreSection, L"Maximum Version"));
-    settings.isService = read(kApplicationSection, L"Application Type") == L"service";
+    const std::wstring applicationType = read(kApplicationSection, L"Application Type");
+    settings.isService = applicationType == L"service";
     settings.preferredVersions = splitList(read(kJreSection, L"Preferred versions"), L";");
 
     std::wstring jrePath;
@@ -199,6 +204,9 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     settings.libraryPath = read(kJreSection, L"Library Path");
     settings.pairProduct = read(kApplicationSection, L"Pair Product");
     settings.pairReturnCode = parseYes(read(kApplicationSection, L"Pair Return Code"));
+    // A service never reads the key.
+    settings.singleInstance =
+        !settings.isService && parseSingleInstance(applicationType, read(kApplicationSection, L"Single Instance"));
 
     settings.classPath = read(L"Class Path", L"Class Path");
     settings.embeddedJar = parseYes(read(kApplicationSection, L"Embedded Jar"));

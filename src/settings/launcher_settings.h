@@ -49,6 +49,7 @@ struct LauncherSettings {
     std::wstring libraryPath;
     std::wstring pairProduct;
     bool pairReturnCode = false;
+    bool singleInstance = false;
 
     // What the VM is given: the class path as written (";"-separated, before
     // expansion), the VM parameters, and the redirected streams.
@@ -78,6 +79,10 @@ JvmSourcePolicy parseJvmSource(const std::wstring& value);
 VmProviderPolicy parseVmProvider(const std::wstring& value);
 // "Yes" in any letter case.
 bool parseYes(const std::wstring& value);
+
+// Single-instance mode: "Single Instance" exactly "yes", and never for a
+// service.
+bool parseSingleInstance(const std::wstring& applicationType, const std::wstring& value);
 
 // A relative "JRE Path" is taken from the executable's folder.
 std::wstring resolveJrePath(const std::wstring& value, const std::wstring& executable);

@@ -14,6 +14,7 @@
 //   check-options = yes           refuse unknown options as a real VM does (ignoreUnrecognized false)
 //   accept-option = -Xfoo         also know options starting with this (repeatable)
 //   default-stack-size = 1048576  javaStackSize that JNI_GetDefaultJavaVMInitArgs reports
+//   create-delay = 0              milliseconds JNI_CreateJavaVM takes before it succeeds
 //   launcher-helper = real        checkAndLoadMain: real | class | null | missing (see below)
 //   missing-class = java/io/PrintStream                               (repeatable)
 //   missing-method = java/lang/System setErr (Ljava/io/PrintStream;)V  (repeatable)
@@ -21,7 +22,8 @@
 //   main = static                 static | instance | none
 //   action = print-out Hello      what main does, in order (repeatable)
 //   secondary-main = int          none | void | int
-//   secondary-result = 7          what an int secondaryMain returns
+//   secondary-result = 7          what an int secondaryMain returns; first-argument: the
+//                                 number its first argument holds (0 when none)
 //   secondary-action = sleep 100  what secondaryMain does (repeatable)
 //   load-error = CLASS TEXT       FindClass of this class fails with that exception (TEXT as for throw)
 //
@@ -65,6 +67,7 @@
 //   CHECK-AND-LOAD-MAIN printToStderr=1 mode=1 name=<text>
 //   MAIN-ENTER <class> argc=<n>|null thread=<n>, ARG <i> <text>, ARG-NULL <i>, MAIN-RETURN <class>,
 //   MAIN-THROW <class> <exception class>; SECONDARY-ENTER/-ARG/-RETURN [result=<n>]/-THROW likewise
+//   SECONDARY-CALL <class> result=<n> argc=<k> args=<a0>TAB<a1>...   one line per secondaryMain call
 //   OUT <text> | ERR <text>                   what went to System.out / System.err (ExceptionDescribe and an
 //                                             exception pending at detach print 'Exception in thread "main" ...')
 //   SETOUT <stream> | SETERR <stream>         e.g. PrintStream(FileOutputStream(C:\\o.log,append=true))
@@ -226,6 +229,11 @@ public:
         set("secondary-main", kind);
         return set("secondary-result", std::to_string(result));
     }
+    // An int secondaryMain returning the number its first argument holds.
+    ScriptClass& secondaryMainReturningFirstArgument() {
+        set("secondary-main", "int");
+        return set("secondary-result", "first-argument");
+    }
     ScriptClass& secondaryDoes(const Step& step) { return set("secondary-action", step.line); }
     // FindClass of this class fails with `exceptionClass` (slash form) whose
     // printStackTrace prints `stackTrace`.
@@ -252,6 +260,7 @@ public:
     Script& checkOptions(bool check) { return set("check-options", check ? "yes" : "no"); }
     Script& acceptOption(std::string_view prefix) { return set("accept-option", prefix); }
     Script& defaultStackSize(long bytes) { return set("default-stack-size", std::to_string(bytes)); }
+    Script& createDelay(int milliseconds) { return set("create-delay", std::to_string(milliseconds)); }
     // "real", "class", "null" or "missing".
     Script& launcherHelper(std::string_view mode) { return set("launcher-helper", mode); }
     Script& missingClass(std::string_view name) { return set("missing-class", name); }
@@ -356,6 +365,33 @@ public:
         }
         if (arguments.size() != count) return std::nullopt;
         return arguments;
+    }
+
+    // Every secondaryMain call: the result it returns and its arguments.
+    struct SecondaryCall {
+        int result = 0;
+        std::vector<std::wstring> arguments;
+        bool operator<(const SecondaryCall& other) const { return arguments < other.arguments; }
+    };
+    std::vector<SecondaryCall> secondaryCalls() const {
+        std::vector<SecondaryCall> calls;
+        for (const auto& rest : after("SECONDARY-CALL ")) {
+            const auto result = rest.find(" result=");
+            const auto argc = rest.find(" argc=");
+            const auto args = rest.find(" args=");
+            if (result == std::string::npos || argc == std::string::npos || args == std::string::npos) continue;
+            SecondaryCall call;
+            call.result = std::stoi(rest.substr(result + 8));
+            const std::size_t count = rest.compare(argc + 6, 4, "null") == 0 ? 0 : std::stoul(rest.substr(argc + 6));
+            std::size_t start = args + 6;
+            for (std::size_t i = 0; i < count; ++i) {
+                const auto end = rest.find('\t', start);
+                call.arguments.push_back(toWide(unescapeText(rest.substr(start, end - start))));
+                start = end == std::string::npos ? rest.size() : end + 1;
+            }
+            calls.push_back(std::move(call));
+        }
+        return calls;
     }
 
     // The lines recording a broken JNI discipline, without "MISUSE ".

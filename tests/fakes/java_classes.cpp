@@ -240,16 +240,35 @@ Value applicationMain(Invocation& call) {
     return nothing();
 }
 
+// The scripted result, or the first argument's number.
+jint secondaryResult(const AppClass& app, const Object* array) {
+    if (!app.secondaryResultFromArgument) return app.secondaryResult;
+    if (array == nullptr || array->elements.empty() || array->elements[0] == nullptr) return 0;
+    try {
+        return static_cast<jint>(std::stol(toUtf8(array->elements[0]->text)));
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
 Value secondaryMain(Invocation& call) {
     const AppClass& app = *call.method.owner->app;
     const Object* array = call.args[0].object;
     trace("SECONDARY-ENTER " + app.name + " argc=" + argumentCount(array) + " thread=" + number(call.thread.number));
     traceArguments("SECONDARY-", array);
+    // The whole call on one line, which concurrent calls cannot split.
+    const jint value = secondaryResult(app, array);
+    std::string record =
+        "SECONDARY-CALL " + app.name + " result=" + number(value) + " argc=" + argumentCount(array) + " args=";
+    for (std::size_t i = 0; array != nullptr && i < array->elements.size(); ++i) {
+        record += (i > 0 ? "\t" : "") + (array->elements[i] != nullptr ? escapeText(array->elements[i]->text) : "");
+    }
+    trace(record);
     Value result;
     if (runActions(call, app.secondaryActions)) {
-        result.primitive.i = app.secondaryResult;
+        result.primitive.i = value;
         trace("SECONDARY-RETURN " + app.name +
-              (app.secondary == SecondaryKind::Int ? " result=" + number(app.secondaryResult) : std::string()));
+              (app.secondary == SecondaryKind::Int ? " result=" + number(value) : std::string()));
     } else {
         trace("SECONDARY-THROW " + app.name + " " + call.thread.pending->cls->name);
     }

@@ -907,6 +907,9 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
         trace("CREATE-RESULT " + number(result));
         return result;
     }
+    if (script.createDelayMs > 0) {
+        Sleep(static_cast<DWORD>(script.createDelayMs));
+    }
     ThreadState& thread = machine.create(std::move(script), exitHook, abortHook);
     *pvm = &javaVm();
     *penv = &thread.env;

@@ -106,6 +106,9 @@ bool applyVmKey(Script& script, std::string_view key, std::string_view value, st
     } else if (key == "accept-option") {
         if (value.empty()) error = "accept-option needs an option prefix";
         script.acceptedOptionPrefixes.emplace_back(value);
+    } else if (key == "create-delay") {
+        if (!parseJint(value, script.createDelayMs) || script.createDelayMs < 0)
+            error = "create-delay needs milliseconds";
     } else if (key == "default-stack-size") {
         if (!parseJint(value, script.defaultStackSize)) error = "default-stack-size needs an integer";
     } else if (key == "launcher-helper") {
@@ -159,7 +162,10 @@ bool applyClassKey(AppClass& app, std::string_view key, std::string_view value, 
             error = "secondary-main is none, void or int";
         }
     } else if (key == "secondary-result") {
-        if (!parseJint(value, app.secondaryResult)) error = "secondary-result needs an integer";
+        app.secondaryResultFromArgument = value == "first-argument";
+        if (!app.secondaryResultFromArgument && !parseJint(value, app.secondaryResult)) {
+            error = "secondary-result needs an integer or first-argument";
+        }
     } else if (key == "action" || key == "secondary-action") {
         Action action;
         if (parseAction(value, action, error)) {

@@ -38,6 +38,7 @@ struct AppClass {
     std::vector<Action> mainActions;
     SecondaryKind secondary = SecondaryKind::None;
     jint secondaryResult = 0;
+    bool secondaryResultFromArgument = false;  // the first argument's number instead
     std::vector<Action> secondaryActions;
     // FindClass fails with this exception (a Throw action), as a class
     // compiled for a newer Java or missing its superclass does.
@@ -51,6 +52,7 @@ struct Script {
     bool checkOptions = true;
     std::vector<std::string> acceptedOptionPrefixes;
     jint defaultStackSize = 1024 * 1024;
+    jint createDelayMs = 0;
     LauncherHelperMode launcherHelper = LauncherHelperMode::Real;
     std::set<std::string> missingClasses;
     std::set<std::string> missingMethods;  // "class name signature"

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "installed_jdks.h"
+
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -21,21 +23,8 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<fs::path> installedJdks() {
-    std::vector<fs::path> homes;
-    std::set<fs::path> seen;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator("/usr/lib/jvm", error)) {
-        const fs::path home = fs::canonical(entry.path(), error);
-        if (error || !fs::exists(home / "lib/server/libjvm.so") || !seen.insert(home).second) {
-            continue;
-        }
-        homes.push_back(home);
-    }
-    std::sort(homes.begin(), homes.end());
-    return homes;
-}
+using jvm_tests::installedJdks;
+using jvm_tests::jdkName;
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -319,14 +308,6 @@ TEST_P(RealJvm, TraceGoesWhereTheVariableSaysAndNeverToTheApplication) {
     EXPECT_NE(readFile(file).find(" ms  main returned\n"), std::string::npos) << readFile(file);
     r = run({});
     EXPECT_TRUE(r.err.empty()) << r.err;
-}
-
-std::string jdkName(const ::testing::TestParamInfo<fs::path>& info) {
-    std::string name = info.param.filename().string();
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    }
-    return name;
 }
 
 INSTANTIATE_TEST_SUITE_P(InstalledJdks, RealJvm, ::testing::ValuesIn(installedJdks()), jdkName);

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Dependencies point down: launcher/ above splash/, jvmhost/ and jvmsearch/,
-# which are above settings/, which is above common/. An include of a folder
+# which are above settings/ and instance/, which are above common/. An include of a folder
 # of the same rank or above (other than its own) is reported.
 set -euo pipefail
 src="$1"
-declare -A rank=([common]=0 [settings]=1 [jvmsearch]=2 [jvmhost]=2 [splash]=2 [launcher]=3)
+declare -A rank=([common]=0 [settings]=1 [instance]=1 [jvmsearch]=2 [jvmhost]=2 [splash]=2 [launcher]=3)
 bad=0
 while IFS= read -r line; do
     file=${line%%:*}

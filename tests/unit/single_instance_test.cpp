@@ -1,0 +1,175 @@
+// Single-instance mode: when the settings ask for it, what the argument block
+// carries, the names instances meet under, and on Linux the socket's guards
+// (time limit, other users, answers of a first instance that cannot serve).
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/handles_posix.h"
+#include "instance/argument_block.h"
+#include "instance/single_instance.h"
+#include "settings/launcher_settings.h"
+
+namespace {
+
+using jlaunch::InstanceRole;
+using jlaunch::SingleInstance;
+using List = std::vector<std::wstring>;
+using Region = std::array<std::uint8_t, jlaunch::kArgumentRegionSize>;
+using namespace std::chrono_literals;
+
+TEST(SingleInstanceSettings, OnlyAnExactYesAndNeverForAService) {
+    const struct {
+        const wchar_t* applicationType;
+        const wchar_t* value;
+        bool on;
+    } cases[] = {{L"", L"yes", true},   {L"Service", L"yes", true}, {L"", L"Yes", false},
+                 {L"", L"true", false}, {L"", L"yes ", false},      {L"service", L"yes", false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(jlaunch::parseSingleInstance(c.applicationType, c.value), c.on) << c.on;
+    }
+}
+
+// What a second instance writes, read by this build and (once the count
+// beside the block is gone) as older builds read it.
+TEST(ArgumentBlock, RoundTripTheOlderReadingAndTheSizeLimit) {
+    const struct {
+        List written;
+        List olderReading;
+    } cases[] = {
+        {{}, {L""}},
+        {{L"a", L"", L"b"}, {L"a"}},
+        {{L"a", L""}, {L"a"}},
+        {{L"\u00E9t\u00E9 \u4E2D\U0001F600", L"\uFFFF"}, {L"\u00E9t\u00E9 \u4E2D\U0001F600", L"\uFFFF"}},
+        {{std::wstring(518, L'x')}, {std::wstring(518, L'x')}},  // 2 × 518 + 2 + 2 = 1040 bytes
+    };
+    for (const auto& c : cases) {
+        Region region{};
+        region.fill(0xAB);  // what an earlier launch left
+        ASSERT_TRUE(jlaunch::fitsArgumentBlock(c.written));
+        jlaunch::writeArguments(region, c.written);
+        EXPECT_EQ(jlaunch::readArguments(region), c.written.empty() ? List{L""} : c.written);
+        jlaunch::clearArgumentCount(region);
+        EXPECT_EQ(jlaunch::readArguments(region), c.olderReading);
+    }
+    EXPECT_FALSE(jlaunch::fitsArgumentBlock({std::wstring(519, L'x')}));
+    EXPECT_FALSE(jlaunch::fitsArgumentBlock({std::wstring(517, L'x') + L"\U0001F600"}));  // two UTF-16 units
+    EXPECT_FALSE(jlaunch::fitsArgumentBlock(List(260, L"x")));
+
+    // An older build rewrites the block but not the count beside it.
+    Region region{};
+    jlaunch::writeArguments(region, {L"a", L"", L"b"});
+    std::fill_n(region.begin(), jlaunch::kArgumentBlockSize, std::uint8_t{0});
+    region[0] = 'o';
+    EXPECT_EQ(jlaunch::readArguments(region), List{L"o"});
+}
+
+TEST(InstanceNames, PathsTurnIntoNamesThatTellExecutablesApart) {
+    EXPECT_EQ(jlaunch::instanceName(L"C:\\Apps\\Tool\\tool.exe"), L"C:_Apps_Tool_tool.exe");
+    const std::wstring deep = L"C:\\" + std::wstring(300, L'd') + L"\\tool.exe";
+    EXPECT_EQ(jlaunch::instanceName(deep).size(), 259u);
+    EXPECT_NE(jlaunch::instanceName(deep), jlaunch::instanceName(deep.substr(0, deep.size() - 3) + L"com"));
+    const std::string a = jlaunch::instanceSocketName("/opt/a/app", 1000);
+    EXPECT_EQ(a, "jlaunch-1000-c98bff043f55a75f");  // the 64-bit FNV-1a of the path, as every build names it
+    EXPECT_NE(a, jlaunch::instanceSocketName("/opt/b/app", 1000));
+    EXPECT_NE(a, jlaunch::instanceSocketName("/opt/a/app", 1001));
+    EXPECT_LT(a.size(), sizeof(sockaddr_un::sun_path) - 1);
+}
+
+// --- Linux: the socket's guards ----------------------------------------------------
+
+class SingleInstancePosix : public testing::Test {
+protected:
+    SingleInstancePosix() {
+        const std::string name = jlaunch::instanceSocketName(std::filesystem::path(executable_).string(), getuid());
+        address_.sun_family = AF_UNIX;
+        std::memcpy(address_.sun_path + 1, name.data(), name.size());
+        length_ = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    }
+    // Binds the instance name in this process, listening or not.
+    jlaunch::UniqueFileDescriptor occupyName(bool listening) const {
+        jlaunch::UniqueFileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM, 0));
+        EXPECT_EQ(bind(socket.get(), reinterpret_cast<const sockaddr*>(&address_), length_), 0);
+        if (listening) listen(socket.get(), 8);
+        return socket;
+    }
+
+    const std::wstring executable_ =
+        (std::filesystem::temp_directory_path() /
+         (testing::UnitTest::GetInstance()->current_test_info()->name() + std::to_string(getpid())))
+            .wstring();
+    sockaddr_un address_{};
+    socklen_t length_ = 0;
+};
+
+TEST_F(SingleInstancePosix, AFirstInstanceThatTakesNothingEndsTheWaitAndOneThatRefusesIsIgnored) {
+    {
+        const auto name = occupyName(true);  // listens, never answers
+        EXPECT_FALSE(SingleInstance().setup(executable_, {L"a"}, 300ms));
+    }
+    const auto name = occupyName(false);  // bound, refusing
+    SingleInstance launch;
+    EXPECT_TRUE(launch.setup(executable_, {L"a"}));
+    EXPECT_EQ(launch.role(), InstanceRole::Off);
+}
+
+TEST_F(SingleInstancePosix, AnotherUserNeitherReceivesNorSendsArguments) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root, to act as another user";
+    // As user nobody: hold this user's name, or send this user's first instance a launch.
+    std::array<std::uint8_t, 4 + jlaunch::kArgumentRegionSize> request{'J', 'L', 'S', 'R'};
+    const auto asNobody = [&](bool send) {
+        int ready[2];
+        EXPECT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            jlaunch::UniqueFileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM, 0));
+            const auto* address = reinterpret_cast<const sockaddr*>(&address_);
+            char taken = 0;
+            const bool nobody = setuid(65534) == 0;
+            // Refused: the connection closes without the word that the arguments were taken.
+            const bool done =
+                nobody && (send ? connect(socket.get(), address, length_) == 0 &&
+                                      (::send(socket.get(), request.data(), request.size(), MSG_NOSIGNAL) < 0 ||
+                                       recv(socket.get(), &taken, 1, 0) <= 0)
+                                : bind(socket.get(), address, length_) == 0 && listen(socket.get(), 8) == 0);
+            static_cast<void>(write(ready[1], &done, 1));
+            pause();
+        }
+        close(ready[1]);  // a child that dies early ends the read below
+        bool done = false;
+        EXPECT_EQ(read(ready[0], &done, 1), 1);
+        close(ready[0]);
+        return std::pair(child, done);
+    };
+    const auto [squatter, held] = asNobody(false);
+    EXPECT_TRUE(held);
+    SingleInstance launch;
+    EXPECT_TRUE(launch.setup(executable_, {L"secret"}));
+    EXPECT_EQ(launch.role(), InstanceRole::Off);
+    kill(squatter, SIGKILL);
+    waitpid(squatter, nullptr, 0);
+
+    SingleInstance first;
+    ASSERT_TRUE(first.setup(executable_, {}));
+    first.markStarted([](const List&, const jlaunch::AnswerFunction&) {
+        ADD_FAILURE() << "served another user's launch";
+        return false;
+    });
+    const auto [intruder, refused] = asNobody(true);
+    EXPECT_TRUE(refused);
+    kill(intruder, SIGKILL);
+    waitpid(intruder, nullptr, 0);
+}
+
+}  // namespace
