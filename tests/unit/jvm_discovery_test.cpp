@@ -108,17 +108,22 @@ TEST(Candidates, PreferredVersionsChooseByTheirSignificantComponents) {
     EXPECT_FALSE(jlaunch::selectCandidate({}, {L"17"}).has_value());
 }
 
+// Which of `keys` the settings have read, one digit a key.
+std::string keysRead(const std::vector<jlaunch::VendorKey>& keys, const std::wstring& source,
+                     const std::wstring& provider) {
+    std::string read;
+    for (const auto& key : keys) {
+        read += jlaunch::shouldReadKey(key, jlaunch::parseJvmSource(source), jlaunch::parseVmProvider(provider)) ? '1'
+                                                                                                                 : '0';
+    }
+    return read;
+}
+
 TEST(Candidates, PoliciesChooseTheKeysAndTheirPreference) {
     const auto& keys = jlaunch::vendorKeys();
     ASSERT_EQ(keys.size(), 7u);
     const auto readKeys = [&](const std::wstring& source, const std::wstring& provider) {
-        std::string read;
-        for (const auto& key : keys) {
-            read += jlaunch::shouldReadKey(key, jlaunch::parseJvmSource(source), jlaunch::parseVmProvider(provider))
-                        ? '1'
-                        : '0';
-        }
-        return read;
+        return keysRead(keys, source, provider);
     };
     EXPECT_EQ(readKeys(L"", L""), "1111000");
     EXPECT_EQ(readKeys(L"only_JRE", L""), "0101000");
@@ -138,13 +143,7 @@ TEST(Candidates, TodaysVendorsAreReadUnlessOneOldFamilyAloneIsNamed) {
     // Eclipse Adoptium, AdoptOpenJDK, Eclipse Foundation and Semeru (JDK, JRE), Microsoft JDK, Azul Zulu.
     ASSERT_EQ(keys.size(), 10u);
     const auto readKeys = [&](const std::wstring& source, const std::wstring& provider) {
-        std::string read;
-        for (const auto& key : keys) {
-            read += jlaunch::shouldReadKey(key, jlaunch::parseJvmSource(source), jlaunch::parseVmProvider(provider))
-                        ? '1'
-                        : '0';
-        }
-        return read;
+        return keysRead(keys, source, provider);
     };
     EXPECT_EQ(readKeys(L"", L""), "1111111111");
     EXPECT_EQ(readKeys(L"", L"sun"), "1111111111");  // not a value of the table: the defaults

@@ -95,27 +95,23 @@ protected:
     }
 };
 
-TEST_F(PackedLaunch, StartsFromItsEmbeddedSettingsWithOnlyTheUpgradeCodeBesideIt) {
+TEST_F(PackedLaunch, RunsFromItsEmbeddedSettingsWhichAKeyBesideOverridesAndAPlusSectionExtends) {
     packSettings();
-    const Launch launched = launch(L"first");
+    const auto hasOption = [](const Launch& launched, const std::string& option) {
+        const auto options = launched.trace.options();
+        return std::find(options.begin(), options.end(), option) != options.end();
+    };
+    Launch launched = launch(L"first");
     expectCleanRun(launched);
     EXPECT_TRUE(launched.trace.contains("MAIN-ENTER com/acme/App argc=2 thread=1")) << launched.report();
     EXPECT_TRUE(launched.trace.contains("ARG 1 --embedded")) << launched.report();
-    const auto options = launched.trace.options();
-    EXPECT_NE(std::find(options.begin(), options.end(),
-                        hosting::ansi(L"-Djava.class.path=" + copy_.exeFolder() + L"\\app.jar")),
-              options.end())
+    EXPECT_TRUE(hasOption(launched, hosting::ansi(L"-Djava.class.path=" + copy_.exeFolder() + L"\\app.jar")))
         << launched.report();
-}
 
-TEST_F(PackedLaunch, AKeyBesideTheExeOverridesAndAPlusSectionExtends) {
-    packSettings();
     settings_.set(kClassPath, L"Class Path", L"C:\\other.jar").set(kApplication + L"+", L"Cmd", L"--extended");
-    const Launch launched = launch();
+    launched = launch();
     expectCleanRun(launched);
-    const auto options = launched.trace.options();
-    EXPECT_NE(std::find(options.begin(), options.end(), "-Djava.class.path=C:\\other.jar"), options.end())
-        << launched.report();
+    EXPECT_TRUE(hasOption(launched, "-Djava.class.path=C:\\other.jar")) << launched.report();
     EXPECT_TRUE(launched.trace.contains("ARG 0 --embedded")) << launched.report();
     EXPECT_TRUE(launched.trace.contains("ARG 1 --extended")) << launched.report();
 }
