@@ -2,6 +2,7 @@
 #include <limits.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -91,7 +92,13 @@ std::vector<Installation> scanInstallations() {
 std::vector<InstalledRuntime> listInstalledRuntimes(RuntimeBitness bitness, const std::vector<const VendorKey*>& keys,
                                                     const VersionFilter& wanted) {
     std::vector<InstalledRuntime> installed;
-    if (bitness != RuntimeBitness::Native) {
+    // Installations are filed under the classic keys only; for the others
+    // (the installers' own registry keys) there is nothing to scan again.
+    const auto isClassicKey = [](const VendorKey* key) {
+        return std::any_of(vendorKeys().begin(), vendorKeys().end(),
+                           [key](const VendorKey& classic) { return &classic == key; });
+    };
+    if (bitness != RuntimeBitness::Native || std::none_of(keys.begin(), keys.end(), isClassicKey)) {
         return installed;
     }
     const std::vector<Installation> found = scanInstallations();
