@@ -5,11 +5,13 @@
 #include <functional>
 #include <optional>
 
+#include "common/function_ref.h"
+
 namespace jlaunch {
 
 // Runs `work` on a new thread whose stack is `stackSize` bytes (0: the
 // process default) and waits for it; nothing when no thread could be made.
-std::optional<int> runOnNewThread(const std::function<int()>& work, std::uint64_t stackSize);
+std::optional<int> runOnNewThread(FunctionRef<int()> work, std::uint64_t stackSize);
 
 // Runs `work` on a new thread that nobody waits for; false when no thread
 // could be made.

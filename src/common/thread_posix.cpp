@@ -11,7 +11,7 @@ namespace jlaunch {
 namespace {
 
 struct ThreadWork {
-    const std::function<int()>* work;
+    const FunctionRef<int()>* work;
     int result = 1;
 };
 
@@ -47,7 +47,7 @@ bool startDetachedThread(std::function<void()> work) {
     return true;
 }
 
-std::optional<int> runOnNewThread(const std::function<int()>& work, std::uint64_t stackSize) {
+std::optional<int> runOnNewThread(FunctionRef<int()> work, std::uint64_t stackSize) {
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0) {
         return std::nullopt;

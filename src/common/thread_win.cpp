@@ -11,7 +11,7 @@ namespace jlaunch {
 namespace {
 
 DWORD WINAPI threadRoutine(void* parameter) {
-    const auto* work = static_cast<const std::function<int()>*>(parameter);
+    const auto* work = static_cast<const FunctionRef<int()>*>(parameter);
     return static_cast<DWORD>((*work)());
 }
 
@@ -34,15 +34,15 @@ bool startDetachedThread(std::function<void()> work) {
     return true;
 }
 
-std::optional<int> runOnNewThread(const std::function<int()>& work, std::uint64_t stackSize) {
+std::optional<int> runOnNewThread(FunctionRef<int()> work, std::uint64_t stackSize) {
     if (stackSize > std::numeric_limits<SIZE_T>::max()) {
         stackSize = 0;
     }
     // The size is reserved, as the Java runtime's own launcher does; without
     // the flag Windows would commit all of it before Java runs.
     const DWORD flags = stackSize != 0 ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0;
-    const UniqueHandle thread(CreateThread(nullptr, static_cast<SIZE_T>(stackSize), threadRoutine,
-                                           const_cast<std::function<int()>*>(&work), flags, nullptr));
+    const UniqueHandle thread(
+        CreateThread(nullptr, static_cast<SIZE_T>(stackSize), threadRoutine, &work, flags, nullptr));
     if (!thread) {
         return std::nullopt;
     }

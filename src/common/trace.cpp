@@ -31,18 +31,16 @@ using UniqueTraceStream = UniqueResource<ClosedBy<std::FILE*, &closeTraceStream>
 struct TraceSink {
     std::mutex mutex;
     UniqueTraceStream stream;
-    std::uint64_t start = monotonicMilliseconds();
+    std::uint64_t start = 0;  // set when the trace is opened
 };
 
-TraceSink& sink() {
-    static TraceSink instance;
-    return instance;
-}
+// Made before main (nothing is traced before then), so no thread ever
+// races to make it.
+TraceSink traceSink;
 
 }  // namespace
 
 void openTraceAt(const std::wstring& target) {
-    TraceSink& traceSink = sink();
     const std::lock_guard lock(traceSink.mutex);
     detail::traceOn = false;
     traceSink.stream.reset(target.empty() ? nullptr : target == L"-" ? stderr : openTraceFile(target));
@@ -60,14 +58,12 @@ void openTrace() {
 }
 
 void closeTrace() {
-    TraceSink& traceSink = sink();
     const std::lock_guard lock(traceSink.mutex);
     detail::traceOn = false;
     traceSink.stream.reset();
 }
 
 void writeTraceLine(std::wstring_view text) {
-    TraceSink& traceSink = sink();
     std::wstring wide = decimalText(monotonicMilliseconds() - traceSink.start);
     wide.insert(0, wide.size() < 6 ? 6 - wide.size() : 0, L' ');
     wide += L" ms  ";
@@ -99,8 +95,8 @@ void TracePiece::appendTo(std::wstring& line) const {
         case Kind::Unsigned:
             line += decimalText(unsigned_);
             break;
-        case Kind::Owned:
-            line += owned_;
+        case Kind::Other:
+            other_.append(line, other_.value);
             break;
     }
 }

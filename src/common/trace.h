@@ -38,10 +38,11 @@ inline bool traceEnabled() noexcept {
 void writeTraceLine(std::wstring_view text);
 
 // One piece of a trace line. Text, numbers and flags are kept as they are
+// (a piece only refers to its value, which lives until the trace call ends)
 // and turned into text in one place out of line, so that each of the many
-// trace calls stays a few instructions in the exe. Other types give their
-// text through an `appendTracePiece(std::wstring&, const T&)` in their own
-// namespace (Java versions do).
+// trace calls stays a few instructions in the exe and needs no clean-up.
+// Other types give their text through an `appendTracePiece(std::wstring&,
+// const T&)` in their own namespace (Java versions do).
 class TracePiece {
 public:
     TracePiece(std::wstring_view text) : kind_(Kind::Wide), wide_(text) {}
@@ -61,25 +62,31 @@ public:
     template <typename T>
     requires(!std::integral<T> && requires(std::wstring & line, const T& value) { appendTracePiece(line, value); })
         TracePiece(const T& value)
-        : kind_(Kind::Owned) {
-        appendTracePiece(owned_, value);
-    }
+        : kind_(Kind::Other), other_{&value, [](std::wstring& line, const void* object) {
+                                         appendTracePiece(line, *static_cast<const T*>(object));
+                                     }} {}
 
     void appendTo(std::wstring& line) const;
 
 private:
-    enum class Kind { Wide, Narrow, Signed, Unsigned, Owned };
+    enum class Kind { Wide, Narrow, Signed, Unsigned, Other };
+    struct Other {
+        const void* value;
+        void (*append)(std::wstring& line, const void* value);
+    };
     Kind kind_;
-    std::wstring_view wide_;
-    std::string_view narrow_;
-    std::int64_t signed_ = 0;
-    std::uint64_t unsigned_ = 0;
-    std::wstring owned_;
+    union {
+        std::wstring_view wide_;
+        std::string_view narrow_;
+        std::int64_t signed_;
+        std::uint64_t unsigned_;
+        Other other_;
+    };
 };
 
 void writeTracePieces(std::initializer_list<TracePiece> pieces);
 
-// One line made of the pieces, e.g. trace(L"settings file ", path, L" found").
+// One line made of the pieces, e.g. trace("settings file ", path, " found").
 // Nothing is formatted while the trace is off.
 template <typename... Pieces>
 void trace(const Pieces&... pieces) {

@@ -1,35 +1,37 @@
 #include "instance/forward_gate.h"
 
+#include <mutex>
+
 namespace jlaunch {
 
 void ForwardGate::open(ForwardHandler handler) {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(monitor_);
     handler_ = std::move(handler);
     open_ = true;
-    changed_.notify_all();
+    monitor_.notifyAll();
 }
 
 bool ForwardGate::serve(const std::vector<std::wstring>& arguments, const AnswerFunction& answer) {
     {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return open_ || closed_; });
+        const std::lock_guard lock(monitor_);
+        monitor_.waitUntil([this] { return open_ || closed_; });
         if (closed_ || !handler_) {
             return false;
         }
         ++calls_;
     }
     const bool served = handler_(arguments, answer);
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(monitor_);
     --calls_;
-    changed_.notify_all();
+    monitor_.notifyAll();
     return served;
 }
 
 void ForwardGate::close() {
-    std::unique_lock lock(mutex_);
+    const std::lock_guard lock(monitor_);
     closed_ = true;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return calls_ == 0; });
+    monitor_.notifyAll();
+    monitor_.waitUntil([this] { return calls_ == 0; });
 }
 
 }  // namespace jlaunch

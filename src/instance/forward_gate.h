@@ -2,11 +2,10 @@
 // The first instance's side of forwarded launches, shared by the platform
 // forms: holds them until the application may take them, and lets the
 // teardown wait for the calls in progress.
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "common/monitor.h"
 #include "instance/single_instance.h"
 
 namespace jlaunch {
@@ -26,8 +25,7 @@ public:
     void close();
 
 private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
+    Monitor monitor_;
     ForwardHandler handler_;
     bool open_ = false;
     bool closed_ = false;

@@ -176,7 +176,7 @@ std::wstring formatDatePictureInEnglish(std::wstring_view picture, const LocalTi
 }
 
 void replaceDateTimePicture(std::wstring& fileName, const LocalTime& time,
-                            const std::function<std::wstring(const std::wstring& picture)>& format) {
+                            FunctionRef<std::wstring(const std::wstring& picture)> format) {
     const std::size_t first = fileName.find(L'%');
     if (first == std::wstring::npos) {
         return;

@@ -1,8 +1,9 @@
 #pragma once
 // The date and time of the launch in the names of the redirected output files.
-#include <functional>
 #include <string>
 #include <string_view>
+
+#include "common/function_ref.h"
 
 namespace jlaunch {
 
@@ -31,6 +32,6 @@ std::wstring formatDatePictureInEnglish(std::wstring_view picture, const LocalTi
 // The frame both builds share: finds the picture, puts the milliseconds in
 // for "L" and replaces the picture by what `format` makes of the result.
 void replaceDateTimePicture(std::wstring& fileName, const LocalTime& time,
-                            const std::function<std::wstring(const std::wstring& picture)>& format);
+                            FunctionRef<std::wstring(const std::wstring& picture)> format);
 
 }  // namespace jlaunch

@@ -26,12 +26,12 @@ Result<MainOutcome> runCatching(JvmSession& session, const LaunchPlan& plan, con
 }  // namespace
 
 Result<MainOutcome> runJavaThread(JvmSession& session, const LaunchPlan& plan, const MainHooks& hooks) {
-    trace(L"creating the Java VM");
+    trace("creating the Java VM");
     auto created = session.create(plan.vmOptions);
     if (!created) {
         return created.failure();
     }
-    trace(L"Java VM created");
+    trace("Java VM created");
     JNIEnv* env = *created;
     applyRedirection(env, plan.output, plan.error);
     auto invoked = invokeMain(env, session.vm(), plan.main, session.entryPoints().findClassFromBootLoader, hooks);
@@ -45,7 +45,7 @@ Result<MainOutcome> runJavaThread(JvmSession& session, const LaunchPlan& plan, c
 Result<MainOutcome> startJavaThread(JvmSession& session, const LaunchPlan& plan, const MainHooks& hooks) {
     const std::uint64_t stackSize =
         plan.javaThreadStackSize != 0 ? plan.javaThreadStackSize : session.defaultStackSize();
-    trace(L"Java thread stack size: ", stackSize, L" bytes (0: the system's default)");
+    trace("Java thread stack size: ", stackSize, " bytes (0: the system's default)");
     std::optional<Result<MainOutcome>> result;
     const auto ended = runOnNewThread(
         [&] {

@@ -11,10 +11,10 @@ namespace {
 
 // The VM calls these as it exits or aborts; the launcher has nothing to add.
 void JNICALL exitHook(jint code) {
-    trace(L"the VM exits with status ", code, L" (System.exit or the VM's own end)");
+    trace("the VM exits with status ", code, " (System.exit or the VM's own end)");
 }
 void JNICALL abortHook() {
-    trace(L"the VM aborted");
+    trace("the VM aborted");
 }
 
 // JDK 1.1's initialisation record: only the version and the stack size are read.
@@ -61,11 +61,11 @@ unsigned creationFailureReason(jint result) {
 }
 
 Result<JvmSession> JvmSession::load(const std::wstring& jvmLibraryPath) {
-    trace(L"loading the VM library ", jvmLibraryPath);
+    trace("loading the VM library ", jvmLibraryPath);
     const JvmLoadResult loaded = openJvmLibrary(jvmLibraryPath, parentPath(jvmLibraryPath, 2));
     switch (loaded.status) {
         case JvmLoadStatus::Loaded:
-            trace(L"VM library loaded");
+            trace("VM library loaded");
             return JvmSession(loaded.entryPoints);
         case JvmLoadStatus::LibraryFailed:
             return Failure{kMsgJvmLibraryLoadFailed, {jvmLibraryPath, loaded.error}, loaded.detail};
@@ -111,7 +111,7 @@ Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
     void* env = nullptr;
     JavaVM* vm = nullptr;
     const jint result = entryPoints_.createJavaVm(&vm, &env, &arguments);
-    trace(L"JNI_CreateJavaVM returned ", result);
+    trace("JNI_CreateJavaVM returned ", result);
     if (result != JNI_OK) {
         return Failure{
             kMsgJniException, {kMsgCreateJavaVmFailed, static_cast<MessageId>(creationFailureReason(result))}, {}};
@@ -122,9 +122,9 @@ Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
 
 void JvmSession::destroy() {
     if (JavaVM* vm = std::exchange(vm_, nullptr)) {
-        trace(L"destroying the Java VM: it waits for the application's non-daemon threads");
+        trace("destroying the Java VM: it waits for the application's non-daemon threads");
         vm->DestroyJavaVM();
-        trace(L"Java VM destroyed");
+        trace("Java VM destroyed");
     }
 }
 

@@ -27,7 +27,7 @@ std::wstring describeCause(JNIEnv* env, const std::wstring& className) {
     env->ExceptionDescribe();
     const std::wstring text = stackTraceText(env, thrown.get());
     std::wstring firstLine = text.substr(0, text.find_first_of(L"\r\n"));
-    trace(L"the VM said: ", firstLine);
+    trace("the VM said: ", firstLine);
     std::wstring dotted = className;
     std::replace(dotted.begin(), dotted.end(), L'/', L'.');
     for (const std::wstring& name : {className, dotted}) {
@@ -146,15 +146,15 @@ Result<MainOutcome> callMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call
     if (hooks.starting) {
         hooks.starting(vm);
     }
-    trace(L"calling main of ", call.mainClassName, L" with ", call.arguments.size(), L" arguments");
+    trace("calling main of ", call.mainClassName, " with ", call.arguments.size(), " arguments");
     env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
 
     const LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
     if (!thrown) {
-        trace(L"main returned");
+        trace("main returned");
         return MainOutcome::Returned;
     }
-    trace(L"main threw an exception");
+    trace("main threw an exception");
     if (hooks.uncaughtException) {
         hooks.uncaughtException();
     }
@@ -164,7 +164,7 @@ Result<MainOutcome> callMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call
             if (showUncaughtExceptionDialog(stackTrace)) {
                 exitJava(env);
             }
-            trace(L"the user chose to ignore the exception");
+            trace("the user chose to ignore the exception");
             return MainOutcome::Returned;
         }
     }

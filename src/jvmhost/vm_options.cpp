@@ -84,12 +84,12 @@ AssembledOptions assembleVmOptions(const LauncherSettings& settings, const std::
         if (isAbsoluteClassPathEntry(entry)) {
             // Taken as written; the trace still tells when it names nothing.
             if (traceEnabled() && !pathExists(entry)) {
-                trace(L"class path entry ", entry, L" names nothing that exists (kept as written)");
+                trace("class path entry ", entry, " names nothing that exists (kept as written)");
             }
             classPath += entry;
             classPath.push_back(kPathListSeparator);
         } else if (!expandClassPathEntry(entry, launcherFolder, classPath)) {
-            trace(L"class path entry ", entry, L" matched nothing in ", launcherFolder);
+            trace("class path entry ", entry, " matched nothing in ", launcherFolder);
             assembled.unmatchedEntries.push_back(entry);
         }
     }

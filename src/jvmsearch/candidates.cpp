@@ -1,5 +1,6 @@
 #include "jvmsearch/candidates.h"
 
+#include <array>
 #include <utility>
 
 #include "common/trace.h"
@@ -52,79 +53,82 @@ bool ranksHigher(const JvmCandidate& later, const JvmCandidate& earlier, bool fa
 
 }  // namespace
 
-const std::vector<VendorKey>& vendorKeys() {
-    static const std::vector<VendorKey> keys = {
-        {L"Software\\JavaSoft\\JDK\\", JavaKind::Jdk, VendorFamily::JavaSoft, false, false},
-        {L"Software\\JavaSoft\\JRE\\", JavaKind::Jre, VendorFamily::JavaSoft, false, false},
-        {L"Software\\JavaSoft\\Java Development Kit\\", JavaKind::Jdk, VendorFamily::JavaSoft, true, false},
-        {L"Software\\JavaSoft\\Java Runtime Environment\\", JavaKind::Jre, VendorFamily::JavaSoft, false, true},
-        {L"Software\\JRockit\\Java Runtime Environment\\",
-         JavaKind::Jre,
-         VendorFamily::JRockit,
-         false,
-         false,
-         L"JavaHome",
-         {},
-         L"",
-         L"JRockit"},
-        {L"Software\\JRockit\\Java Development Kit\\",
-         JavaKind::Jdk,
-         VendorFamily::JRockit,
-         true,
-         false,
-         L"JavaHome",
-         {},
-         L"",
-         L"JRockit"},
-        {L"Software\\IBM\\Java2 Runtime Environment\\",
-         JavaKind::Jre,
-         VendorFamily::Ibm,
-         false,
-         false,
-         L"JavaHome",
-         {},
-         L"",
-         L"IBM"},
-    };
-    return keys;
+namespace {
+
+// Constant tables: made at compile time, never at the first search.
+constexpr std::array kVendorKeys = {
+    VendorKey{L"Software\\JavaSoft\\JDK\\", JavaKind::Jdk, VendorFamily::JavaSoft, false, false},
+    VendorKey{L"Software\\JavaSoft\\JRE\\", JavaKind::Jre, VendorFamily::JavaSoft, false, false},
+    VendorKey{L"Software\\JavaSoft\\Java Development Kit\\", JavaKind::Jdk, VendorFamily::JavaSoft, true, false},
+    VendorKey{L"Software\\JavaSoft\\Java Runtime Environment\\", JavaKind::Jre, VendorFamily::JavaSoft, false, true},
+    VendorKey{L"Software\\JRockit\\Java Runtime Environment\\",
+              JavaKind::Jre,
+              VendorFamily::JRockit,
+              false,
+              false,
+              L"JavaHome",
+              {},
+              L"",
+              L"JRockit"},
+    VendorKey{L"Software\\JRockit\\Java Development Kit\\",
+              JavaKind::Jdk,
+              VendorFamily::JRockit,
+              true,
+              false,
+              L"JavaHome",
+              {},
+              L"",
+              L"JRockit"},
+    VendorKey{L"Software\\IBM\\Java2 Runtime Environment\\",
+              JavaKind::Jre,
+              VendorFamily::Ibm,
+              false,
+              false,
+              L"JavaHome",
+              {},
+              L"",
+              L"IBM"},
+};
+
+// The MSI installers of the OpenJDK builds keep the home in "Path" of
+// <version>\<VM>\MSI; Azul's in "InstallationPath" of zulu-<major>.
+constexpr const wchar_t* kMsiSubkeys[] = {L"hotspot\\MSI", L"openj9\\MSI"};
+constexpr const wchar_t* kMicrosoftSubkeys[] = {L"hotspot\\MSI"};
+
+constexpr VendorKey msiKey(const wchar_t* path, JavaKind kind, const wchar_t* vendor) {
+    return {path, kind, VendorFamily::Other, false, false, L"Path", kMsiSubkeys, L"", vendor};
 }
 
-const std::vector<VendorKey>& currentVendorKeys() {
-    // The MSI installers of the OpenJDK builds keep the home in "Path" of
-    // <version>\<VM>\MSI; Azul's in "InstallationPath" of zulu-<major>.
-    const auto msi = [](const wchar_t* path, JavaKind kind, const wchar_t* vendor) {
-        return VendorKey{path, kind,  VendorFamily::Other, false, false, L"Path", {L"hotspot\\MSI", L"openj9\\MSI"},
-                         L"",  vendor};
-    };
-    static const std::vector<VendorKey> keys = {
-        msi(L"SOFTWARE\\Eclipse Adoptium\\JDK\\", JavaKind::Jdk, L"Eclipse Adoptium"),
-        msi(L"SOFTWARE\\Eclipse Adoptium\\JRE\\", JavaKind::Jre, L"Eclipse Adoptium"),
-        msi(L"SOFTWARE\\AdoptOpenJDK\\JDK\\", JavaKind::Jdk, L"AdoptOpenJDK"),
-        msi(L"SOFTWARE\\AdoptOpenJDK\\JRE\\", JavaKind::Jre, L"AdoptOpenJDK"),
-        msi(L"SOFTWARE\\Eclipse Foundation\\JDK\\", JavaKind::Jdk, L"Eclipse Foundation"),
-        msi(L"SOFTWARE\\Eclipse Foundation\\JRE\\", JavaKind::Jre, L"Eclipse Foundation"),
-        msi(L"SOFTWARE\\Semeru\\JDK\\", JavaKind::Jdk, L"Semeru"),
-        msi(L"SOFTWARE\\Semeru\\JRE\\", JavaKind::Jre, L"Semeru"),
-        {L"SOFTWARE\\Microsoft\\JDK\\",
-         JavaKind::Jdk,
-         VendorFamily::Other,
-         false,
-         false,
-         L"Path",
-         {L"hotspot\\MSI"},
-         L"",
-         L"Microsoft"},
-        {L"SOFTWARE\\Azul Systems\\Zulu\\",
-         JavaKind::FromHome,
-         VendorFamily::Other,
-         false,
-         false,
-         L"InstallationPath",
-         {},
-         L"zulu-",
-         L"Azul Zulu"},
-    };
-    return keys;
+constexpr std::array kCurrentVendorKeys = {
+    msiKey(L"SOFTWARE\\Eclipse Adoptium\\JDK\\", JavaKind::Jdk, L"Eclipse Adoptium"),
+    msiKey(L"SOFTWARE\\Eclipse Adoptium\\JRE\\", JavaKind::Jre, L"Eclipse Adoptium"),
+    msiKey(L"SOFTWARE\\AdoptOpenJDK\\JDK\\", JavaKind::Jdk, L"AdoptOpenJDK"),
+    msiKey(L"SOFTWARE\\AdoptOpenJDK\\JRE\\", JavaKind::Jre, L"AdoptOpenJDK"),
+    msiKey(L"SOFTWARE\\Eclipse Foundation\\JDK\\", JavaKind::Jdk, L"Eclipse Foundation"),
+    msiKey(L"SOFTWARE\\Eclipse Foundation\\JRE\\", JavaKind::Jre, L"Eclipse Foundation"),
+    msiKey(L"SOFTWARE\\Semeru\\JDK\\", JavaKind::Jdk, L"Semeru"),
+    msiKey(L"SOFTWARE\\Semeru\\JRE\\", JavaKind::Jre, L"Semeru"),
+    VendorKey{L"SOFTWARE\\Microsoft\\JDK\\", JavaKind::Jdk, VendorFamily::Other, false, false, L"Path",
+              kMicrosoftSubkeys, L"", L"Microsoft"},
+    VendorKey{L"SOFTWARE\\Azul Systems\\Zulu\\",
+              JavaKind::FromHome,
+              VendorFamily::Other,
+              false,
+              false,
+              L"InstallationPath",
+              {},
+              L"zulu-",
+              L"Azul Zulu"},
+};
+
+}  // namespace
+
+std::span<const VendorKey> vendorKeys() {
+    return kVendorKeys;
+}
+
+std::span<const VendorKey> currentVendorKeys() {
+    return kCurrentVendorKeys;
 }
 
 const wchar_t* javaKindName(JavaKind kind) {
@@ -197,13 +201,13 @@ std::optional<JvmCandidate> selectCandidate(const std::vector<JvmCandidate>& ran
                 matches = matches && candidate.version.components[i] == wanted.components[i];
             }
             if (matches) {
-                trace(L"  preferred version ", entry, L" chooses ", candidate.version, L" at ", candidate.home);
+                trace("  preferred version ", entry, " chooses ", candidate.version, " at ", candidate.home);
                 return candidate;
             }
         }
-        trace(L"  preferred version ", entry, L" matches no candidate");
+        trace("  preferred version ", entry, " matches no candidate");
     }
-    trace(L"  chosen: the top candidate, ", ranked.front().version, L" at ", ranked.front().home);
+    trace("  chosen: the top candidate, ", ranked.front().version, " at ", ranked.front().home);
     return ranked.front();
 }
 

@@ -2,6 +2,7 @@
 // Installed Java runtimes as candidates: which vendor keys are read, how
 // the candidates rank, and which one is chosen.
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ struct VendorKey {
     // Where a version entry keeps its home: the value, and the subkeys below
     // the entry that may hold it (none: the entry itself).
     const wchar_t* homeValue = L"JavaHome";
-    std::vector<const wchar_t*> homeSubkeys = {};
+    std::span<const wchar_t* const> homeSubkeys = {};
     // Only subkeys whose names begin so are version entries.
     const wchar_t* namePrefix = L"";
     // The vendor as the trace names it.
@@ -40,12 +41,12 @@ struct VendorKey {
 };
 
 // The keys of the JavaSoft, JRockit and IBM installers.
-const std::vector<VendorKey>& vendorKeys();
+std::span<const VendorKey> vendorKeys();
 
 // The keys of today's installers, many of which write no JavaSoft key:
 // read only after everything else has failed, so that nothing the older
 // keys, JAVA_HOME and the rest find changes.
-const std::vector<VendorKey>& currentVendorKeys();
+std::span<const VendorKey> currentVendorKeys();
 
 // "JDK", "JRE" or "JDK or JRE", for the trace.
 const wchar_t* javaKindName(JavaKind kind);

@@ -28,11 +28,11 @@ std::vector<JvmCandidate> collectCandidates(const std::vector<InstalledRuntime>&
         const VendorKey& key = *entry.key;
         const JavaVersion version = versionOf(entry.versionName);
         if (!isVersionInRange(version, settings.minimumVersion, settings.maximumVersion)) {
-            trace(L"  ", entry.source, L": version ", version, L" is out of range: rejected");
+            trace("  ", entry.source, ": version ", version, " is out of range: rejected");
             continue;
         }
         if (!entry.home || entry.home->empty()) {
-            trace(L"  ", entry.source, L": version ", version, L" names no home (", key.homeValue, L"): rejected");
+            trace("  ", entry.source, ": version ", version, " names no home (", key.homeValue, "): rejected");
             continue;
         }
         JvmCandidate candidate;
@@ -47,37 +47,37 @@ std::vector<JvmCandidate> collectCandidates(const std::vector<InstalledRuntime>&
             kind = hasJavaCompiler(candidate.home) ? JavaKind::Jdk : JavaKind::Jre;
         }
         if (!isKindAccepted(kind, settings.jvmSource)) {
-            trace(L"  ", entry.source, L": ", javaKindName(kind), L" ", candidate.home,
-                  L" is of a kind \"JVM Source\" does not accept: rejected");
+            trace("  ", entry.source, ": ", javaKindName(kind), " ", candidate.home,
+                  " is of a kind \"JVM Source\" does not accept: rejected");
             continue;
         }
         const JvmType probeType =
             key.favorServerAsDefault && settings.jvmType == JvmType::FavorServer ? JvmType::Default : settings.jvmType;
         const JvmLibrary library = findJvmLibrary(candidate.home, probeType);
         if (library.path.empty()) {
-            trace(L"  ", entry.source, L": ", key.vendor, L" ", javaKindName(kind), L" ", version, L" at ",
-                  candidate.home, L" has no VM of type ", jvmTypeName(probeType), L": rejected");
+            trace("  ", entry.source, ": ", key.vendor, " ", javaKindName(kind), " ", version, " at ", candidate.home,
+                  " has no VM of type ", jvmTypeName(probeType), ": rejected");
             continue;
         }
         candidate.isServerVm = library.isServerVm;
         candidate.isPreferred = isPreferredKind(kind, key.family, settings.jvmSource, settings.vmProvider);
-        trace(L"  ", entry.source, L": ", key.vendor, L" ", javaKindName(kind), L" ", version, L" at ", candidate.home,
-              L", ", candidate.isServerVm ? L"server" : L"non-server", L" VM ", library.path,
-              candidate.isPreferred ? L", preferred" : L", not preferred", L": candidate");
+        trace("  ", entry.source, ": ", key.vendor, " ", javaKindName(kind), " ", version, " at ", candidate.home, ", ",
+              candidate.isServerVm ? "server" : "non-server", " VM ", library.path,
+              candidate.isPreferred ? ", preferred" : ", not preferred", ": candidate");
         candidates.push_back(std::move(candidate));
     }
     return candidates;
 }
 
 std::optional<JvmCandidate> searchInstalledRuntimes(RuntimeBitness bitness, const LauncherSettings& settings,
-                                                    const std::vector<VendorKey>& keys) {
+                                                    std::span<const VendorKey> keys) {
     std::vector<const VendorKey*> read;
     for (const VendorKey& key : keys) {
         if (shouldReadKey(key, settings.jvmSource, settings.vmProvider)) {
             read.push_back(&key);
         } else {
-            trace(L"  ", key.vendor, L" ", javaKindName(key.kind),
-                  L" installations: not read (\"JVM Source\" or \"VM Provider\" excludes them)");
+            trace("  ", key.vendor, " ", javaKindName(key.kind),
+                  " installations: not read (\"JVM Source\" or \"VM Provider\" excludes them)");
         }
     }
     return chooseInstalledRuntime(
@@ -90,7 +90,7 @@ std::optional<JvmCandidate> chooseInstalledRuntime(const std::vector<InstalledRu
     std::vector<JvmCandidate> candidates = collectCandidates(installed, settings);
     rankCandidates(candidates, settings.jvmSource.favorMode, settings.jvmType);
     for (std::size_t i = 0; i < candidates.size(); ++i) {
-        trace(L"  ranked ", i + 1, L": ", candidates[i].version, L" at ", candidates[i].home);
+        trace("  ranked ", i + 1, ": ", candidates[i].version, " at ", candidates[i].home);
     }
     return selectCandidate(candidates, settings.preferredVersions);
 }

@@ -1,11 +1,11 @@
 #pragma once
 // The installed Java runtimes the system knows of: the vendors' registry
 // keys on Windows, the standard install folders on Linux.
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/function_ref.h"
 #include "jvmsearch/candidates.h"
 #include "settings/launcher_settings.h"
 
@@ -27,11 +27,11 @@ struct InstalledRuntime {
 };
 
 // Whether the home of a version entry is worth reading.
-using VersionFilter = std::function<bool(const std::wstring& versionName)>;
+using VersionFilter = FunctionRef<bool(const std::wstring& versionName)>;
 
 // The platform's entries under `keys`, key after key in the system's order.
 std::vector<InstalledRuntime> listInstalledRuntimes(RuntimeBitness bitness, const std::vector<const VendorKey*>& keys,
-                                                    const VersionFilter& wanted);
+                                                    VersionFilter wanted);
 
 // Every usable installation in range, in the order listed.
 std::vector<JvmCandidate> collectCandidates(const std::vector<InstalledRuntime>& installed,
@@ -44,6 +44,6 @@ std::optional<JvmCandidate> chooseInstalledRuntime(const std::vector<InstalledRu
 // One pass over `keys`: list, collect, rank, select. Nothing when no
 // candidate was found.
 std::optional<JvmCandidate> searchInstalledRuntimes(RuntimeBitness bitness, const LauncherSettings& settings,
-                                                    const std::vector<VendorKey>& keys = vendorKeys());
+                                                    std::span<const VendorKey> keys = vendorKeys());
 
 }  // namespace jlaunch

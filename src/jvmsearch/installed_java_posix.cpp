@@ -90,13 +90,13 @@ std::vector<Installation> scanInstallations() {
 
 // Linux has one list of its install folders; the 32-bit one is empty.
 std::vector<InstalledRuntime> listInstalledRuntimes(RuntimeBitness bitness, const std::vector<const VendorKey*>& keys,
-                                                    const VersionFilter& wanted) {
+                                                    VersionFilter wanted) {
     std::vector<InstalledRuntime> installed;
     // Installations are filed under the classic keys only; for the others
     // (the installers' own registry keys) there is nothing to scan again.
     const auto isClassicKey = [](const VendorKey* key) {
-        return std::any_of(vendorKeys().begin(), vendorKeys().end(),
-                           [key](const VendorKey& classic) { return &classic == key; });
+        const std::span<const VendorKey> classic = vendorKeys();
+        return std::any_of(classic.begin(), classic.end(), [key](const VendorKey& other) { return &other == key; });
     };
     if (bitness != RuntimeBitness::Native || std::none_of(keys.begin(), keys.end(), isClassicKey)) {
         return installed;

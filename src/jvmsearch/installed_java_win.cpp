@@ -52,7 +52,7 @@ std::optional<std::wstring> javaHome(const std::wstring& entryPath, const wchar_
 }  // namespace
 
 std::vector<InstalledRuntime> listInstalledRuntimes(RuntimeBitness bitness, const std::vector<const VendorKey*>& keys,
-                                                    const VersionFilter& wanted) {
+                                                    VersionFilter wanted) {
     const bool x86 = bitness == RuntimeBitness::X86;
     const REGSAM access = KEY_READ | (x86 ? KEY_WOW64_32KEY : 0);
     // Where an entry was found matters to the trace alone.
@@ -63,7 +63,7 @@ std::vector<InstalledRuntime> listInstalledRuntimes(RuntimeBitness bitness, cons
     for (const VendorKey* key : keys) {
         const UniqueRegistryKey opened = openKey(key->path, access);
         if (!opened) {
-            trace(L"  ", source(key->path), L": not there");
+            trace("  ", source(key->path), ": not there");
             continue;
         }
         for (std::wstring& name : subkeyNames(opened.get())) {

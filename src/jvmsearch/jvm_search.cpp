@@ -22,12 +22,12 @@ std::optional<std::wstring> executableFolderHome(const std::wstring& executable)
     if (hasJavaRuntime(folder)) {
         return folder;
     }
-    trace(L"  ", folder, L" is not a Java home");
+    trace("  ", folder, " is not a Java home");
     const std::wstring jre64 = withTrailingSeparator(folder + L"jre64");
     if (hasJavaRuntime(jre64)) {
         return jre64;
     }
-    trace(L"  ", jre64, L" is not a Java home");
+    trace("  ", jre64, " is not a Java home");
     return std::nullopt;
 }
 
@@ -35,9 +35,9 @@ std::optional<std::wstring> executableFolderHome(const std::wstring& executable)
 std::wstring probeHome(const std::wstring& home, const LauncherSettings& settings) {
     JvmLibrary library = findJvmLibrary(home, settings.jvmType);
     if (library.path.empty()) {
-        trace(L"  ", home, L" has no VM of type ", jvmTypeName(settings.jvmType), L": rejected");
+        trace("  ", home, " has no VM of type ", jvmTypeName(settings.jvmType), ": rejected");
     } else {
-        trace(L"  ", home, L" has the ", library.isServerVm ? L"server" : L"non-server", L" VM ", library.path);
+        trace("  ", home, " has the ", library.isServerVm ? "server" : "non-server", " VM ", library.path);
     }
     return std::move(library.path);
 }
@@ -45,28 +45,28 @@ std::wstring probeHome(const std::wstring& home, const LauncherSettings& setting
 JvmChoice chooseWithPairedCheck(const LauncherSettings& settings, std::wstring library) {
     const bool paired = needsPairedLauncher(settings, library);
     if (paired) {
-        trace(L"  a 32-bit VM: the paired launcher ", settings.pairProduct, L" runs it");
+        trace("  a 32-bit VM: the paired launcher ", settings.pairProduct, " runs it");
     } else if (traceEnabled() && isX86Image(library)) {
-        trace(L"  a 32-bit VM, and no \"Pair Product\" to run it: it cannot load in this process");
+        trace("  a 32-bit VM, and no \"Pair Product\" to run it: it cannot load in this process");
     }
-    trace(L"chosen VM library ", library);
+    trace("chosen VM library ", library);
     return {std::move(library), paired, std::nullopt};
 }
 
 // Installed runtimes of `keys`: the native view, then, only when that finds
 // nothing and a paired launcher is there to run it, the 32-bit view.
-std::optional<JvmChoice> searchInstalled(const LauncherSettings& settings, const std::vector<VendorKey>& keys) {
+std::optional<JvmChoice> searchInstalled(const LauncherSettings& settings, std::span<const VendorKey> keys) {
     std::optional<JvmCandidate> installed = searchInstalledRuntimes(RuntimeBitness::Native, settings, keys);
     bool x86 = false;
     if (!installed && !settings.pairProduct.empty()) {
-        trace(L"  nothing found; \"Pair Product\" is set, so the 32-bit runtimes are searched");
+        trace("  nothing found; \"Pair Product\" is set, so the 32-bit runtimes are searched");
         installed = searchInstalledRuntimes(RuntimeBitness::X86, settings, keys);
         x86 = installed.has_value();
     }
     if (installed) {
         std::wstring library = probeHome(installed->home, settings);
         if (!library.empty()) {
-            trace(x86 ? L"chosen 32-bit VM library (the paired launcher runs it) " : L"chosen VM library ", library);
+            trace(x86 ? "chosen 32-bit VM library (the paired launcher runs it) " : "chosen VM library ", library);
             return JvmChoice{std::move(library), x86, std::nullopt};
         }
     }
@@ -86,7 +86,7 @@ std::wstring jreNotFoundMessage(const LauncherSettings& settings) {
 }
 
 std::optional<JvmChoice> searchJvm(const LauncherSettings& settings, const std::wstring& executable) {
-    trace(L"JVM search 1: \"JRE Path\"", settings.jrePath.empty() ? L" is not set" : L" ", settings.jrePath);
+    trace("JVM search 1: \"JRE Path\"", settings.jrePath.empty() ? " is not set" : " ", settings.jrePath);
     if (!settings.jrePath.empty()) {
         std::wstring library = probeHome(withTrailingSeparator(settings.jrePath), settings);
         if (!library.empty()) {
@@ -94,26 +94,26 @@ std::optional<JvmChoice> searchJvm(const LauncherSettings& settings, const std::
         }
     }
 
-    trace(L"JVM search 2: the executable's folder");
+    trace("JVM search 2: the executable's folder");
     if (const auto home = executableFolderHome(executable)) {
         // A runtime shipped with the application is used as it is.
         std::wstring library = probeHome(*home, settings);
         if (!library.empty()) {
-            trace(L"chosen VM library ", library);
+            trace("chosen VM library ", library);
             return JvmChoice{std::move(library), false, std::nullopt};
         }
     }
 
-    trace(L"JVM search 3: installed runtimes");
+    trace("JVM search 3: installed runtimes");
     if (auto choice = searchInstalled(settings, vendorKeys())) {
         return choice;
     }
 
     const auto javaHome = environmentVariable(L"JAVA_HOME");
-    trace(L"JVM search 4: JAVA_HOME",
-          !javaHome           ? L" is not set"
-          : javaHome->empty() ? L" is empty"
-                              : L" = ",
+    trace("JVM search 4: JAVA_HOME",
+          !javaHome           ? " is not set"
+          : javaHome->empty() ? " is empty"
+                              : " = ",
           javaHome ? *javaHome : std::wstring());
     if (javaHome && !javaHome->empty()) {
         const std::wstring home = withTrailingSeparator(*javaHome);
@@ -123,22 +123,22 @@ std::optional<JvmChoice> searchJvm(const LauncherSettings& settings, const std::
                 return chooseWithPairedCheck(settings, std::move(library));
             }
         } else {
-            trace(L"  ", home, L" is not a Java home");
+            trace("  ", home, " is not a Java home");
         }
     }
 
-    trace(L"JVM search 5: runtimes registered only under their vendors' own registry keys");
+    trace("JVM search 5: runtimes registered only under their vendors' own registry keys");
     if (auto choice = searchInstalled(settings, currentVendorKeys())) {
         return choice;
     }
 
-    trace(L"no Java VM found: \"JRE Not Found\"");
+    trace("no Java VM found: \"JRE Not Found\"");
     const auto chosen = showJreNotFoundDialog(jreNotFoundMessage(settings), settings.jvmType);
     if (!chosen) {
-        trace(L"no folder was chosen");
+        trace("no folder was chosen");
         return std::nullopt;
     }
-    trace(L"the dialog chose ", chosen->folder);
+    trace("the dialog chose ", chosen->folder);
     JvmChoice choice = chooseWithPairedCheck(settings, chosen->jvmLibraryPath);
     choice.notice = writeBackJrePath(settings, executable, chosen->folder);
     return choice;

@@ -51,10 +51,10 @@ std::int32_t Launcher::launch() {
     Result<std::int32_t> exitCode = initialized ? run() : Result<std::int32_t>(initialized.failure());
     if (!exitCode) {
         report(exitCode.failure());
-        trace(L"exit code -1");
+        trace("exit code -1");
         return -1;
     }
-    trace(L"exit code ", *exitCode, L" once the Java VM is destroyed");
+    trace("exit code ", *exitCode, " once the Java VM is destroyed");
     return *exitCode;
 }
 
@@ -65,7 +65,7 @@ Result<void> Launcher::initialize() {
         return executable.failure();
     }
     executable_ = std::move(*executable);
-    trace(L"executable ", executable_, L" with ", javaArguments_.size(), L" arguments");
+    trace("executable ", executable_, " with ", javaArguments_.size(), " arguments");
     auto settings = readLauncherSettings(executable_);
     if (!settings) {
         return settings.failure();
@@ -73,20 +73,20 @@ Result<void> Launcher::initialize() {
     settings_ = std::move(*settings);
     if (settings_.singleInstance) {
         if (!singleInstance_.setup(executable_, javaArguments_)) {
-            trace(L"single instance: the arguments could not be handed over");
+            trace("single instance: the arguments could not be handed over");
             return Failure{};  // arguments too long for the first instance, or not taken: nothing to show
         }
         const InstanceRole role = singleInstance_.role();
-        trace(L"single instance: ", role == InstanceRole::First    ? L"this is the first instance"
-                                    : role == InstanceRole::Second ? L"the arguments went to the first instance"
-                                                                   : L"off (it could not be set up)");
+        trace("single instance: ", role == InstanceRole::First    ? "this is the first instance"
+                                   : role == InstanceRole::Second ? "the arguments went to the first instance"
+                                                                  : "off (it could not be set up)");
         if (role == InstanceRole::Second) {
             return {};  // the first instance does the work: no VM here
         }
     }
     if (settings_.overrideWorkingDir) {
         setCurrentFolder(parentPath(executable_, 1));
-        trace(L"working folder set to ", parentPath(executable_, 1));
+        trace("working folder set to ", parentPath(executable_, 1));
     }
     auto choice = searchJvm(settings_, executable_);
     if (!choice) {
@@ -109,10 +109,10 @@ Result<std::int32_t> Launcher::run() {
     const LaunchPlan plan = planLaunch(settings_, choice_.jvmLibraryPath, hostFacts());
     if (traceEnabled()) {
         for (const EnvironmentVariable& variable : plan.environment) {
-            trace(L"environment ", variable.name, L"=", variable.value);
+            trace("environment ", variable.name, "=", variable.value);
         }
         for (const std::string& option : plan.vmOptions) {
-            trace(L"VM option ", option);
+            trace("VM option ", option);
         }
     }
     applyEnvironment(plan.environment);
@@ -156,7 +156,7 @@ HostFacts Launcher::hostFacts() const {
 
 void Launcher::report(const Failure& failure) const {
     if (traceEnabled() && failure.message != kMsgNone) {
-        trace(L"failure shown: ", trimWhiteSpace(failureText(failure)));
+        trace("failure shown: ", trimWhiteSpace(failureText(failure)));
     }
     showFailure(splash_.splashWindowHandle(), failure);
 }

@@ -47,6 +47,19 @@ constexpr std::array<SourceRow, 4> kSourceTable = {{
     {L"only_JRE", {false, false, true}},
 }};
 
+// Out of line: the settings below are many, and each read stays a call.
+[[gnu::noinline]] std::wstring traced(const std::wstring& section, const wchar_t* key, std::wstring value) {
+    if (!value.empty()) {
+        trace("  [", section, "] ", key, " = ", value);
+    }
+    return value;
+}
+
+[[gnu::noinline]] std::wstring readTraced(const LayeredSettings& store, const std::wstring& section,
+                                          const wchar_t* key) {
+    return traced(section, key, readSetting(store, section, key));
+}
+
 }  // namespace
 
 JavaVersion parseMinimumVersion(const std::wstring& value) {
@@ -132,17 +145,11 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     }
     const LayeredSettings& store = *opened;
     if (traceEnabled()) {
-        trace(L"settings file ", store.file().path(), pathExists(store.file().path()) ? L" (found)" : L" (not found)");
-        trace(L"embedded settings: ", store.embedded().empty() ? L"none" : L"present");
+        trace("settings file ", store.file().path(), pathExists(store.file().path()) ? " (found)" : " (not found)");
+        trace("embedded settings: ", store.embedded().empty() ? "none" : "present");
     }
-    const auto traced = [](const std::wstring& section, const wchar_t* key, std::wstring value) {
-        if (!value.empty()) {
-            trace(L"  [", section, L"] ", key, L" = ", value);
-        }
-        return value;
-    };
-    const auto read = [&store, &traced](const std::wstring& section, const wchar_t* key) {
-        return traced(section, key, readSetting(store, section, key));
+    const auto read = [&store](const std::wstring& section, const wchar_t* key) {
+        return readTraced(store, section, key);
     };
     LauncherSettings settings;
     // The product's names are never layered: they name the per-user folder.
@@ -166,8 +173,8 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
         const std::wstring userFile =
             userSettingsFilePath(executable, settings.productName, settings.productCode, false);
         const bool userFileFound = !userFile.empty() && pathExists(userFile);
-        trace(L"per-user settings file ", userFile.empty() ? L"(no folder for it)" : userFile,
-              userFileFound ? L" (found: JRE Path is read from it alone)" : L" (not found)");
+        trace("per-user settings file ", userFile.empty() ? L"(no folder for it)" : userFile,
+              userFileFound ? " (found: JRE Path is read from it alone)" : " (not found)");
         jrePath = userFileFound
                       ? traced(kJreSection, L"JRE Path", readProfileString(userFile, kJreSection, L"JRE Path"))
                       : read(kJreSection, L"JRE Path");
@@ -178,13 +185,13 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     settings.jvmSource = parseJvmSource(read(kJreSection, L"JVM Source"));
     settings.vmProvider = parseVmProvider(read(kJreSection, L"VM Provider"));
 
-    trace(L"versions accepted: ", settings.minimumVersion, L" to ", settings.maximumVersion);
-    trace(L"JVM type: ", jvmTypeName(settings.jvmType));
-    trace(L"JVM source: ", settings.jvmSource.favorMode ? L"favour" : L"only", L" (JDK ", settings.jvmSource.acceptJdk,
-          L", JRE ", settings.jvmSource.acceptJre, L")");
-    trace(L"VM provider: accept/prefer JavaSoft ", settings.vmProvider.acceptJavaSoft, L"/",
-          settings.vmProvider.preferJavaSoft, L", JRockit ", settings.vmProvider.acceptJRockit, L"/",
-          settings.vmProvider.preferJRockit, L", IBM ", settings.vmProvider.acceptIbm, L"/",
+    trace("versions accepted: ", settings.minimumVersion, " to ", settings.maximumVersion);
+    trace("JVM type: ", jvmTypeName(settings.jvmType));
+    trace("JVM source: ", settings.jvmSource.favorMode ? "favour" : "only", " (JDK ", settings.jvmSource.acceptJdk,
+          ", JRE ", settings.jvmSource.acceptJre, ")");
+    trace("VM provider: accept/prefer JavaSoft ", settings.vmProvider.acceptJavaSoft, "/",
+          settings.vmProvider.preferJavaSoft, ", JRockit ", settings.vmProvider.acceptJRockit, "/",
+          settings.vmProvider.preferJRockit, ", IBM ", settings.vmProvider.acceptIbm, "/",
           settings.vmProvider.preferIbm);
 
     std::wstring mainClass = read(kJreSection, L"Main Class");

@@ -17,7 +17,7 @@ std::wstring findRuntimeFile(const std::wstring& jvmLibraryPath, const std::wstr
     return pathExists(path) ? path : std::wstring();
 }
 
-NativeSplashLibrary resolveNativeSplash(const std::function<void*(const char* name)>& symbol) {
+NativeSplashLibrary resolveNativeSplash(FunctionRef<void*(const char* name)> symbol) {
     NativeSplashLibrary library;
     library.loaded = true;
     library.splashInit = reinterpret_cast<decltype(library.splashInit)>(symbol("SplashInit"));

@@ -1,9 +1,9 @@
 #pragma once
 // The Java runtime's own splash-screen library, started with the launcher's
 // picture: "splashscreen.dll" on Windows, "libsplashscreen.so" on Linux.
-#include <functional>
 #include <string>
 
+#include "common/function_ref.h"
 #include "splash/pending_call.h"
 
 namespace jlaunch {
@@ -26,7 +26,7 @@ struct NativeSplashLibrary {
 };
 
 // The entry points of a loaded library, as `symbol` finds them by name.
-NativeSplashLibrary resolveNativeSplash(const std::function<void*(const char* name)>& symbol);
+NativeSplashLibrary resolveNativeSplash(FunctionRef<void*(const char* name)> symbol);
 
 // Loads the library (never unloaded) so that it finds the runtime's other
 // libraries, and looks up its entry points.

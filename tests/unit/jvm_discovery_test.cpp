@@ -109,7 +109,7 @@ TEST(Candidates, PreferredVersionsChooseByTheirSignificantComponents) {
 }
 
 // Which of `keys` the settings have read, one digit a key.
-std::string keysRead(const std::vector<jlaunch::VendorKey>& keys, const std::wstring& source,
+std::string keysRead(std::span<const jlaunch::VendorKey> keys, const std::wstring& source,
                      const std::wstring& provider) {
     std::string read;
     for (const auto& key : keys) {

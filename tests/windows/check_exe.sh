@@ -2,7 +2,8 @@
 # Checks the shipped jlaunch.exe as Windows will load it: a 64-bit GUI
 # program that needs nothing beyond the system's own DLLs, and imports no
 # function that Windows 7 SP1 lacks (a missing import stops the process
-# before it can show anything).
+# before it can show anything); and that it stays within its 256 KB, the
+# size every packaged application carries.
 # Usage: check_exe.sh EXE [OBJDUMP] [SUBSYSTEM]   (SUBSYSTEM 2 = GUI, the default; 3 = console)
 set -uo pipefail
 exe="$1"
@@ -73,6 +74,15 @@ for function in "${denied_functions[@]}"; do
   fi
 done
 ok "$(wc -l <<<"$imported") imported functions checked against ${#denied_functions[@]} Windows 8+ ones"
+
+# Something large linked in by accident (winpthread, the printf formatter, a
+# demangler) shows here first; bench/artefact_sizes.sh says what grew.
+size_limit=262144
+size=$(stat -c %s "$exe")
+[ "$size" -le "$size_limit" ] && ok "$size bytes (at most $size_limit)" ||
+  fail "$size bytes, more than the $size_limit the launcher may take"
+# The launcher's runtime brings its own thread calls (cmake/mingw_small_threads.cpp).
+strings "$exe" | grep -qi winpthread && fail "carries winpthread" || ok "no winpthread"
 
 if [ "$failures" -eq 0 ]; then
   echo "all checks passed"
