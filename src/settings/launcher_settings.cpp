@@ -47,19 +47,6 @@ constexpr std::array<SourceRow, 4> kSourceTable = {{
     {L"only_JRE", {false, false, true}},
 }};
 
-// Out of line: the settings below are many, and each read stays a call.
-[[gnu::noinline]] std::wstring traced(const std::wstring& section, const wchar_t* key, std::wstring value) {
-    if (!value.empty()) {
-        trace("  [", section, "] ", key, " = ", value);
-    }
-    return value;
-}
-
-[[gnu::noinline]] std::wstring readTraced(const LayeredSettings& store, const std::wstring& section,
-                                          const wchar_t* key) {
-    return traced(section, key, readSetting(store, section, key));
-}
-
 }  // namespace
 
 JavaVersion parseMinimumVersion(const std::wstring& value) {
@@ -148,8 +135,14 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
         trace("settings file ", store.file().path(), pathExists(store.file().path()) ? " (found)" : " (not found)");
         trace("embedded settings: ", store.embedded().empty() ? "none" : "present");
     }
-    const auto read = [&store](const std::wstring& section, const wchar_t* key) {
-        return readTraced(store, section, key);
+    const auto traced = [](const std::wstring& section, const wchar_t* key, std::wstring value) {
+        if (!value.empty()) {
+            trace("  [", section, "] ", key, " = ", value);
+        }
+        return value;
+    };
+    const auto read = [&store, &traced](const std::wstring& section, const wchar_t* key) {
+        return traced(section, key, readSetting(store, section, key));
     };
     LauncherSettings settings;
     // The product's names are never layered: they name the per-user folder.
