@@ -1,26 +1,14 @@
 #include "settings/sealed_settings.h"
 
 #include <algorithm>
-#include <array>
 #include <string>
 
-#include "settings/settings_cipher.h"
 #include "common/utf8_text.h"
+#include "settings/sealed_envelope.h"
 
 namespace jlaunch {
 
-namespace {
-
-constexpr std::array<std::uint8_t, 4> kMagic = {'J', 'L', 'S', '1'};
-constexpr std::size_t kIterationsOffset = 4;
-constexpr std::size_t kSaltOffset = 8;
-constexpr std::size_t kSaltSize = 16;
-constexpr std::size_t kNonceOffset = kSaltOffset + kSaltSize;
-constexpr std::size_t kTagSize = 16;
-
-std::span<const std::uint8_t> bytesOf(std::string_view text) {
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
+namespace envelope {
 
 bool deriveKey(std::wstring_view upgradeCode, std::span<const std::uint8_t> salt, std::uint32_t iterations,
                SettingsKey& key) {
@@ -28,11 +16,11 @@ bool deriveKey(std::wstring_view upgradeCode, std::span<const std::uint8_t> salt
     return deriveKeyPbkdf2Sha256(bytesOf(secret), salt, iterations, key);
 }
 
-void putUint32(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
+}  // namespace envelope
+
+using namespace envelope;
+
+namespace {
 
 std::uint32_t getUint32(std::span<const std::uint8_t> bytes, std::size_t offset) {
     std::uint32_t value = 0;
@@ -43,35 +31,6 @@ std::uint32_t getUint32(std::span<const std::uint8_t> bytes, std::size_t offset)
 }
 
 }  // namespace
-
-std::optional<std::vector<std::uint8_t>> sealSettingsText(std::wstring_view text, std::wstring_view upgradeCode,
-                                                          std::uint32_t iterations) {
-    const std::string plain = toUtf8(text);
-    if (iterations == 0 || iterations > kSealedMaximumIterations ||
-        plain.size() > kSealedMaximumSize - kSealedMinimumSize) {
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> sealed(kSealedHeaderSize, 0);
-    std::copy(kMagic.begin(), kMagic.end(), sealed.begin());
-    putUint32(sealed, kIterationsOffset, iterations);
-    GcmNonce nonce{};
-    const std::span<std::uint8_t> salt(sealed.data() + kSaltOffset, kSaltSize);
-    if (!randomBytes(salt) || !randomBytes(nonce)) {
-        return std::nullopt;
-    }
-    std::copy(nonce.begin(), nonce.end(), sealed.begin() + kNonceOffset);
-    SettingsKey key{};
-    std::vector<std::uint8_t> cipher;
-    GcmTag tag{};
-    const std::vector<std::uint8_t> header = sealed;
-    if (!deriveKey(upgradeCode, salt, iterations, key) ||
-        !sealAes256Gcm(key, nonce, header, bytesOf(plain), cipher, tag)) {
-        return std::nullopt;
-    }
-    sealed.insert(sealed.end(), cipher.begin(), cipher.end());
-    sealed.insert(sealed.end(), tag.begin(), tag.end());
-    return sealed;
-}
 
 OpenedSettings openSealedSettings(std::span<const std::uint8_t> sealed, std::wstring_view upgradeCode) {
     OpenedSettings result;

@@ -1,35 +1,8 @@
-#include <windows.h>
-#include <bcrypt.h>
-
-#include "common/unique_resource.h"
-#include "settings/settings_cipher.h"
+#include "settings/bcrypt_gcm_win.h"
 
 namespace jlaunch {
 
-namespace {
-
-void closeAlgorithm(BCRYPT_ALG_HANDLE algorithm) noexcept {
-    BCryptCloseAlgorithmProvider(algorithm, 0);
-}
-void destroyKey(BCRYPT_KEY_HANDLE key) noexcept {
-    BCryptDestroyKey(key);
-}
-using UniqueAlgorithm = UniqueResource<ClosedBy<BCRYPT_ALG_HANDLE, &closeAlgorithm>>;
-using UniqueKey = UniqueResource<ClosedBy<BCRYPT_KEY_HANDLE, &destroyKey>>;
-
-bool succeeded(NTSTATUS status) {
-    return status >= 0;
-}
-
-bool fitsUlong(std::size_t size) {
-    return size <= 0xFFFFFFFFu;
-}
-
-// BCrypt takes non-const buffers it only reads; an empty one still needs an address.
-PUCHAR input(std::span<const std::uint8_t> bytes) {
-    static UCHAR empty = 0;
-    return bytes.empty() ? &empty : const_cast<PUCHAR>(bytes.data());
-}
+namespace bcrypt {
 
 UniqueKey gcmKey(const SettingsKey& key, UniqueAlgorithm& algorithm) {
     if (!succeeded(BCryptOpenAlgorithmProvider(algorithm.out(), BCRYPT_AES_ALGORITHM, nullptr, 0))) {
@@ -61,7 +34,9 @@ BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO modeInfo(const GcmNonce& nonce, std::span<
     return info;
 }
 
-}  // namespace
+}  // namespace bcrypt
+
+using namespace bcrypt;
 
 bool deriveKeyPbkdf2Sha256(std::span<const std::uint8_t> secret, std::span<const std::uint8_t> salt,
                            std::uint32_t iterations, SettingsKey& key) {
@@ -76,28 +51,6 @@ bool deriveKeyPbkdf2Sha256(std::span<const std::uint8_t> secret, std::span<const
     return succeeded(BCryptDeriveKeyPBKDF2(algorithm.get(), input(secret), static_cast<ULONG>(secret.size()),
                                            input(salt), static_cast<ULONG>(salt.size()), iterations, key.data(),
                                            static_cast<ULONG>(key.size()), 0));
-}
-
-bool sealAes256Gcm(const SettingsKey& key, const GcmNonce& nonce, std::span<const std::uint8_t> associated,
-                   std::span<const std::uint8_t> plain, std::vector<std::uint8_t>& cipher, GcmTag& tag) {
-    if (!fitsUlong(plain.size()) || !fitsUlong(associated.size())) {
-        return false;
-    }
-    UniqueAlgorithm algorithm;
-    const UniqueKey handle = gcmKey(key, algorithm);
-    if (!handle) {
-        return false;
-    }
-    BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO info = modeInfo(nonce, associated, tag);
-    std::vector<std::uint8_t> out(plain.size() + 1);
-    ULONG written = 0;
-    if (!succeeded(BCryptEncrypt(handle.get(), input(plain), static_cast<ULONG>(plain.size()), &info, nullptr, 0,
-                                 out.data(), static_cast<ULONG>(plain.size()), &written, 0))) {
-        return false;
-    }
-    out.resize(written);
-    cipher = std::move(out);
-    return true;
 }
 
 bool openAes256Gcm(const SettingsKey& key, const GcmNonce& nonce, std::span<const std::uint8_t> associated,
@@ -122,11 +75,6 @@ bool openAes256Gcm(const SettingsKey& key, const GcmNonce& nonce, std::span<cons
     out.resize(written);
     plain = std::move(out);
     return true;
-}
-
-bool randomBytes(std::span<std::uint8_t> out) {
-    return fitsUlong(out.size()) && succeeded(BCryptGenRandom(nullptr, out.data(), static_cast<ULONG>(out.size()),
-                                                              BCRYPT_USE_SYSTEM_PREFERRED_RNG));
 }
 
 }  // namespace jlaunch

@@ -1,0 +1,53 @@
+// The sealing side of the envelope, which only the packer uses: apart from
+// the opening so that the launcher exe does not carry it.
+#include <algorithm>
+#include <string>
+
+#include "common/utf8_text.h"
+#include "settings/sealed_envelope.h"
+#include "settings/sealed_settings.h"
+
+namespace jlaunch {
+
+using namespace envelope;
+
+namespace {
+
+void putUint32(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) {
+        out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> sealSettingsText(std::wstring_view text, std::wstring_view upgradeCode,
+                                                          std::uint32_t iterations) {
+    const std::string plain = toUtf8(text);
+    if (iterations == 0 || iterations > kSealedMaximumIterations ||
+        plain.size() > kSealedMaximumSize - kSealedMinimumSize) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> sealed(kSealedHeaderSize, 0);
+    std::copy(kMagic.begin(), kMagic.end(), sealed.begin());
+    putUint32(sealed, kIterationsOffset, iterations);
+    GcmNonce nonce{};
+    const std::span<std::uint8_t> salt(sealed.data() + kSaltOffset, kSaltSize);
+    if (!randomBytes(salt) || !randomBytes(nonce)) {
+        return std::nullopt;
+    }
+    std::copy(nonce.begin(), nonce.end(), sealed.begin() + kNonceOffset);
+    SettingsKey key{};
+    std::vector<std::uint8_t> cipher;
+    GcmTag tag{};
+    const std::vector<std::uint8_t> header = sealed;
+    if (!deriveKey(upgradeCode, salt, iterations, key) ||
+        !sealAes256Gcm(key, nonce, header, bytesOf(plain), cipher, tag)) {
+        return std::nullopt;
+    }
+    sealed.insert(sealed.end(), cipher.begin(), cipher.end());
+    sealed.insert(sealed.end(), tag.begin(), tag.end());
+    return sealed;
+}
+
+}  // namespace jlaunch
