@@ -7,7 +7,6 @@
 #include <span>
 #include <string_view>
 
-#include "settings/sealed_settings.h"
 #include "settings/settings_cipher.h"
 
 namespace jlaunch::envelope {

@@ -28,8 +28,6 @@ void check(bool ok, const char* what, int line) {
 
 #define EXPECT_TRUE(condition) check((condition), #condition, __LINE__)
 #define EXPECT_EQ(actual, expected) check((actual) == (expected), #actual " == " #expected, __LINE__)
-#define ASSERT_EQ EXPECT_EQ
-#define TEST(group, name) void name()
 
 // Runs `work(index)` on `count` threads released together, so that first
 // uses (a mutex made on its first lock, a once, a static) race.
@@ -68,22 +66,22 @@ pthread_mutex_t madeByInit() {
     return mutex;
 }
 
-TEST(SmallThreads, EveryKindOfMutexExcludesAndIsMadeOnceWhenFirstLocksRace) {
+void EveryKindOfMutexExcludesAndIsMadeOnceWhenFirstLocksRace() {
     const pthread_mutex_t kinds[] = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_RECURSIVE_MUTEX_INITIALIZER,
                                      PTHREAD_ERRORCHECK_MUTEX_INITIALIZER, madeByInit()};
     for (pthread_mutex_t mutex : kinds) {
         long counter = 0;  // deliberately not atomic: the mutex must guard it
         onThreads(4, [&](int) {
             for (int i = 0; i < 20000; ++i) {
-                ASSERT_EQ(pthread_mutex_lock(&mutex), 0);
+                EXPECT_EQ(pthread_mutex_lock(&mutex), 0);
                 counter = counter + 1;
-                ASSERT_EQ(pthread_mutex_unlock(&mutex), 0);
+                EXPECT_EQ(pthread_mutex_unlock(&mutex), 0);
             }
         });
         EXPECT_EQ(counter, 80000);
         // The guards of statics lock their recursive mutex again from inside.
-        ASSERT_EQ(pthread_mutex_lock(&mutex), 0);
-        ASSERT_EQ(pthread_mutex_lock(&mutex), 0);
+        EXPECT_EQ(pthread_mutex_lock(&mutex), 0);
+        EXPECT_EQ(pthread_mutex_lock(&mutex), 0);
         EXPECT_EQ(pthread_mutex_unlock(&mutex), 0);
         EXPECT_EQ(pthread_mutex_unlock(&mutex), 0);
         EXPECT_EQ(pthread_mutex_destroy(&mutex), 0);
@@ -94,7 +92,7 @@ TEST(SmallThreads, EveryKindOfMutexExcludesAndIsMadeOnceWhenFirstLocksRace) {
     }
 }
 
-TEST(SmallThreads, ABroadcastWakesEveryWaiterAndASignalOne) {
+void ABroadcastWakesEveryWaiterAndASignalOne() {
     pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
     pthread_cond_t condition = PTHREAD_COND_INITIALIZER;
     int round = 0;
@@ -141,7 +139,7 @@ TEST(SmallThreads, ABroadcastWakesEveryWaiterAndASignalOne) {
 std::atomic<int> onceRuns{0};
 std::atomic<bool> onceDone{false};
 
-TEST(SmallThreads, OnceRunsOnceAndEveryCallerReturnsAfterIt) {
+void OnceRunsOnceAndEveryCallerReturnsAfterIt() {
     static pthread_once_t once = PTHREAD_ONCE_INIT;
     std::atomic<int> sawItDone{0};
     onThreads(8, [&](int) {
@@ -159,9 +157,9 @@ TEST(SmallThreads, OnceRunsOnceAndEveryCallerReturnsAfterIt) {
 std::atomic<int> destroyed{0};
 std::atomic<std::intptr_t> destroyedSum{0};
 
-TEST(SmallThreads, AKeysDestructorGetsEachEndingThreadsValueOnly) {
+void AKeysDestructorGetsEachEndingThreadsValueOnly() {
     pthread_key_t key = 0;
-    ASSERT_EQ(pthread_key_create(&key,
+    EXPECT_EQ(pthread_key_create(&key,
                                  [](void* value) {
                                      ++destroyed;
                                      destroyedSum += reinterpret_cast<std::intptr_t>(value);
@@ -170,7 +168,7 @@ TEST(SmallThreads, AKeysDestructorGetsEachEndingThreadsValueOnly) {
     onThreads(4, [&](int index) {
         EXPECT_EQ(pthread_getspecific(key), nullptr);
         if (index != 0) {  // thread 0 leaves it empty: no destructor call
-            ASSERT_EQ(pthread_setspecific(key, reinterpret_cast<void*>(std::intptr_t{index})), 0);
+            EXPECT_EQ(pthread_setspecific(key, reinterpret_cast<void*>(std::intptr_t{index})), 0);
         }
         // A failed call's error survives the read (exceptions read their
         // thread's globals between a failure and GetLastError).
@@ -181,7 +179,7 @@ TEST(SmallThreads, AKeysDestructorGetsEachEndingThreadsValueOnly) {
     EXPECT_EQ(destroyed.load(), 3);
     EXPECT_EQ(destroyedSum.load(), 1 + 2 + 3);
 
-    ASSERT_EQ(pthread_setspecific(key, reinterpret_cast<void*>(std::intptr_t{100})), 0);
+    EXPECT_EQ(pthread_setspecific(key, reinterpret_cast<void*>(std::intptr_t{100})), 0);
     EXPECT_EQ(pthread_key_delete(key), 0);  // this thread's value stays the caller's
     EXPECT_EQ(destroyed.load(), 3);
 }
@@ -198,7 +196,7 @@ struct SlowToMake {
     }
 };
 
-TEST(SmallThreads, TheRuntimesOwnUsersWorkOnIt) {
+void TheRuntimesOwnUsersWorkOnIt() {
     std::atomic<int> caught{0};
     onThreads(8, [&](int index) {
         static SlowToMake once;
@@ -219,14 +217,21 @@ TEST(SmallThreads, TheRuntimesOwnUsersWorkOnIt) {
 
 }  // namespace
 
+struct Case {
+    const char* name;
+    void (*run)();
+};
+// clang-format off
+#define CASE(function) Case{#function, function}
+// clang-format on
+
 int main() {
-    const std::pair<const char*, void (*)()> cases[] = {
-        {"EveryKindOfMutexExcludesAndIsMadeOnceWhenFirstLocksRace",
-         EveryKindOfMutexExcludesAndIsMadeOnceWhenFirstLocksRace},
-        {"ABroadcastWakesEveryWaiterAndASignalOne", ABroadcastWakesEveryWaiterAndASignalOne},
-        {"OnceRunsOnceAndEveryCallerReturnsAfterIt", OnceRunsOnceAndEveryCallerReturnsAfterIt},
-        {"AKeysDestructorGetsEachEndingThreadsValueOnly", AKeysDestructorGetsEachEndingThreadsValueOnly},
-        {"TheRuntimesOwnUsersWorkOnIt", TheRuntimesOwnUsersWorkOnIt},
+    const Case cases[] = {
+        CASE(EveryKindOfMutexExcludesAndIsMadeOnceWhenFirstLocksRace),
+        CASE(ABroadcastWakesEveryWaiterAndASignalOne),
+        CASE(OnceRunsOnceAndEveryCallerReturnsAfterIt),
+        CASE(AKeysDestructorGetsEachEndingThreadsValueOnly),
+        CASE(TheRuntimesOwnUsersWorkOnIt),
     };
     for (const auto& [name, run] : cases) {
         const int before = failures.load();
