@@ -21,18 +21,23 @@ public record PackSettings(String text, String upgradeCode, String productName, 
 
     /** The settings of a file's bytes; the message names the line that is wrong. */
     public static PackSettings read(byte[] bytes) throws PackException {
-        return of(checkedText(bytes));
+        checkSize(bytes);
+        return of(decode(bytes));
     }
 
     /** The text of a settings file's bytes, checked line by line, each line ending in CR LF. */
     public static String checkedText(byte[] bytes) throws PackException {
+        checkSize(bytes);
+        return checkedText(decode(bytes));
+    }
+
+    private static void checkSize(byte[] bytes) throws PackException {
         if (bytes.length == 0) {
             throw new PackException("the settings file is empty");
         }
         if (bytes.length > MAXIMUM_SIZE) {
             throw new PackException("the settings file is larger than 1 MiB");
         }
-        return checkedText(decode(bytes));
     }
 
     /** The settings of a checked text: its "Upgrade Code" is required. */
