@@ -140,6 +140,12 @@ public class PackMojo extends AbstractMojo {
                 jars.add(artifact.getFile().toPath());
             }
         }
+        if (mainJar != null && jars.stream().noneMatch(j -> j.getFileName().toString().equals(mainJar.getName()))) {
+            if (!mainJar.isFile()) {
+                throw new MojoFailureException("jlaunch: mainJar (jlaunch.mainJar) " + mainJar + " is not a file");
+            }
+            jars.add(mainJar.toPath());
+        }
         return jars;
     }
 
@@ -171,7 +177,7 @@ public class PackMojo extends AbstractMojo {
             ini.set(JRE, "Virtual Machine Parameters", VmOptions.join(vmOptions));
         }
         if (mainJar != null) {
-            ini.set(JRE, "Main Jar", "lib/" + mainJar.getName());
+            ini.set(JRE, "Main Jar", "lib\\" + mainJar.getName());
         }
         ini.set(JRE, "Main Class", mainClass);
         if (ini.get(JRE, "Main Class") == null && ini.get(JRE, "Main Module") == null) {
@@ -185,7 +191,7 @@ public class PackMojo extends AbstractMojo {
             ini.set(JRE, "Main Class", fromJar);
         }
         if (ini.get("Class Path", "Class Path") == null) {
-            ini.set("Class Path", "Class Path", "lib/*.jar");
+            ini.set("Class Path", "Class Path", "lib\\*.jar");  // a backslash serves both launchers
         }
         if (singleInstance) {
             ini.set("Application", "Single Instance", "yes");

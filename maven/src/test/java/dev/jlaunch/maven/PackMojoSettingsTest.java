@@ -56,7 +56,7 @@ class PackMojoSettingsTest {
         return Stream.of(
                 Arguments.of("main class from the jar's manifest", mojo(m -> {}), List.of(withMain),
                         "[Product Information]\r\nUpgrade Code={CODE}\r\n[Java Runtime Environment]\r\n"
-                                + "Main Class=com.acme.App\r\n[Class Path]\r\nClass Path=lib/*.jar\r\n"),
+                                + "Main Class=com.acme.App\r\n[Class Path]\r\nClass Path=lib\\*.jar\r\n"),
                 Arguments.of("parameters over the user's file", mojo(m -> {
                     m.settings = own;
                     m.mainClass = "com.acme.Param";
@@ -68,7 +68,7 @@ class PackMojoSettingsTest {
                         "[Java Runtime Environment]\r\nmain class=com.acme.Param\r\nJVM Type=server\r\n"
                                 + "Minimum Version=17\r\nVirtual Machine Parameters=-Xmx50P \"-Dtitle=My \"\"\"App\"\"\"\"\r\n"
                                 + "[Product Information]\r\nUpgrade Code={FROM-FILE}\r\n[Application]\r\nCmd=--x\r\n"
-                                + "Single Instance=yes\r\n[Class Path]\r\nClass Path=lib/*.jar\r\n"),
+                                + "Single Instance=yes\r\n[Class Path]\r\nClass Path=lib\\*.jar\r\n"),
                 Arguments.of("a modular application", mojo(m -> {
                     m.mainModule = "com.acme.app/com.acme.app.Main";
                     m.modulePath = "lib";
@@ -77,7 +77,7 @@ class PackMojoSettingsTest {
                 }), List.of(jar("nomain.jar", null)),
                         "[Product Information]\r\nUpgrade Code={CODE}\r\nProduct Name=Acme\r\n"
                                 + "[Java Runtime Environment]\r\nMain Module=com.acme.app/com.acme.app.Main\r\n"
-                                + "Module Path=lib\r\nAdd Modules=java.desktop\r\n[Class Path]\r\nClass Path=lib/*.jar\r\n"));
+                                + "Module Path=lib\r\nAdd Modules=java.desktop\r\n[Class Path]\r\nClass Path=lib\\*.jar\r\n"));
     }
 
     @ParameterizedTest(name = "{0}")
