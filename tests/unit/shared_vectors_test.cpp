@@ -127,10 +127,9 @@ TEST(SharedVectors, EnvelopesSealToTheVectorAndOpen) {
         ASSERT_EQ(salt.size(), 16u);
         ASSERT_EQ(nonce.size(), 12u);
         const auto expected = bytesOfHex(r.at("envelopehex").at(0));
-        const auto sealed = sealSettingsTextWith(text(r, "text"), text(r, "code"),
-                                                 static_cast<std::uint32_t>(std::stoul(r.at("iterations").at(0))),
-                                                 std::span<const std::uint8_t, 16>(salt.data(), 16),
-                                                 std::span<const std::uint8_t, 12>(nonce.data(), 12));
+        const auto sealed = sealSettingsTextWith(
+            text(r, "text"), text(r, "code"), static_cast<std::uint32_t>(std::stoul(r.at("iterations").at(0))),
+            std::span<const std::uint8_t, 16>(salt.data(), 16), std::span<const std::uint8_t, 12>(nonce.data(), 12));
         ASSERT_TRUE(sealed);
         EXPECT_EQ(hexOf(*sealed), hexOf(expected));
         const OpenedSettings opened = openSealedSettings(expected, text(r, "code"));

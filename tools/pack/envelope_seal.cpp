@@ -44,7 +44,8 @@ std::optional<std::vector<std::uint8_t>> sealForPacking(std::wstring_view text, 
         bytes[i] = static_cast<std::uint8_t>(valid ? high * 16 + low : 0);
     }
     if (!valid) {
-        error = std::string(kFixedSaltNonceVariable) + " must be 56 hex digits: the salt (16 bytes), then the nonce (12)";
+        error =
+            std::string(kFixedSaltNonceVariable) + " must be 56 hex digits: the salt (16 bytes), then the nonce (12)";
         return std::nullopt;
     }
     auto sealed = sealSettingsTextWith(text, upgradeCode, kSealedIterations, std::span(bytes).first<16>(),
