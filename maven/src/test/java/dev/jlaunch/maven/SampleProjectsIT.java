@@ -1,9 +1,11 @@
 package dev.jlaunch.maven;
 
+import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
+import dev.jlaunch.pack.IconFile;
 import dev.jlaunch.pack.PeImage;
 import dev.jlaunch.pack.Packer;
 import dev.jlaunch.pack.ResourceKey;
@@ -115,6 +117,11 @@ class SampleProjectsIT {
         PeImage exe = PeImage.parse(Files.readAllBytes(out.resolve("windows").resolve(sample.name() + ".exe")));
         assertEquals(exe.computedChecksum(), exe.headerChecksum());
         assertEquals(sample.console() ? 3 : 2, exe.subsystem());
+        Path icon = project.resolve("src/jlaunch/app.ico");
+        if (Files.exists(icon)) {
+            assertArrayEquals(IconFile.read(Files.readAllBytes(icon), 1).group(), exe.resources()
+                    .find(ResourceKey.number(ResourceKey.RT_GROUP_ICON), ResourceKey.number(1)).bytes());
+        }
         assertEquals(sample.fileVersion(), VersionResource.text(VersionResource.fileVersionOf(exe.resources()
                 .find(ResourceKey.number(ResourceKey.RT_VERSION), ResourceKey.number(1)).bytes())));
 
@@ -123,7 +130,47 @@ class SampleProjectsIT {
         assertEquals(0, started.exitCode(), started.output());
         assertTrue(started.output().contains(sample.printed()), started.output());
 
+        windowsStartsOnTheJniDouble(sample, out.resolve("windows"));
         windowsStarts(sample, out.resolve("windows"));
+    }
+
+    /**
+     * The exe on the JNI test double of the Windows build: the VM it creates gets the embedded options and the
+     * class path of lib/, and main gets the embedded arguments after the command line's.
+     */
+    private static void windowsStartsOnTheJniDouble(Sample sample, Path folder) throws Exception {
+        Path build = Path.of(System.getProperty("jlaunch.windowsBuild"));
+        Path home = build.resolve("tests/fakes/homes/full");
+        assertTrue(Files.isRegularFile(home.resolve("bin/server/jvm.dll")), "the JNI double in " + home);
+        Path copy = Files.createDirectories(work.resolve(sample.name() + "-double"));
+        copy(folder, copy);
+        String mainClass = sample.embedded().stream().filter(l -> l.startsWith("Main Class="))
+                .map(l -> l.substring("Main Class=".length())).findFirst()
+                .orElse(sample.name().equals("swing-app") ? "com.acme.swing.App" : "");
+        Path script = copy.resolve("double.txt");
+        Files.writeString(script, "[class " + mainClass.replace('.', '/') + "]\nmain = static\n"
+                + "action = print-out started on the double\n");
+        Path ini = copy.resolve(sample.name() + ".ini");
+        Files.writeString(ini, Files.readString(ini) + "[Java Runtime Environment]\r\nJRE Path=" + windowsPath(home)
+                + "\r\n");
+        Path trace = copy.resolve("trace.txt");
+        Run started = run(copy, Map.of("JLAUNCH_WINE_ROOT", build.toString(), "JLAUNCH_FAKE_JVM_SCRIPT",
+                windowsPath(script), "JLAUNCH_FAKE_JVM_TRACE", windowsPath(trace)), List.of("bash",
+                System.getProperty("jlaunch.wineRun"), sample.name() + ".exe", "given"));
+        String traced = Files.readString(trace);
+        assertEquals(0, started.exitCode(), started.output() + traced);
+        assertTrue(traced.contains("MAIN-ENTER " + mainClass.replace('.', '/')), traced);
+        assertTrue(traced.contains("ARG 0 given"), traced);
+        // The trace doubles each backslash of an option.
+        String classPath = traced.lines().filter(l -> l.matches("OPTION \\d+ -Djava\\.class\\.path=.*")).findFirst()
+                .orElse("");
+        for (String jar : sample.libs()) {
+            assertTrue(classPath.contains("\\\\lib\\\\" + jar), jar + " on the class path: " + traced);
+        }
+    }
+
+    private static String windowsPath(Path path) {
+        return "Z:" + path.toAbsolutePath().toString().replace('/', '\\');
     }
 
     /** The exe on the real Windows runtime: the console one prints, the GUI one writes its "Output File". */
