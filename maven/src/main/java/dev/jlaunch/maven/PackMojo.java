@@ -111,6 +111,10 @@ public class PackMojo extends AbstractMojo {
         if (!windows && !linux) {
             throw new MojoFailureException("jlaunch: both windows and linux are false: there is nothing to pack");
         }
+        // Every check comes before the first file is written.
+        if (splash != null && !splash.isFile()) {
+            throw new MojoFailureException("jlaunch: splash (jlaunch.splash) " + splash + " is not a file");
+        }
         List<Path> jars = libraryJars();
         IniSettings embedded = settings(jars);
         byte[] iconBytes = iconBytes();
@@ -236,6 +240,12 @@ public class PackMojo extends AbstractMojo {
         Path folder = outputDirectory.toPath().resolve(platform);
         Path lib = folder.resolve("lib");
         Files.createDirectories(lib);
+        // The class path takes every jar of lib/: one left from an earlier build would join it.
+        try (var old = Files.newDirectoryStream(lib, "*.jar")) {
+            for (Path jar : old) {
+                Files.delete(jar);
+            }
+        }
         for (Path jar : jars) {
             Files.copy(jar, lib.resolve(jar.getFileName()), StandardCopyOption.REPLACE_EXISTING);
         }
@@ -275,9 +285,6 @@ public class PackMojo extends AbstractMojo {
         }
         StringBuilder beside = new StringBuilder(packSettings.besideLines());
         if (splash != null) {
-            if (!splash.isFile()) {
-                throw new MojoFailureException("jlaunch: splash (jlaunch.splash) " + splash + " is not a file");
-            }
             Files.copy(splash.toPath(), folder.resolve(splash.getName()), StandardCopyOption.REPLACE_EXISTING);
             // The launcher takes the splash only from the file beside it.
             beside.append("[Display]\r\nSplash Screen=").append(splash.getName()).append("\r\n");

@@ -26,12 +26,16 @@ class PackMojoSettingsTest {
     static Path work;
 
     static Path jar(String name, String mainClass) throws IOException {
+        return jar(work, name, mainClass);
+    }
+
+    static Path jar(Path folder, String name, String mainClass) throws IOException {
         java.util.jar.Manifest manifest = new java.util.jar.Manifest();
         manifest.getMainAttributes().put(Attributes.Name.MANIFEST_VERSION, "1.0");
         if (mainClass != null) {
             manifest.getMainAttributes().put(Attributes.Name.MAIN_CLASS, mainClass);
         }
-        Path jar = work.resolve(name);
+        Path jar = folder.resolve(name);
         try (OutputStream out = Files.newOutputStream(jar); JarOutputStream j = new JarOutputStream(out, manifest)) {
             j.flush();
         }
