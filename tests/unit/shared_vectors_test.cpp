@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/utf8_text.h"
+#include "envelope_seal.h"
 #include "icon_file.h"
 #include "pack_inputs.h"
 #include "resource_tree.h"
@@ -191,6 +194,50 @@ TEST(SharedVectors, ResourceSections) {
         }
         const auto section = writeResourceTree(tree, static_cast<std::uint32_t>(std::stoul(r.at("rva").at(0))));
         EXPECT_EQ(hexOf(section), r.at("sectionhex").at(0));
+    }
+}
+
+// The packing's salt and nonce: fresh unless the test variable fixes them,
+// and then only when it is well-formed.
+TEST(SharedVectors, FixedSaltAndNonceOnlyFromAWellFormedVariable) {
+    const std::string salt = "000102030405060708090a0b0c0d0e0f";
+    const std::string nonce = "a0a1a2a3a4a5a6a7a8a9aaab";
+    const std::wstring textValue = L"[A]\r\nb=c\r\n";
+    struct Case {
+        const char* name;
+        std::optional<std::string> variable;
+        bool sealed;
+        bool fixed;
+    };
+    const Case cases[] = {
+        {"unset: fresh", std::nullopt, true, false},
+        {"56 hex digits", salt + nonce, true, true},
+        {"upper case", "000102030405060708090A0B0C0D0E0FA0A1A2A3A4A5A6A7A8A9AAAB", true, true},
+        {"one digit short", (salt + nonce).substr(1), false, false},
+        {"not hex", salt + "g0a1a2a3a4a5a6a7a8a9aaab", false, false},
+        {"empty", "", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.variable) {
+            setenv(kFixedSaltNonceVariable, c.variable->c_str(), 1);
+        } else {
+            unsetenv(kFixedSaltNonceVariable);
+        }
+        std::string note;
+        std::string error;
+        const auto first = sealForPacking(textValue, L"code", note, error);
+        const auto second = sealForPacking(textValue, L"code", note, error);
+        unsetenv(kFixedSaltNonceVariable);
+        EXPECT_EQ(first.has_value(), c.sealed);
+        EXPECT_EQ(error.empty(), c.sealed) << error;
+        if (!c.sealed) {
+            continue;
+        }
+        EXPECT_EQ(first == second, c.fixed);
+        EXPECT_EQ(!note.empty(), c.fixed);
+        EXPECT_EQ(hexOf(std::vector<std::uint8_t>(first->begin() + 8, first->begin() + 36)) == salt + nonce, c.fixed);
+        EXPECT_EQ(openSealedSettings(*first, L"code").text, textValue);
     }
 }
 
