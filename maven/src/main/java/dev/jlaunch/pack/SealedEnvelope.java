@@ -88,9 +88,9 @@ public final class SealedEnvelope {
     private static Cipher gcm(int mode, String upgradeCode, byte[] salt, int iterations, byte[] nonce)
             throws GeneralSecurityException {
         // PBEKeySpec hands the password's characters to PBKDF2WithHmacSHA256 as UTF-8.
-        PBEKeySpec spec = new PBEKeySpec(upgradeCode.toCharArray(), salt, iterations, 256);
-        byte[] key = SecretKeyFactory.getInstance("PBKDF2WithHmacSHA256").generateSecret(spec).getEncoded();
-        spec.clearPassword();
+        PBEKeySpec password = new PBEKeySpec(upgradeCode.toCharArray(), salt, iterations, 256);
+        byte[] key = SecretKeyFactory.getInstance("PBKDF2WithHmacSHA256").generateSecret(password).getEncoded();
+        password.clearPassword();
         Cipher cipher = Cipher.getInstance("AES/GCM/NoPadding");
         cipher.init(mode, new SecretKeySpec(key, "AES"), new GCMParameterSpec(TAG_SIZE * 8, nonce));
         return cipher;
