@@ -290,9 +290,25 @@ public class PackMojo extends AbstractMojo {
             beside.append("[Display]\r\nSplash Screen=").append(splash.getName()).append("\r\n");
         }
         String stem = platform.equals("linux") ? fileName : name;
-        Files.writeString(folder.resolve(stem + ".ini"), beside.toString(), StandardCharsets.UTF_8);
+        Files.write(folder.resolve(stem + ".ini"), besideBytes(beside.toString(), platform.equals("windows")));
         getLog().info("jlaunch: " + out + " (" + packed.length + " bytes), with " + stem + ".ini and lib/ ("
                 + jars.size() + " jars)");
+    }
+
+    /**
+     * The file beside a launcher. Windows reads a file without a byte-order mark in the ANSI code page, so
+     * there text beyond ASCII goes in UTF-16 behind its mark; the Linux launcher reads UTF-8.
+     */
+    static byte[] besideBytes(String text, boolean windows) {
+        if (!windows || text.chars().allMatch(c -> c < 0x80)) {
+            return text.getBytes(StandardCharsets.UTF_8);
+        }
+        byte[] body = text.getBytes(StandardCharsets.UTF_16LE);
+        byte[] out = new byte[body.length + 2];
+        out[0] = (byte) 0xFF;
+        out[1] = (byte) 0xFE;
+        System.arraycopy(body, 0, out, 2, body.length);
+        return out;
     }
 
     private static String orEmpty(String text) {

@@ -74,6 +74,31 @@ class PackMojoExecuteTest {
         assertFalse(Files.exists(out.resolve("windows/app.exe.part")));
     }
 
+    static Stream<Arguments> besideFiles() {
+        return Stream.of(
+                Arguments.of("{CODE}", "Acme", "[Product Information]\r\nUpgrade Code={CODE}\r\nProduct Name=Acme\r\n",
+                        "UTF-8"),
+                Arguments.of("{CODE}", "Größe 日本", "[Product Information]\r\nUpgrade Code={CODE}\r\nProduct Name=Größe 日本\r\n",
+                        "UTF-16LE"));
+    }
+
+    @ParameterizedTest
+    @MethodSource("besideFiles")
+    void besideFileReadsAsEachLauncherReadsIt(String code, String productName, String text, String windowsCharset)
+            throws Exception {
+        mojo(m -> {
+            m.upgradeCode = code;
+            m.productName = productName;
+            m.linux = true;
+        }).execute();
+        byte[] windows = Files.readAllBytes(work.resolve("out/windows/app.ini"));
+        boolean marked = windows.length > 2 && windows[0] == (byte) 0xFF && windows[1] == (byte) 0xFE;
+        assertEquals(windowsCharset.equals("UTF-16LE"), marked);
+        assertEquals(text, marked ? new String(windows, 2, windows.length - 2, java.nio.charset.StandardCharsets.UTF_16LE)
+                : new String(windows, java.nio.charset.StandardCharsets.UTF_8));
+        assertEquals(text, Files.readString(work.resolve("out/linux/app.ini")));
+    }
+
     @Test
     void skipWritesNothing() throws Exception {
         mojo(m -> m.skip = true).execute();

@@ -77,20 +77,28 @@ class LaunchersReadJavaPackingTest {
     }
 
     static Stream<Arguments> consoleRuns() {
+        String wide = "{Größe-日本}";
         return Stream.of(
-                Arguments.of("the right code: the embedded JRE Path is searched", CODE,
+                Arguments.of("the right code: the embedded JRE Path is searched", CODE, CODE, false,
                         "The Java Runtime Environment (JRE) was not found."),
-                Arguments.of("a wrong code", "wrong", "cannot be deciphered with the"));
+                Arguments.of("a wrong code", CODE, "wrong", false, "cannot be deciphered with the"),
+                Arguments.of("a code beyond ASCII in a UTF-16 file", wide, wide, true,
+                        "The Java Runtime Environment (JRE) was not found."));
     }
 
-    @ParameterizedTest
+    @ParameterizedTest(name = "{0}")
     @MethodSource("consoleRuns")
-    void consoleExeReadsItsEmbeddedSettings(String name, String code, String expected) throws Exception {
+    void consoleExeReadsItsEmbeddedSettings(String name, String embeddedCode, String besideCode, boolean utf16,
+                                            String expected) throws Exception {
         NativeTools.windowsBuild();
-        byte[] packed = DifferentialTest.javaPack(NativeTools.launcher("windows/jlaunchc.exe"), "tool.exe", List.of(),
-                null, null);
+        PackSettings settings = PackSettings.read(DifferentialTest.SETTINGS.replace(CODE, embeddedCode)
+                .getBytes(StandardCharsets.UTF_8));
+        byte[] packed = Packer.packWindows(NativeTools.launcher("windows/jlaunchc.exe"),
+                SealedEnvelope.seal(settings.text(), settings.upgradeCode()), Packer.Branding.plain("tool.exe"));
         Files.write(work.resolve("tool.exe"), packed);
-        Files.writeString(work.resolve("tool.ini"), "[Product Information]\r\nUpgrade Code=" + code + "\r\n");
+        String beside = "[Product Information]\r\nUpgrade Code=" + besideCode + "\r\n";
+        Files.write(work.resolve("tool.ini"), utf16 ? ("\uFEFF" + beside).getBytes(StandardCharsets.UTF_16LE)
+                : beside.getBytes(StandardCharsets.US_ASCII));
         NativeTools.Run run = NativeTools.wine(work, "tool.exe");
         assertEquals(255, run.exitCode(), name + ": " + run.output());
         assertTrue(run.output().contains(expected), name + ": " + run.output());
