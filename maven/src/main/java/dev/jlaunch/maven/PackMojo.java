@@ -102,6 +102,9 @@ public class PackMojo extends AbstractMojo {
     @Parameter(property = "jlaunch.settings")
     File settings;
 
+    /** The "Splash Screen" of the user's settings file, which ships beside the launchers. */
+    private String besideSplash;
+
     @Override
     public void execute() throws MojoExecutionException, MojoFailureException {
         if (skip) {
@@ -166,6 +169,9 @@ public class PackMojo extends AbstractMojo {
                         + " cannot be read: " + e.getMessage());
             }
         }
+        // The launcher reads a splash only from the file beside it: one in the user's file moves there.
+        besideSplash = ini.get("Display", "Splash Screen");
+        ini.remove("Display", "Splash Screen");
         ini.set(PRODUCT, "Upgrade Code", upgradeCode).set(PRODUCT, "Product Name", productName)
                 .set(PRODUCT, "Product Code", productCode);
         String code = ini.get(PRODUCT, "Upgrade Code");
@@ -284,10 +290,16 @@ public class PackMojo extends AbstractMojo {
             throw new IOException("cannot make " + out + " executable");
         }
         StringBuilder beside = new StringBuilder(packSettings.besideLines());
+        String splashName = null;
         if (splash != null) {
             Files.copy(splash.toPath(), folder.resolve(splash.getName()), StandardCopyOption.REPLACE_EXISTING);
+            splashName = splash.getName();
+        } else {
+            splashName = besideSplash;
+        }
+        if (splashName != null) {
             // The launcher takes the splash only from the file beside it.
-            beside.append("[Display]\r\nSplash Screen=").append(splash.getName()).append("\r\n");
+            beside.append("[Display]\r\nSplash Screen=").append(splashName).append("\r\n");
         }
         String stem = platform.equals("linux") ? fileName : name;
         Files.write(folder.resolve(stem + ".ini"), besideBytes(beside.toString(), platform.equals("windows")));

@@ -100,6 +100,20 @@ class PackMojoExecuteTest {
     }
 
     @Test
+    void aSplashOfTheUsersFileShipsBesideTheLauncher() throws Exception {
+        File own = Files.writeString(work.resolve("own.ini"), "[Display]\nSplash Screen=pictures\\start.png\n"
+                + "Splash Screen Shadow=true\n").toFile();
+        PackMojo mojo = mojo(m -> m.settings = own);
+        mojo.execute();
+        assertEquals("[Product Information]\r\nUpgrade Code={CODE}\r\n[Display]\r\nSplash Screen=pictures\\start.png\r\n",
+                Files.readString(work.resolve("out/windows/app.ini")));
+        String embedded = SealedEnvelope.open(Packer.envelopeOf(Files.readAllBytes(work.resolve("out/windows/app.exe"))),
+                "{CODE}").orElseThrow();
+        assertTrue(embedded.contains("[Display]\r\nSplash Screen Shadow=true\r\n"), embedded);
+        assertFalse(embedded.contains("Splash Screen="), embedded);
+    }
+
+    @Test
     void skipWritesNothing() throws Exception {
         mojo(m -> m.skip = true).execute();
         assertFalse(Files.exists(work.resolve("out")));
