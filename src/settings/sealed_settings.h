@@ -42,6 +42,13 @@ struct OpenedSettings {
 std::optional<std::vector<std::uint8_t>> sealSettingsText(std::wstring_view text, std::wstring_view upgradeCode,
                                                           std::uint32_t iterations = kSealedIterations);
 
+// As sealSettingsText, with the salt and nonce given rather than drawn:
+// tests compare such envelopes byte for byte across the two packers.
+std::optional<std::vector<std::uint8_t>> sealSettingsTextWith(std::wstring_view text, std::wstring_view upgradeCode,
+                                                              std::uint32_t iterations,
+                                                              std::span<const std::uint8_t, 16> salt,
+                                                              std::span<const std::uint8_t, 12> nonce);
+
 // Deciphers and authenticates an envelope. Nothing of a failing envelope is
 // ever returned as text.
 OpenedSettings openSealedSettings(std::span<const std::uint8_t> sealed, std::wstring_view upgradeCode);

@@ -7,13 +7,13 @@
 #include "byte_io.h"
 #include "common/text.h"
 #include "elf_launcher.h"
+#include "envelope_seal.h"
 #include "file_io.h"
 #include "icon_file.h"
 #include "pack_inputs.h"
 #include "pe_image.h"
 #include "resource_edits.h"
 #include "settings/embedded_settings.h"
-#include "settings/sealed_settings.h"
 #include "version_info.h"
 
 namespace jlaunch::pack {
@@ -222,10 +222,12 @@ int runPack(const std::vector<std::wstring>& arguments, std::string& out, std::s
             return fail(toNarrow(options->icon) + ": " + error);
         }
     }
-    const auto sealed = sealSettingsText(settings->text, settings->upgradeCode);
+    std::string sealNote;
+    const auto sealed = sealForPacking(settings->text, settings->upgradeCode, sealNote, error);
     if (!sealed) {
-        return fail("the system's cryptography could not encipher the settings");
+        return fail(error);
     }
+    out += sealNote;
     Packing packing{*options, *settings, *sealed, {}};
     const bool elf = launcher->size() >= 4 && (*launcher)[0] == 0x7F && (*launcher)[1] == 'E' &&
                      (*launcher)[2] == 'L' && (*launcher)[3] == 'F';

@@ -1,0 +1,3 @@
+module com.acme.modular {
+    requires java.logging;
+}
