@@ -24,7 +24,29 @@ using jvm_tests::RealVmCase;
 using jvm_tests::replaced;
 using jvm_tests::withNewlines;
 
-class SharedCases : public RealRuntime, public testing::WithParamInterface<RealVmCase> {
+// A row of the shared table on one of the two launchers.
+struct LauncherCase {
+    const wchar_t* launcher;
+    RealVmCase row;
+};
+
+// Every row on the console launcher; on the GUI launcher those that end
+// without a window (its failures are message boxes and the exception dialog),
+// its standard streams redirected as the console's are.
+std::vector<LauncherCase> launcherCases() {
+    std::vector<LauncherCase> cases;
+    for (const RealVmCase& row : jvm_tests::realVmCases()) {
+        cases.push_back({L"jlaunchc.exe", row});
+        if (row.exitCode != -1) cases.push_back({L"jlaunch.exe", row});
+    }
+    return cases;
+}
+
+void PrintTo(const LauncherCase& c, std::ostream* out) {
+    *out << narrowForReport(c.launcher) << " " << c.row.name;
+}
+
+class SharedCases : public RealRuntime, public testing::WithParamInterface<LauncherCase> {
 protected:
     // The placeholders of the table filled in; paths with backslashes.
     std::string expanded(std::string text, bool isPath) const {
@@ -38,9 +60,9 @@ protected:
     }
 };
 
-TEST_P(SharedCases, RunOnTheConsoleLauncher) {
-    const RealVmCase& row = GetParam();
-    install(L"jlaunchc.exe");
+TEST_P(SharedCases, Run) {
+    const RealVmCase& row = GetParam().row;
+    install(GetParam().launcher);
     writeSettings(row.mainClass, row.vmParameters, expanded(row.application, true));
     std::vector<std::string> arguments;
     for (const std::string& argument : row.arguments) arguments.push_back(expanded(argument, true));
@@ -62,8 +84,36 @@ TEST_P(SharedCases, RunOnTheConsoleLauncher) {
     EXPECT_EQ(r.err.find("WARNING"), std::string::npos) << r.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowsRuntime, SharedCases, testing::ValuesIn(jvm_tests::realVmCases()),
-                         [](const testing::TestParamInfo<RealVmCase>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(WindowsRuntime, SharedCases, testing::ValuesIn(launcherCases()),
+                         [](const testing::TestParamInfo<LauncherCase>& c) {
+                             return std::string(c.param.launcher == std::wstring(L"jlaunch.exe") ? "Gui" : "Console") +
+                                    "_" + c.param.row.name;
+                         });
+
+// The exit codes of both launchers are those of the runtime's own java.exe
+// running the same class with the same arguments.
+TEST_F(RealRuntime, ExitCodesAreThoseOfJavaExe) {
+    const std::vector<std::vector<std::string>> runs = {
+        {"ExitCode", "42"}, {"ExitCode", "-1"}, {"ExitCode", "300"}, {"Hello"}, {"Thrower"},
+    };
+    const std::wstring classes = windowsPath(JLAUNCH_JVM_FIXTURES);
+    for (const std::vector<std::string>& command : runs) {
+        SCOPED_TRACE(command.front() + (command.size() > 1 ? " " + command.back() : ""));
+        std::wstring javaLine = quoted(runtimeHome() + L"\\bin\\java.exe") +
+                                L" -Xcheck:jni -XX:ActiveProcessorCount=2 -cp " + quoted(classes);
+        for (const std::string& word : command) javaLine += L" " + commandLineArgument(widen(word));
+        ChildProcess java =
+            ChildProcess::startWithOutput({}, javaLine, files_ / L"java-out.txt", files_ / L"java-err.txt");
+        const std::optional<std::int32_t> expected = java.waitForExit(kJavaTimeout);
+        ASSERT_TRUE(expected.has_value());
+        writeSettings(command.front(), "", "");
+        for (const wchar_t* launcher : {L"jlaunchc.exe", L"jlaunch.exe"}) {
+            install(launcher);
+            const RunResult r = run({command.begin() + 1, command.end()});
+            EXPECT_EQ(r.exitCode, expected) << narrowForReport(launcher) << "\n" << r.err;
+        }
+    }
+}
 
 // The GUI launcher with "Failure Check": the dialog shows the real stack
 // trace; Stop ends the VM through System.exit(-1), and Ignore lets the run
