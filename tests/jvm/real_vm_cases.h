@@ -45,6 +45,8 @@ inline const std::vector<RealVmCase>& realVmCases() {
          {}},
         {"SystemExitCodeIsTheProcessExitCode", "ExitCode", "", "", {"42"}, {}, 42, {}, {}, {}},
         {"SystemExitZero", "ExitCode", "", "", {"0"}, {}, 0, {}, {}, {}},
+        {"HaltCodeIsTheProcessExitCode", "ExitCode", "", "", {"43", "halt"}, {}, 43, {}, {}, {}},
+        {"SystemExitAfterMainReturnedIsTheProcessExitCode", "ExitCode", "", "", {"44", "later"}, {}, 44, {}, {}, {}},
         {"NormalReturnEndsWithZero", "Hello", "", "", {"x"}, {}, 0, {"Hello from ", "arg:x\n"}, {}, {}},
         {"UncaughtExceptionEndsWithOne",
          "Thrower",

@@ -94,11 +94,14 @@ INSTANTIATE_TEST_SUITE_P(WindowsRuntime, SharedCases, testing::ValuesIn(launcher
 // running the same class with the same arguments.
 TEST_F(RealRuntime, ExitCodesAreThoseOfJavaExe) {
     const std::vector<std::vector<std::string>> runs = {
-        {"ExitCode", "42"}, {"ExitCode", "-1"}, {"ExitCode", "300"}, {"Hello"}, {"Thrower"},
+        {"ExitCode", "42"},          {"ExitCode", "-1"}, {"ExitCode", "300"}, {"ExitCode", "43", "halt"},
+        {"ExitCode", "44", "later"}, {"Hello"},          {"Thrower"},
     };
     const std::wstring classes = windowsPath(JLAUNCH_JVM_FIXTURES);
     for (const std::vector<std::string>& command : runs) {
-        SCOPED_TRACE(command.front() + (command.size() > 1 ? " " + command.back() : ""));
+        std::string what;
+        for (const std::string& word : command) what += word + " ";
+        SCOPED_TRACE(what);
         std::wstring javaLine = quoted(runtimeHome() + L"\\bin\\java.exe") +
                                 L" -Xcheck:jni -XX:ActiveProcessorCount=2 -cp " + quoted(classes);
         for (const std::string& word : command) javaLine += L" " + commandLineArgument(widen(word));
