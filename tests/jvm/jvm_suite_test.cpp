@@ -176,17 +176,6 @@ TEST_P(RealJvm, UncaughtExceptionWithAndWithoutFailureCheck) {
     EXPECT_NE(r.err.find("at Thrower.main"), std::string::npos) << r.err;
 }
 
-TEST_P(RealJvm, MissingClassAndMissingMainAreReported) {
-    writeSettings("com.example.Missing");
-    LaunchResult r = run({});
-    EXPECT_EQ(r.exitCode, 255);
-    EXPECT_NE(r.err.find("Could not find the main class com/example/Missing."), std::string::npos) << r.err;
-    writeSettings("NoMain");
-    r = run({});
-    EXPECT_EQ(r.exitCode, 255);
-    EXPECT_NE(r.err.find("No main method found in specified class."), std::string::npos) << r.err;
-}
-
 TEST_P(RealJvm, PackedLauncherRunsFromItsEmbeddedSettings) {
     // The settings go inside the launcher; beside it only the code remains.
     writeSettings("Hello", "", "Cmd=--embedded\n");
