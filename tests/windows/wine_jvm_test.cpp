@@ -90,6 +90,36 @@ INSTANTIATE_TEST_SUITE_P(WindowsRuntime, SharedCases, testing::ValuesIn(launcher
                                     "_" + c.param.row.name;
                          });
 
+// The rows that fail without "Failure Check": the GUI launcher shows the
+// console's first error text in a message box, then ends with -1.
+std::vector<RealVmCase> guiFailures() {
+    std::vector<RealVmCase> rows;
+    for (const RealVmCase& row : jvm_tests::realVmCases()) {
+        if (row.exitCode == -1 && row.application.empty()) rows.push_back(row);
+    }
+    return rows;
+}
+
+class GuiFailures : public RealRuntime, public testing::WithParamInterface<RealVmCase> {};
+
+TEST_P(GuiFailures, AreShownInAMessageBox) {
+    const RealVmCase& row = GetParam();
+    install(L"jlaunch.exe");
+    writeSettings(row.mainClass, row.vmParameters, "");
+    ChildProcess child = ChildProcess::start(app(), commandLine(row.arguments));
+    const HWND box = child.waitForWindow(kJavaTimeout, L"#32770");
+    ASSERT_NE(box, nullptr) << "no message box";
+    const MessageBoxView view = readMessageBox(box);
+    std::string text = row.err.front();
+    if (text.ends_with("\n")) text.pop_back();
+    EXPECT_NE(view.text.find(widen(text)), std::wstring::npos) << describe(view);
+    EXPECT_TRUE(clickButton(box, IDOK));
+    EXPECT_EQ(child.waitForExit(kJavaTimeout), -1) << narrowForReport(child.blockingWindows());
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowsRuntime, GuiFailures, testing::ValuesIn(guiFailures()),
+                         [](const testing::TestParamInfo<RealVmCase>& row) { return std::string(row.param.name); });
+
 // The exit codes of both launchers are those of the runtime's own java.exe
 // running the same class with the same arguments.
 TEST_F(RealRuntime, ExitCodesAreThoseOfJavaExe) {
