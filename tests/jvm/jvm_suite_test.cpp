@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "installed_jdks.h"
+#include "real_vm_cases.h"
 
 #include <filesystem>
 #include <fstream>
+#include <ctime>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -25,6 +27,8 @@ namespace {
 namespace fs = std::filesystem;
 using jvm_tests::installedJdks;
 using jvm_tests::jdkName;
+using jvm_tests::RealVmCase;
+using jvm_tests::replaced;
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -133,20 +137,6 @@ TEST_P(RealJvm, CmdArgumentsFollowTheCommandLine) {
     EXPECT_NE(r.out.find("arg:first\narg:one\narg:two words\narg:three\n"), std::string::npos) << r.out;
 }
 
-TEST_P(RealJvm, SystemExitCodeIsTheProcessExitCode) {
-    writeSettings("ExitCode");
-    EXPECT_EQ(run({"42"}).exitCode, 42);
-    EXPECT_EQ(run({"0"}).exitCode, 0);
-}
-
-TEST_P(RealJvm, NonDaemonThreadKeepsTheProcessAlive) {
-    writeSettings("NonDaemon");
-    const fs::path marker = folder_ / "marker.txt";
-    const LaunchResult r = run({marker.string()});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(readFile(marker), "done");
-}
-
 TEST_P(RealJvm, StreamsGoToFilesWithDateAndAppend) {
     writeSettings("Streams", "",
                   "Output File=" + (folder_ / "logs/sub/out-%yyyy%.log").string() +
@@ -162,17 +152,6 @@ TEST_P(RealJvm, StreamsGoToFilesWithDateAndAppend) {
     EXPECT_EQ(r.out.find("out:"), std::string::npos);
 }
 
-TEST_P(RealJvm, HeapPercentageBecomesMaxMemory) {
-    writeSettings("MaxMemory", "-Xmx1:64:64P");  // floor and ceiling 64 MB
-    const LaunchResult r = run({});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    const auto at = r.out.find("maxMemory=");
-    ASSERT_NE(at, std::string::npos) << r.out;
-    const long long bytes = std::stoll(r.out.substr(at + 10));
-    EXPECT_GT(bytes, 48ll << 20);
-    EXPECT_LE(bytes, 64ll << 20);
-}
-
 TEST_P(RealJvm, VmParametersFromAPlusSectionAloneStartTheVm) {
     // The layered read gives such a value a leading space; it must not become an empty option.
     std::ofstream(folder_ / "app.ini") << "[Java Runtime Environment]\nMain Class=MaxMemory\nJRE Path="
@@ -182,14 +161,6 @@ TEST_P(RealJvm, VmParametersFromAPlusSectionAloneStartTheVm) {
     const LaunchResult r = run({});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("maxMemory="), std::string::npos) << r.out;
-}
-
-TEST_P(RealJvm, XssSizesTheThreadThatRunsMain) {
-    writeSettings("Recurse", "-Xss512m");
-    const LaunchResult big = run({"200000"});
-    EXPECT_NE(big.out.find("depth=200000"), std::string::npos) << big.out << big.err;
-    writeSettings("Recurse", "-Xss256k");
-    EXPECT_NE(run({"200000"}).out.find("overflow"), std::string::npos);
 }
 
 TEST_P(RealJvm, UncaughtExceptionWithAndWithoutFailureCheck) {
@@ -203,24 +174,6 @@ TEST_P(RealJvm, UncaughtExceptionWithAndWithoutFailureCheck) {
     EXPECT_EQ(r.exitCode, 255);  // stopped through System.exit(-1)
     EXPECT_NE(r.err.find("java.lang.IllegalStateException: boom \xC3\xBC\xE4\xB8\xAD"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("at Thrower.main"), std::string::npos) << r.err;
-}
-
-TEST_P(RealJvm, MissingClassAndMissingMainAreReported) {
-    writeSettings("com.example.Missing");
-    LaunchResult r = run({});
-    EXPECT_EQ(r.exitCode, 255);
-    EXPECT_NE(r.err.find("Could not find the main class com/example/Missing."), std::string::npos) << r.err;
-    writeSettings("NoMain");
-    r = run({});
-    EXPECT_EQ(r.exitCode, 255);
-    EXPECT_NE(r.err.find("No main method found in specified class."), std::string::npos) << r.err;
-}
-
-TEST_P(RealJvm, UnknownVmOptionFailsCreation) {
-    writeSettings("Hello", "-Xno-such-option");
-    const LaunchResult r = run({});
-    EXPECT_EQ(r.exitCode, 255);
-    EXPECT_NE(r.err.find("JNI exception: failed to create the Java VM\nReason: unknown."), std::string::npos) << r.err;
 }
 
 TEST_P(RealJvm, PackedLauncherRunsFromItsEmbeddedSettings) {
@@ -309,6 +262,42 @@ TEST_P(RealJvm, TraceGoesWhereTheVariableSaysAndNeverToTheApplication) {
     r = run({});
     EXPECT_TRUE(r.err.empty()) << r.err;
 }
+
+// The cases every launcher runs alike (real_vm_cases.h), with each JDK.
+class SharedCases : public LinuxLauncher, public ::testing::WithParamInterface<std::tuple<fs::path, RealVmCase>> {
+protected:
+    std::string expanded(std::string text) const {
+        const fs::path& home = std::get<0>(GetParam());
+        const std::time_t now = std::time(nullptr);
+        text = replaced(std::move(text), "{folder}", folder_.string());
+        text = replaced(std::move(text), "{home}", home.string());
+        text = replaced(std::move(text), "{library}", (home / "lib/server/libjvm.so").string());
+        return replaced(std::move(text), "{year}", std::to_string(std::localtime(&now)->tm_year + 1900));
+    }
+};
+
+TEST_P(SharedCases, Run) {
+    const auto& [home, row] = GetParam();
+    std::ofstream(folder_ / "app.ini") << "[Java Runtime Environment]\nMain Class=" << row.mainClass
+                                       << "\nJRE Path=" << home.string() << "\nVirtual Machine Parameters=-Xcheck:jni "
+                                       << row.vmParameters << "\n[Class Path]\nClass Path=" << classes_.string()
+                                       << "\n[Application]\n"
+                                       << expanded(row.application);
+    std::vector<std::string> arguments;
+    for (const std::string& argument : row.arguments) arguments.push_back(expanded(argument));
+    const LaunchResult r = run(arguments, row.environment);
+    EXPECT_EQ(r.exitCode, row.exitCode & 0xFF) << r.err;
+    for (const std::string& text : row.out) EXPECT_NE(r.out.find(expanded(text)), std::string::npos) << r.out;
+    for (const std::string& text : row.err) EXPECT_NE(r.err.find(expanded(text)), std::string::npos) << r.err;
+    for (const auto& [file, text] : row.files) EXPECT_EQ(readFile(folder_ / expanded(file)), text) << file;
+}
+
+INSTANTIATE_TEST_SUITE_P(InstalledJdks, SharedCases,
+                         ::testing::Combine(::testing::ValuesIn(installedJdks()),
+                                            ::testing::ValuesIn(jvm_tests::realVmCases())),
+                         [](const ::testing::TestParamInfo<std::tuple<fs::path, RealVmCase>>& row) {
+                             return jdkName({std::get<0>(row.param), row.index}) + "_" + std::get<1>(row.param).name;
+                         });
 
 INSTANTIATE_TEST_SUITE_P(InstalledJdks, RealJvm, ::testing::ValuesIn(installedJdks()), jdkName);
 

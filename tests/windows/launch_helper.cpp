@@ -120,14 +120,43 @@ std::wstring folderOf(const std::wstring& path) {
 
 ChildProcess ChildProcess::start(const std::wstring& application, const std::wstring& commandLine,
                                  const std::wstring& workingFolder, const EnvironmentChanges& environment) {
-    ChildProcess child;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    return started(application, commandLine, workingFolder, environment, startup, FALSE);
+}
+
+ChildProcess ChildProcess::startWithOutput(const std::wstring& application, const std::wstring& commandLine,
+                                           const std::wstring& outputFile, const std::wstring& errorFile,
+                                           const EnvironmentChanges& environment) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    const auto open = [&inheritable](const std::wstring& path) {
+        return UniqueFileHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                            &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    const UniqueFileHandle output = open(outputFile);
+    const UniqueFileHandle error = open(errorFile);
+    if (!output.valid() || !error.valid()) {
+        ChildProcess child;
+        child.startError_ = GetLastError();
+        return child;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output.get();
+    startup.hStdError = error.get();
+    return started(application, commandLine, {}, environment, startup, TRUE);
+}
+
+ChildProcess ChildProcess::started(const std::wstring& application, const std::wstring& commandLine,
+                                   const std::wstring& workingFolder, const EnvironmentChanges& environment,
+                                   STARTUPINFOW& startup, BOOL inheritHandles) {
+    ChildProcess child;
     PROCESS_INFORMATION info{};
     std::wstring line = commandLine;  // CreateProcessW may write into it
     std::wstring block = environment.empty() ? std::wstring() : environmentBlock(environment);
     const BOOL ok = CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr, nullptr,
-                                   FALSE, CREATE_UNICODE_ENVIRONMENT, block.empty() ? nullptr : block.data(),
+                                   inheritHandles, CREATE_UNICODE_ENVIRONMENT, block.empty() ? nullptr : block.data(),
                                    workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info);
     if (!ok) {
         child.startError_ = GetLastError();

@@ -32,6 +32,11 @@ public:
     // not empty, names the file to run exactly: no ".exe" is assumed.
     static ChildProcess start(const std::wstring& application, const std::wstring& commandLine,
                               const std::wstring& workingFolder = {}, const EnvironmentChanges& environment = {});
+    // As start, with standard output and standard error written to the
+    // files `outputFile` and `errorFile` (created or emptied) and no input.
+    static ChildProcess startWithOutput(const std::wstring& application, const std::wstring& commandLine,
+                                        const std::wstring& outputFile, const std::wstring& errorFile,
+                                        const EnvironmentChanges& environment = {});
 
     ChildProcess() = default;
     ~ChildProcess();
@@ -62,6 +67,10 @@ public:
     void kill();
 
 private:
+    static ChildProcess started(const std::wstring& application, const std::wstring& commandLine,
+                                const std::wstring& workingFolder, const EnvironmentChanges& environment,
+                                STARTUPINFOW& startup, BOOL inheritHandles);
+
     UniqueHandle process_;
     UniqueHandle thread_;
     DWORD id_ = 0;
