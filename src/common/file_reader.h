@@ -9,8 +9,9 @@ namespace jlaunch {
 
 class FileReader {
 public:
-    // Opens an existing file for reading, sharing read access; a folder or a
-    // missing file leaves the reader closed.
+    // Opens an existing file for reading, sharing all access (a file that
+    // another writer holds open reads as far as it is written); a folder or
+    // a missing file leaves the reader closed.
     explicit FileReader(const std::wstring& path);
     ~FileReader();
     FileReader(const FileReader&) = delete;

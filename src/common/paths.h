@@ -20,6 +20,13 @@ inline constexpr std::size_t kMaxLongPath = 32767;
 // True when a search for the exact path finds a file or folder.
 bool pathExists(const std::wstring& path);
 
+// Deletes a file; false when it could not be deleted.
+bool removeFile(const std::wstring& path);
+
+// Makes a new empty file of a name of its own in the user's temporary
+// folder and answers its path; empty when none could be made.
+std::wstring newTemporaryFile();
+
 // Windows: two leading backslashes, or ":" as second character.
 // Linux: a leading "/".
 bool isAbsolutePath(std::wstring_view path);

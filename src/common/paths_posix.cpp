@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #include "common/paths.h"
 #include "common/text.h"
@@ -42,6 +43,21 @@ std::string literalBrackets(const std::string& leaf) {
 }
 
 }  // namespace
+
+bool removeFile(const std::wstring& path) {
+    return unlink(toNarrow(path).c_str()) == 0;
+}
+
+std::wstring newTemporaryFile() {
+    const char* folder = std::getenv("TMPDIR");
+    std::string path = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/jlaunch-XXXXXX";
+    const int file = mkstemp(path.data());
+    if (file < 0) {
+        return {};
+    }
+    close(file);
+    return toWide(path);
+}
 
 bool pathExists(const std::wstring& path) {
     struct stat info {};

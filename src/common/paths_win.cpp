@@ -15,6 +15,20 @@ constexpr std::wstring_view kLocalPrefix = L"\\\\?\\";
 
 }  // namespace
 
+bool removeFile(const std::wstring& path) {
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+std::wstring newTemporaryFile() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH || GetTempFileNameW(folder, L"jl", 0, path) == 0) {
+        return {};
+    }
+    return path;
+}
+
 bool pathExists(const std::wstring& path) {
     WIN32_FIND_DATAW data;
     const UniqueFindHandle search(FindFirstFileW(path.c_str(), &data));

@@ -4,6 +4,7 @@
 
 #include "common/paths.h"
 #include "common/trace.h"
+#include "jvmhost/vm_output.h"
 
 namespace jlaunch {
 
@@ -12,9 +13,11 @@ namespace {
 // The VM calls these as it exits or aborts; the launcher has nothing to add.
 void JNICALL exitHook(jint code) {
     trace("the VM exits with status ", code, " (System.exit or the VM's own end)");
+    notifyVmEnd();
 }
 void JNICALL abortHook() {
     trace("the VM aborted");
+    notifyVmEnd();
 }
 
 // JDK 1.1's initialisation record: only the version and the stack size are read.
@@ -95,7 +98,10 @@ JvmSession::~JvmSession() {
 
 Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
     std::vector<JavaVMOption> vmOptions;
-    vmOptions.reserve(options.size() + 2);
+    vmOptions.reserve(options.size() + 3);
+    // First: the VM takes its options in order, and complains about one
+    // through whatever print hook it has at that moment.
+    vmOptions.push_back({const_cast<char*>("vfprintf"), reinterpret_cast<void*>(&vmPrintHook)});
     for (const std::string& option : options) {
         vmOptions.push_back({const_cast<char*>(option.c_str()), nullptr});
     }
@@ -110,12 +116,20 @@ Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
 
     void* env = nullptr;
     JavaVM* vm = nullptr;
+    enterVmStage(VmStage::Creating);
     const jint result = entryPoints_.createJavaVm(&vm, &env, &arguments);
     trace("JNI_CreateJavaVM returned ", result);
     if (result != JNI_OK) {
+        // The VM's own words say more than the result's number.
+        std::wstring said = collectedVmOutput();
+        enterVmStage(VmStage::Running);
+        if (!said.empty()) {
+            return Failure{kMsgJniException, {kMsgCreateJavaVmFailed, std::move(said)}, {}};
+        }
         return Failure{
             kMsgJniException, {kMsgCreateJavaVmFailed, static_cast<MessageId>(creationFailureReason(result))}, {}};
     }
+    enterVmStage(VmStage::LoadingMain);
     vm_ = vm;
     return static_cast<JNIEnv*>(env);
 }

@@ -1,9 +1,25 @@
 #include "jvmhost/launch_plan.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "jvmhost/library_path.h"
 
 namespace jlaunch {
+
+void chooseLaunchMode(const LauncherSettings& settings, const std::wstring& mainJar, MainInvocation& main) {
+    if (!settings.mainModule.empty()) {
+        main.mode = LaunchMode::Module;
+        main.what = settings.mainModule;
+    } else if (!mainJar.empty()) {
+        main.mode = LaunchMode::Jar;
+        main.what = mainJar;
+    } else {
+        main.mode = LaunchMode::Class;
+        main.what = settings.mainClassName;
+        std::replace(main.what.begin(), main.what.end(), L'/', L'.');
+    }
+}
 
 LaunchPlan planLaunch(const LauncherSettings& settings, const std::wstring& jvmLibraryPath, const HostFacts& host) {
     LaunchPlan plan;
@@ -16,7 +32,7 @@ LaunchPlan planLaunch(const LauncherSettings& settings, const std::wstring& jvmL
 
     // The options see the environment the application will see.
     AssembledOptions assembled = assembleVmOptions(settings, host.executable, host.memory, environment);
-    if (!assembled.hasClassPath) {
+    if (!assembled.hasClassPath && settings.mainModule.empty()) {
         // The VM still starts, and the main class lookup reports what is missing.
         plan.notice = Failure{kMsgClassPathMissing, {}, {}};
         if (!assembled.unmatchedEntries.empty()) {
@@ -36,6 +52,18 @@ LaunchPlan planLaunch(const LauncherSettings& settings, const std::wstring& jvmL
     plan.main.arguments = host.arguments;
     plan.main.arguments.insert(plan.main.arguments.end(), assembled.extraArguments.begin(),
                                assembled.extraArguments.end());
+    chooseLaunchMode(settings, assembled.mainJar, plan.main);
+
+    // What "java" tells the VM, for jps, jcmd and crash logs: the class, jar or
+    // module and the arguments; after the VM parameters, as "java" does.
+    std::wstring command = L"-Dsun.java.command=";
+    command.append(plan.main.what);
+    for (const std::wstring& argument : plan.main.arguments) {
+        command.push_back(L' ');
+        command.append(argument);
+    }
+    plan.vmOptions.push_back(toNarrow(command));
+    plan.vmOptions.push_back("-Dsun.java.launcher=SUN_STANDARD");
     plan.main.failureCheck = settings.failureCheck;
     plan.main.neverDetach = settings.vmProvider.acceptIbm && settings.vmProvider.preferIbm;
     plan.isService = settings.isService;

@@ -38,6 +38,11 @@ struct LaunchPlan {
     std::optional<Failure> notice;
 };
 
+// The helper's mode and what it is given: "Main Module" wins over "Main
+// Jar", which wins over "Main Class" (a module named alone runs the main
+// class its descriptor names, as "java -m" does).
+void chooseLaunchMode(const LauncherSettings& settings, const std::wstring& mainJar, MainInvocation& main);
+
 LaunchPlan planLaunch(const LauncherSettings& settings, const std::wstring& jvmLibraryPath, const HostFacts& host);
 
 }  // namespace jlaunch

@@ -11,8 +11,16 @@
 
 namespace jlaunch {
 
+// How the runtime's launcher helper finds the class, as "java" does for a
+// class name, "-jar" and "-m"; the values are the helper's own.
+enum class LaunchMode { Class = 1, Jar = 2, Module = 3 };
+
 struct MainInvocation {
-    std::wstring mainClassName;  // with slashes
+    LaunchMode mode = LaunchMode::Class;
+    // What the helper is given: the class with dots, the jar's absolute
+    // path, or "module" or "module/class".
+    std::wstring what;
+    std::wstring mainClassName;  // with slashes; may be empty with a jar or module
     std::vector<std::wstring> arguments;
     // Show an uncaught exception of main in the exception dialog.
     bool failureCheck = false;
@@ -36,6 +44,8 @@ struct MainHooks {
 enum class MainOutcome { Returned, Threw };
 
 // Calls main on the calling thread, attached as `env`, and detaches it after.
+// main is called as the runtime's own launcher calls it: static or on a new
+// instance, with or without the String[] (Java 25's helper tells which).
 // Fails before main with message 211, 215 (each with the exception's own
 // words below it) or 216, or with nothing to show when the VM described the
 // exception itself; after main, fails with nothing to show when the thread

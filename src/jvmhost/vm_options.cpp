@@ -74,6 +74,40 @@ std::vector<std::wstring> splitVmParameters(std::wstring_view text) {
     return parameters;
 }
 
+std::wstring besideExecutable(const std::wstring& written, const std::wstring& executable,
+                              const Environment& environment) {
+    return resolveJrePath(nativeSeparators(environment.expand(written)), executable);
+}
+
+std::vector<std::wstring> moduleOptions(const LauncherSettings& settings, const std::wstring& executable,
+                                        const Environment& environment) {
+    std::vector<std::wstring> options;
+    std::wstring modulePath = L"--module-path=";
+    const std::size_t empty = modulePath.size();
+    for (const std::wstring& written : splitList(settings.modulePath, L";")) {
+        if (written.empty()) {
+            continue;
+        }
+        if (modulePath.size() > empty) {
+            modulePath.push_back(kPathListSeparator);
+        }
+        modulePath.append(besideExecutable(written, executable, environment));
+    }
+    if (modulePath.size() > empty) {
+        options.push_back(std::move(modulePath));
+    }
+    if (!settings.addModules.empty()) {
+        options.push_back(L"--add-modules=" + settings.addModules);
+    }
+    if (!settings.mainModule.empty()) {
+        // What "java -m" hands the VM: the module is resolved as a root.
+        std::wstring root = L"-Djdk.module.main=";
+        root.append(settings.mainModule, 0, settings.mainModule.find(L'/'));
+        options.push_back(std::move(root));
+    }
+    return options;
+}
+
 AssembledOptions assembleVmOptions(const LauncherSettings& settings, const std::wstring& executable,
                                    const MemoryStatus& memory, const Environment& environment) {
     AssembledOptions assembled;
@@ -93,18 +127,29 @@ AssembledOptions assembleVmOptions(const LauncherSettings& settings, const std::
             assembled.unmatchedEntries.push_back(entry);
         }
     }
+    if (!settings.mainJar.empty()) {
+        // As "java -jar": the jar leads; its manifest's Class-Path follows it.
+        assembled.mainJar = besideExecutable(settings.mainJar, executable, environment);
+        classPath = assembled.mainJar + kPathListSeparator + classPath;
+    }
     if (settings.embeddedJar) {
         classPath = executable + kPathListSeparator + classPath;
     }
-    if (classPath.empty()) {
+    assembled.hasClassPath = !classPath.empty();
+    if (!assembled.hasClassPath && settings.mainModule.empty()) {
         return assembled;
     }
-    assembled.hasClassPath = true;
 
-    // Every entry is followed by a separator; the last one is dropped, as an
-    // empty last element would put the current folder on the class path.
-    classPath.pop_back();
-    std::vector<std::wstring> options{L"-Djava.class.path=" + classPath};
+    std::vector<std::wstring> options;
+    if (assembled.hasClassPath) {
+        // Every entry is followed by a separator; the last one is dropped, as an
+        // empty last element would put the current folder on the class path.
+        classPath.pop_back();
+        options.push_back(L"-Djava.class.path=" + classPath);
+    }
+    for (std::wstring& option : moduleOptions(settings, executable, environment)) {
+        options.push_back(std::move(option));
+    }
     for (std::wstring& parameter : splitVmParameters(settings.vmParameters)) {
         applyVmParameter(std::move(parameter), options, assembled.javaThreadStackSize, memory);
     }

@@ -21,9 +21,11 @@ struct Redirection {
 };
 
 struct AssembledOptions {
-    // False when the class path matched nothing: then nothing else is set.
+    // False when the class path matched nothing: then nothing else is set,
+    // unless a main module needs no class path.
     bool hasClassPath = false;
-    // "-Djava.class.path=" first, then the VM parameters, expanded.
+    // "-Djava.class.path=" first (a main jar leads it), then the module
+    // options, then the VM parameters, expanded.
     std::vector<std::wstring> options;
     // Set by an "-Xss" parameter; 0 leaves the VM's default.
     std::uint64_t javaThreadStackSize = 0;
@@ -33,7 +35,20 @@ struct AssembledOptions {
     std::vector<std::wstring> extraArguments;
     // Class-path entries, as expanded, that matched no file or folder.
     std::vector<std::wstring> unmatchedEntries;
+    // The main jar's absolute path; empty without one.
+    std::wstring mainJar;
 };
+
+// A "Main Jar" or "Module Path" entry, expanded in `environment` and taken
+// from the folder of `executable` when relative.
+std::wstring besideExecutable(const std::wstring& written, const std::wstring& executable,
+                              const Environment& environment);
+
+// "--module-path=" with the ";"-separated entries of `modulePath` resolved
+// and joined with the platform's separator, "--add-modules=" and the main
+// module's name; only those that the settings ask for.
+std::vector<std::wstring> moduleOptions(const LauncherSettings& settings, const std::wstring& executable,
+                                        const Environment& environment);
 
 // The class path (entries below the executable's folder, wildcards matched
 // there), the VM parameters with their memory shares resolved against

@@ -1,5 +1,6 @@
 #include "launcher/launcher.h"
 
+#include <cstdlib>
 #include <new>
 
 #include "common/environment.h"
@@ -10,6 +11,7 @@
 #include "common/trace.h"
 #include "jvmhost/java_thread.h"
 #include "jvmhost/secondary_main.h"
+#include "jvmhost/vm_output.h"
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
 
@@ -108,6 +110,9 @@ Result<std::int32_t> Launcher::run() {
     }
     const LaunchPlan plan = planLaunch(settings_, choice_.jvmLibraryPath, hostFacts());
     if (traceEnabled()) {
+        constexpr const char* kModes[] = {"", "class ", "jar ", "module "};
+        trace("launch mode: ", kModes[static_cast<int>(plan.main.mode)], plan.main.what,
+              " (module, then jar, then class)");
         for (const EnvironmentVariable& variable : plan.environment) {
             trace("environment ", variable.name, "=", variable.value);
         }
@@ -138,16 +143,52 @@ Result<std::int32_t> Launcher::host(const LaunchPlan& plan) {
     if (plan.notice) {
         report(*plan.notice);
     }
+    // The VM may end the process itself when it refuses to start or the
+    // runtime's launcher helper refuses the class: say why before it goes.
+    struct EarlyEnd {
+        const Launcher* launcher;
+        const std::wstring* what;
+    } earlyEnd{this, &plan.main.what};
+    setEarlyVmEndHandler(
+        [](void* context, VmStage stage, const std::wstring& said) {
+            const auto* end = static_cast<const EarlyEnd*>(context);
+            end->launcher->reportEarlyVmEnd(stage, *end->what, said);
+        },
+        &earlyEnd);
     MainHooks hooks;
     hooks.starting = [this, &plan](JavaVM* vm) { singleInstance_.markStarted(secondaryMainOf(vm, plan.main)); };
     // The exception dialog must not open behind the splash window.
     hooks.uncaughtException = [this] { splash_.closeSplash(); };
     auto ran = startJavaThread(*session_, plan, hooks);
+    setEarlyVmEndHandler(nullptr, nullptr);
     if (!ran) {
         return ran.failure();
     }
     // As the Java runtime's own launcher: an exception out of main is a failure.
     return *ran == MainOutcome::Threw ? 1 : 0;
+}
+
+void Launcher::reportEarlyVmEnd(VmStage stage, const std::wstring& what, const std::wstring& said) const {
+    // Creation refused (203, with the VM's words as the reason), or the
+    // class refused by the runtime's launcher helper (211, with its words).
+    Failure failure;
+    if (stage == VmStage::Creating) {
+        failure.message = kMsgJniException;
+        failure.arguments.emplace_back(kMsgCreateJavaVmFailed);
+        failure.arguments.emplace_back(said);
+        if (said.empty()) {
+            failure.arguments.back() = kMsgReasonUnknown;
+        }
+    } else {
+        failure.message = kMsgMainClassLoadFailed;
+        failure.arguments.emplace_back(what);
+        if (!said.empty()) {
+            failure.cause.emplace_back(said);
+        }
+    }
+    report(failure);
+    trace("exit code -1");
+    std::_Exit(-1);
 }
 
 HostFacts Launcher::hostFacts() const {

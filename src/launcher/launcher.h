@@ -10,6 +10,7 @@
 #include "instance/single_instance.h"
 #include "jvmhost/jvm_session.h"
 #include "jvmhost/launch_plan.h"
+#include "jvmhost/vm_output.h"
 #include "jvmsearch/jvm_search.h"
 #include "settings/launcher_settings.h"
 #include "splash/splash.h"
@@ -35,6 +36,8 @@ private:
     Result<std::int32_t> host(const LaunchPlan& plan);
     HostFacts hostFacts() const;
     void report(const Failure& failure) const;
+    // The VM ends the process before main: says why, then ends with -1.
+    [[noreturn]] void reportEarlyVmEnd(VmStage stage, const std::wstring& what, const std::wstring& said) const;
 
     std::wstring executable_;
     std::vector<std::wstring> javaArguments_;

@@ -187,8 +187,12 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
           settings.vmProvider.preferJRockit, ", IBM ", settings.vmProvider.acceptIbm, "/",
           settings.vmProvider.preferIbm);
 
+    settings.mainModule = read(kJreSection, L"Main Module");
+    settings.mainJar = read(kJreSection, L"Main Jar");
+    settings.modulePath = read(kJreSection, L"Module Path");
+    settings.addModules = read(kJreSection, L"Add Modules");
     std::wstring mainClass = read(kJreSection, L"Main Class");
-    if (mainClass.empty()) {
+    if (mainClass.empty() && settings.mainModule.empty() && settings.mainJar.empty()) {
         // Without its file, every value is empty: the file is what is missing.
         if (!pathExists(store.file().path())) {
             return Failure{kMsgSettingsFileMissing, {store.file().path()}, {}, {}};

@@ -42,7 +42,15 @@ struct LauncherSettings {
     JvmType jvmType = JvmType::Default;
     JvmSourcePolicy jvmSource;
     VmProviderPolicy vmProvider;
+    // With slashes; optional when "Main Module" or "Main Jar" names the class.
     std::wstring mainClassName;
+    // "module" or "module/class" as written (the class with dots).
+    std::wstring mainModule;
+    // ";"-separated folders and jars as written, and the modules to add.
+    std::wstring modulePath;
+    std::wstring addModules;
+    // An executable jar as written; its manifest names the class.
+    std::wstring mainJar;
     bool failureCheck = false;
     bool overrideWorkingDir = false;
     std::wstring systemPath;
@@ -89,7 +97,7 @@ std::wstring resolveJrePath(const std::wstring& value, const std::wstring& execu
 
 // Reads every setting of the launch from the settings file beside
 // `executable`, its embedded settings and the per-user copy. Fails with
-// message 210 without a main class.
+// message 210 without a main class, main module or main jar.
 Result<LauncherSettings> readLauncherSettings(const std::wstring& executable);
 
 }  // namespace jlaunch

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "fake_jvm_protocol.h"
@@ -125,7 +126,31 @@ Value printStream(Invocation& call) {
     return nothing();
 }
 
+// close(): the file is let go, so that it can be deleted.
+Value printStreamClose(Invocation& call) {
+    Object* target = call.self->target;
+    trace("CLOSE " + vm().describeStream(call.self));
+    if (target != nullptr && target->kind == Kind::FileStream) {
+        target->file.reset();
+    }
+    return nothing();
+}
+
 // --- sun.launcher.LauncherHelper ---------------------------------------------
+
+// The bytes of a file; nothing when it cannot be read.
+std::optional<std::string> readWholeFile(const std::wstring& path) {
+    jlaunch::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char chunk[512];
+    DWORD read = 0;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        bytes.append(chunk, read);
+    }
+    return bytes;
+}
 
 [[noreturn]] void exitWithMessage(Invocation& call, bool toError, const std::u16string& message) {
     vm().print(toError, message);
@@ -145,8 +170,25 @@ Value checkAndLoadMain(Invocation& call) {
         machine.throwNew(call.thread, "java/lang/ClassNotFoundException", name->text);
         return nothing();
     }
+    // Module mode names "module/class"; jar mode the jar, whose manifest the
+    // double reads as the file's text: the class name.
+    std::u16string what = name->text;
+    if (mode == 3) {
+        const auto slash = what.find(u'/');
+        if (slash == std::u16string::npos) {
+            exitWithMessage(call, printToStderr,
+                            u"Error: Module " + what + u" does not have a ModuleMainClass attribute\r\n");
+        }
+        what = what.substr(slash + 1);
+    } else if (mode == 2) {
+        const auto manifest = readWholeFile(toWide(what));
+        if (!manifest) {
+            exitWithMessage(call, printToStderr, u"Error: Unable to access jarfile " + what + u"\r\n");
+        }
+        what = fromUtf8(*manifest);
+    }
     // LauncherHelper turns slashes into dots itself, then loads the binary name.
-    const std::u16string binaryName = fromUtf8(dotted(toUtf8(name->text)));
+    const std::u16string binaryName = fromUtf8(dotted(toUtf8(what)));
     std::string internal = toUtf8(binaryName);
     std::replace(internal.begin(), internal.end(), '.', '/');
     ClassInfo* cls = machine.findClass(internal);
@@ -324,6 +366,7 @@ void defineClasses(Vm& vm, const Script& script) {
     ClassInfo& printStreamClass = vm.defineClass("java/io/PrintStream", &filter, Kind::PrintStream, true);
     vm.defineMethod(printStreamClass, "<init>", "(Ljava/io/OutputStream;)V", false, &printStream);
     vm.defineMethod(printStreamClass, "<init>", "(Ljava/io/OutputStream;Z)V", false, &printStream);
+    vm.defineMethod(printStreamClass, "close", "()V", false, &printStreamClose);
 
     if (script.launcherHelper != LauncherHelperMode::Missing) {
         ClassInfo& helper = vm.defineClass("sun/launcher/LauncherHelper", &object, Kind::Plain, true);

@@ -313,6 +313,40 @@ jmethodID JNICALL GetStaticMethodID(JNIEnv* env, jclass clazz, const char* name,
     return lookUpMethod(env, "GetStaticMethodID", clazz, name, signature, true);
 }
 
+// The one static field the double has: System.err. Any other is missing,
+// as Java 25's main-method flags of LauncherHelper are before Java 21.
+int systemErrField;
+
+jfieldID JNICALL GetStaticFieldID(JNIEnv* env, jclass clazz, const char* name, const char* signature) {
+    Vm& machine = vm();
+    ThreadState& thread = machine.enter(env, "GetStaticFieldID");
+    ClassInfo* cls = classArgument(thread, clazz, "GetStaticFieldID");
+    const std::string shownName = name != nullptr ? escapeBytes(name) : "(null)";
+    const std::string shownSignature = signature != nullptr ? escapeBytes(signature) : "(null)";
+    const bool found = cls != nullptr && cls->name == "java/lang/System" && shownName == "err" &&
+                       shownSignature == "Ljava/io/PrintStream;";
+    trace("JNI GetStaticFieldID " + (cls != nullptr ? cls->name : "(no class)") + " " + shownName + " " +
+          shownSignature + (found ? " -> found" : " -> null"));
+    if (!found) {
+        machine.throwNew(thread, "java/lang/NoSuchFieldError", fromUtf8(shownName));
+        return nullptr;
+    }
+    return reinterpret_cast<jfieldID>(&systemErrField);
+}
+
+jobject JNICALL GetStaticObjectField(JNIEnv* env, jclass clazz, jfieldID field) {
+    Vm& machine = vm();
+    ThreadState& thread = machine.enter(env, "GetStaticObjectField");
+    classArgument(thread, clazz, "GetStaticObjectField");
+    if (field != reinterpret_cast<jfieldID>(&systemErrField)) {
+        machine.misuse("GetStaticObjectField", "unknown field ID");
+        return nullptr;
+    }
+    Object* stream = machine.currentStream(true);
+    trace("JNI GetStaticObjectField java/lang/System err -> " + machine.describeStream(stream));
+    return stream != nullptr ? machine.newLocal(thread, stream, "GetStaticObjectField") : nullptr;
+}
+
 jobject JNICALL NewObject(JNIEnv* env, jclass clazz, jmethodID id, ...) {
     va_list list;
     va_start(list, id);
@@ -554,6 +588,8 @@ JNINativeInterface_ makeEnvTable() {
     table.GetObjectClass = &GetObjectClass;
     table.GetMethodID = &GetMethodID;
     table.GetStaticMethodID = &GetStaticMethodID;
+    table.GetStaticFieldID = &GetStaticFieldID;
+    table.GetStaticObjectField = &GetStaticObjectField;
     table.NewObject = &NewObject;
     table.NewObjectV = &NewObjectV;
     table.NewObjectA = &NewObjectA;
@@ -756,8 +792,25 @@ std::mutex& creationMutex() {
 
 // What the VM itself reports while it is created: to standard error, as
 // Java's System.err does not exist yet.
+using PrintHook = jint(JNICALL*)(FILE*, const char*, va_list);
+// Set and used while JNI_CreateJavaVM holds the creation lock.
+PrintHook printHook = nullptr;
+
+jint callPrintHook(PrintHook hook, const char* format, ...) {
+    va_list list;
+    va_start(list, format);
+    const jint result = hook(stderr, format, list);
+    va_end(list);
+    return result;
+}
+
 void vmError(const std::string& message) {
     trace("VM-ERROR " + escapeBytes(message));
+    // As HotSpot: with a print hook the message goes only there.
+    if (const PrintHook hook = printHook) {
+        callPrintHook(hook, "%s\n", message.c_str());
+        return;
+    }
     const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
     const std::string line = message + "\n";
     DWORD written = 0;
@@ -872,10 +925,14 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
         const std::string_view text = option.optionString;
         trace("OPTION " + number(i) + " " + escapeBytes(text));
         const bool hasExtra = option.extraInfo != nullptr;
-        if (text == "exit" || text == "abort") {
+        if (text == "exit" || text == "abort" || text == "vfprintf") {
             trace("HOOK " + std::string(text) + (hasExtra ? " non-null" : " null"));
             // The hooks arrive as data pointers, as the JNI defines them.
-            if (text == "exit") {
+            if (text == "vfprintf") {
+                PrintHook hook = nullptr;
+                std::memcpy(&hook, &option.extraInfo, sizeof hook);
+                printHook = hook;
+            } else if (text == "exit") {
                 std::memcpy(&exitHook, &option.extraInfo, sizeof exitHook);
             } else {
                 std::memcpy(&abortHook, &option.extraInfo, sizeof abortHook);

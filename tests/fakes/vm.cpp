@@ -591,6 +591,11 @@ void Vm::setStream(bool error, Object* stream) {
     (error ? err_ : out_) = stream;
 }
 
+Object* Vm::currentStream(bool error) {
+    const std::lock_guard lock(mutex_);
+    return error ? err_ : out_;
+}
+
 std::string Vm::describeStream(const Object* stream) {
     if (stream == nullptr) return "null";
     switch (stream->kind) {

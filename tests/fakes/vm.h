@@ -166,6 +166,8 @@ public:
     // Writes to System.out or System.err, traced as OUT or ERR.
     void print(bool error, std::u16string_view text);
     void setStream(bool error, Object* stream);
+    // System.out or System.err as it is now.
+    Object* currentStream(bool error);
     std::string describeStream(const Object* stream);
 
     // --- the end ----------------------------------------------------------------------

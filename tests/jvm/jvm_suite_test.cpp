@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "installed_jdks.h"
+#include "linux_launcher.h"
 #include "real_vm_cases.h"
 
 #include <filesystem>
@@ -27,82 +28,11 @@ namespace {
 namespace fs = std::filesystem;
 using jvm_tests::installedJdks;
 using jvm_tests::jdkName;
+using jvm_tests::LaunchResult;
+using jvm_tests::LinuxLauncher;
+using jvm_tests::readFile;
 using jvm_tests::RealVmCase;
 using jvm_tests::replaced;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct LaunchResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// A copy of the Linux launcher named "app" in a temporary folder.
-class LinuxLauncher : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const char* launcher = JLAUNCH_LINUX_LAUNCHER;
-        classes_ = JLAUNCH_JVM_FIXTURES;
-        std::string pattern = (fs::temp_directory_path() / "jlaunch-jvm-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-        app_ = folder_ / "app";
-        fs::copy_file(launcher, app_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-
-    // Runs the copy with `arguments` and the `extra` environment variables in
-    // `workingFolder` (this process's when empty).
-    LaunchResult run(const std::vector<std::string>& arguments, const std::vector<std::string>& extra = {},
-                     const fs::path& workingFolder = {}) const {
-        const fs::path out = folder_ / "stdout.txt";
-        const fs::path err = folder_ / "stderr.txt";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (!workingFolder.empty()) {
-            posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
-        }
-        std::vector<std::string> argv{app_.string()};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        std::vector<char*> pointers;
-        for (auto& a : argv) pointers.push_back(a.data());
-        pointers.push_back(nullptr);
-        std::vector<std::string> environment{"LC_ALL=C.UTF-8", "HOME=" + folder_.string(), "PATH=/usr/bin:/bin"};
-        environment.insert(environment.end(), extra.begin(), extra.end());
-        std::vector<char*> envp;
-        for (auto& e : environment) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        pid_t child = 0;
-        LaunchResult result;
-        const int spawned = posix_spawn(&child, app_.c_str(), &actions, nullptr, pointers.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            ADD_FAILURE() << "cannot start the launcher";
-            return result;
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
-        result.out = readFile(out);
-        result.err = readFile(err);
-        return result;
-    }
-
-    fs::path folder_;
-    fs::path app_;
-    fs::path classes_;
-};
 
 class RealJvm : public LinuxLauncher, public ::testing::WithParamInterface<fs::path> {
 protected:
@@ -251,7 +181,7 @@ TEST_P(RealJvm, TraceGoesWhereTheVariableSaysAndNeverToTheApplication) {
                          "\nLD_LIBRARY_PATH=" + (GetParam() / "lib").string() + "\n");
     for (const std::string& line :
          {" ms  chosen VM library " + library, std::string(" ms  JNI_CreateJavaVM returned 0"),
-          std::string(" ms  calling main of Environment with 4 arguments")}) {
+          std::string(" ms  calling static main(String[]) of Environment with 4 arguments")}) {
         EXPECT_NE(r.err.find(line), std::string::npos) << line << "\nin\n" << r.err;
     }
     // To a file, and nothing at all when unset.

@@ -149,8 +149,7 @@ inline const std::vector<RealVmCase>& realVmCases() {
          {},
          -1,
          {},
-         {"Could not find the main class com/example/Missing.\n",
-          "java.lang.NoClassDefFoundError: com/example/Missing"},
+         {"Could not find the main class com.example.Missing.\n"},
          {}},
         {"MissingMainMethodIsNamed",
          "NoMain",
@@ -160,7 +159,8 @@ inline const std::vector<RealVmCase>& realVmCases() {
          {},
          -1,
          {},
-         {"No main method found in specified class.\n"},
+         // Each Java says in its own words why NoMain's main will not do.
+         {"Failed to load Main Class: NoMain.\nError: "},
          {}},
         {"UnknownVmOptionFailsCreation",
          "Hello",
@@ -170,7 +170,7 @@ inline const std::vector<RealVmCase>& realVmCases() {
          {},
          -1,
          {},
-         {"JNI exception: failed to create the Java VM"},
+         {"JNI exception: failed to create the Java VM\nReason: Unrecognized option: -Xno-such-option."},
          {}},
     };
     return cases;

@@ -137,11 +137,104 @@ TEST_F(LaunchPlanTable, SettingsBecomeOptionsStackAndArguments) {
         for (const std::string& option : c.options) {
             expected.push_back(expand(option));
         }
+        // Last, as "java" says them: the class and the arguments, and who started the VM.
+        std::string command = "-Dsun.java.command=com.acme.App";
+        for (const std::wstring& argument : c.arguments) {
+            command += " " + jlaunch::toNarrow(argument);
+        }
+        expected.insert(expected.end(), {command, "-Dsun.java.launcher=SUN_STANDARD"});
         EXPECT_EQ(planned.vmOptions, expected);
         EXPECT_EQ(planned.javaThreadStackSize, c.stackSize);
         EXPECT_EQ(planned.main.arguments, c.arguments);
         EXPECT_EQ(planned.notice.has_value(), c.notice);
         EXPECT_EQ(planned.main.mainClassName, L"com/acme/App");
+    }
+}
+
+struct ModeCase {
+    const char* name;
+    std::function<void(LauncherSettings&)> settings;
+    jlaunch::LaunchMode mode;
+    std::string what;  // "{exe}" as above
+    Strings options;   // all but the closing sun.java ones
+};
+
+TEST_F(LaunchPlanTable, ModuleWinsOverJarWhichWinsOverClass) {
+    using jlaunch::LaunchMode;
+    const ModeCase cases[] = {
+        {"a module from the module path, without a class path",
+         [](LauncherSettings& s) {
+             s.mainModule = L"com.acme.app";
+             s.modulePath = L"mods;/opt/fx/lib;;%JLT_HOME%/x";
+             s.classPath.clear();
+             s.mainClassName.clear();
+         },
+         LaunchMode::Module,
+         "com.acme.app",
+         {"--module-path={exe}/mods:/opt/fx/lib:/jlt home/x", "-Djdk.module.main=com.acme.app"}},
+        {"a module and its class, modules added",
+         [](LauncherSettings& s) {
+             s.mainModule = L"com.acme.app/com.acme.Main";
+             s.addModules = L"javafx.controls,javafx.fxml";
+         },
+         LaunchMode::Module,
+         "com.acme.app/com.acme.Main",
+         {"-Djava.class.path={exe}/app.jar", "--add-modules=javafx.controls,javafx.fxml",
+          "-Djdk.module.main=com.acme.app"}},
+        {"a module named alone runs its own main class, whatever Main Class says",
+         [](LauncherSettings& s) { s.mainModule = L"com.acme.app"; },
+         LaunchMode::Module,
+         "com.acme.app",
+         {"-Djava.class.path={exe}/app.jar", "-Djdk.module.main=com.acme.app"}},
+        {"a jar leads the class path",
+         [](LauncherSettings& s) {
+             s.mainJar = L"app.jar";
+             s.classPath = L"lib/*.jar";
+             s.mainClassName.clear();
+         },
+         LaunchMode::Jar,
+         "{exe}/app.jar",
+         {"-Djava.class.path={exe}/app.jar:{exe}/lib/a.jar"}},
+        {"an absolute jar, expanded, alone",
+         [](LauncherSettings& s) {
+             s.mainJar = L"%JLT_HOME%/app.jar";
+             s.classPath.clear();
+         },
+         LaunchMode::Jar,
+         "/jlt home/app.jar",
+         {"-Djava.class.path=/jlt home/app.jar"}},
+        {"all three: the module wins, the jar stays on the class path",
+         [](LauncherSettings& s) {
+             s.mainModule = L"com.acme.app/com.acme.Main";
+             s.mainJar = L"app.jar";
+             s.classPath.clear();
+         },
+         LaunchMode::Module,
+         "com.acme.app/com.acme.Main",
+         {"-Djava.class.path={exe}/app.jar", "-Djdk.module.main=com.acme.app"}},
+        {"a class with JavaFX's modules",
+         [](LauncherSettings& s) {
+             s.modulePath = L"/usr/share/openjfx/lib";
+             s.addModules = L"javafx.graphics";
+         },
+         LaunchMode::Class,
+         "com.acme.App",
+         {"-Djava.class.path={exe}/app.jar", "--module-path=/usr/share/openjfx/lib", "--add-modules=javafx.graphics"}},
+    };
+    for (const ModeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const LaunchPlan planned = plan(c.settings);
+        EXPECT_EQ(planned.main.mode, c.mode);
+        EXPECT_EQ(jlaunch::toNarrow(planned.main.what), expand(c.what));
+        Strings expected;
+        for (const std::string& option : c.options) {
+            expected.push_back(expand(option));
+        }
+        expected.insert(expected.end(),
+                        {"-Dsun.java.command=" + expand(c.what) + " a b c", "-Dsun.java.launcher=SUN_STANDARD"});
+        EXPECT_EQ(planned.vmOptions, expected);
+        // A module or a jar needs no class path of its own: no notice.
+        EXPECT_FALSE(planned.notice.has_value());
     }
 }
 

@@ -34,7 +34,7 @@ check "the server message names the range" 255 "Please  download and install a J
 # With any version, an installed JDK is found and started; without a class
 # path the main class cannot be found.
 printf '[Java Runtime Environment]\nMain Class=com.example.App\nMaximum Version=any\n' > "$work/My App.d/bin/tool.ini"
-check "installed Java found, no class path" 255 "Could not find the main class com/example/App." env -u JAVA_HOME LC_ALL=C "$app"
+check "installed Java found, no class path" 255 "Could not find the main class com.example.App." env -u JAVA_HOME LC_ALL=C "$app"
 check "the class path is missing" 255 "Java Class Path was not specified in INI file." env -u JAVA_HOME LC_ALL=C "$app"
 
 # A folder where the settings file should be reads as no settings.
@@ -48,7 +48,7 @@ mkdir -p "$work/cfg" "$work/planted" "$work/bad-jdk/lib/server"
 printf '[Java Runtime Environment]\nJRE Path=%s\n' "$work/bad-jdk" > "$work/planted/tool.ini"
 rmdir "$work/My App.d/bin/tool.ini"
 printf '[Product Information]\nProduct Name=..\nProduct Code=planted\n[Java Runtime Environment]\nMain Class=com.example.App\nMaximum Version=any\n' > "$work/My App.d/bin/tool.ini"
-check "a planted per-user file outside the configuration folder is not read" 255 "Could not find the main class com/example/App." env -u JAVA_HOME LC_ALL=C XDG_CONFIG_HOME="$work/cfg" "$app"
+check "a planted per-user file outside the configuration folder is not read" 255 "Could not find the main class com.example.App." env -u JAVA_HOME LC_ALL=C XDG_CONFIG_HOME="$work/cfg" "$app"
 rm "$work/My App.d/bin/tool.ini"; mkdir "$work/My App.d/bin/tool.ini"
 
 # What was opened is checked, not a name checked and then opened: a FIFO or

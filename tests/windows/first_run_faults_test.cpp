@@ -84,7 +84,7 @@ TEST_P(FirstRunFaults, AreMended) {
     EXPECT_EQ(launched.exitCode, fault.exitCode) << launched.report();
     if (fault.message != 0) {
         ASSERT_EQ(launched.boxes.size(), 1u) << launched.report();
-        EXPECT_EQ(launched.boxes.front().text, message(fault.message, {L"com/acme/App"}) + fault.cause + L"\n");
+        EXPECT_EQ(launched.boxes.front().text, message(fault.message, {L"com.acme.App"}) + fault.cause + L"\n");
         // Described on the Java error stream too, and nothing left for the VM to print at detach.
         EXPECT_TRUE(launched.trace.containsPrefix("JNI ExceptionDescribe java/lang/")) << launched.report();
         EXPECT_FALSE(launched.trace.containsPrefix("UNCAUGHT ")) << launched.report();

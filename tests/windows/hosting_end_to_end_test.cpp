@@ -15,17 +15,19 @@ using fake_jvm::Variant;
 
 namespace {
 
-// The options between the class path and the hooks: the VM parameters.
+// The options between the class path and the launcher's own closing ones
+// (what "java" tells the VM, then the hooks): the VM parameters.
 std::vector<std::string> vmParameters(const Trace& trace) {
     std::vector<std::string> options = trace.options();
     const auto classPath = std::find_if(options.begin(), options.end(), [](const std::string& option) {
         return option.starts_with("-Djava.class.path=");
     });
-    // Without its two hooks at the end the list has no such part.
-    if (classPath == options.end() || options.end() - classPath < 3) {
+    const auto command = std::find_if(
+        classPath, options.end(), [](const std::string& option) { return option.starts_with("-Dsun.java.command="); });
+    if (classPath == options.end() || command == options.end()) {
         return {};
     }
-    return std::vector<std::string>(classPath + 1, options.end() - 2);
+    return std::vector<std::string>(classPath + 1, command);
 }
 
 // The class path entries handed to the VM; nothing without the option.
@@ -73,7 +75,9 @@ TEST_F(HostingLaunch, OptionsReachTheVmInOrderWithBothHooksAndNoUnrecognizedOpti
     const Launch with = launch({}, {{L"JLT_LIB", L"C:\\jlt-env-lib"}});
     expectCleanRun(with);
     const std::wstring home = fake_jvm::fakeJavaHome(Variant::Full);
+    // The print hook first, so that the VM says through it what is wrong with any option.
     const std::vector<std::string> expected = {
+        "vfprintf",
         ansi(L"-Djava.library.path=C:\\jlt-libs;C:\\jlt-env-lib;" + copy_.exeFolder() + L"\\;.;" + kOriginalPath +
              L";" + home + L"\\lib"),
         ansi(L"-Djava.class.path=" + copy_.exeFolder() + L"\\app.jar"),
@@ -81,11 +85,14 @@ TEST_F(HostingLaunch, OptionsReachTheVmInOrderWithBothHooksAndNoUnrecognizedOpti
         "-Xmx64m",
         "-ea",
         "-Dlast=2",
+        "-Dsun.java.command=com.acme.App",
+        "-Dsun.java.launcher=SUN_STANDARD",
         "abort",
         "exit"};
     EXPECT_EQ(with.trace.options(), expected) << with.report();
-    EXPECT_TRUE(with.trace.contains("CreateJavaVM version=0x00010002 nOptions=8 ignoreUnrecognized=0"))
+    EXPECT_TRUE(with.trace.contains("CreateJavaVM version=0x00010002 nOptions=11 ignoreUnrecognized=0"))
         << with.report();
+    EXPECT_TRUE(with.trace.contains("HOOK vfprintf non-null")) << with.report();
     EXPECT_TRUE(with.trace.contains("HOOK abort non-null")) << with.report();
     EXPECT_TRUE(with.trace.contains("HOOK exit non-null")) << with.report();
     EXPECT_FALSE(with.trace.containsPrefix("EXTRAINFO ")) << "only the hooks carry extra information\n"
@@ -94,16 +101,13 @@ TEST_F(HostingLaunch, OptionsReachTheVmInOrderWithBothHooksAndNoUnrecognizedOpti
         with.trace.contains("MODULE " + fake_jvm::escapeText(fake_jvm::toU16(fake_jvm::fakeJvmDll(Variant::Full)))))
         << with.report();
 
-    // Without "Library Path" the class path comes first.
+    // Without "Library Path" the class path comes right after the print hook.
     settings_.remove(kJre, L"Library Path");
     const Launch without = launch();
     expectCleanRun(without);
-    const std::vector<std::string> options = without.trace.options();
-    ASSERT_EQ(options.size(), 7u) << without.report();
-    EXPECT_EQ(options.front(), expected[1]) << without.report();
-    EXPECT_EQ(std::vector<std::string>(options.begin() + 1, options.end()),
-              std::vector<std::string>(expected.begin() + 2, expected.end()))
-        << without.report();
+    std::vector<std::string> rest = expected;
+    rest.erase(rest.begin() + 1);
+    EXPECT_EQ(without.trace.options(), rest) << without.report();
 }
 
 TEST_F(HostingLaunch, ClassPathEntriesAreResolvedAgainstTheExecutablesFolder) {
@@ -173,10 +177,11 @@ TEST_F(HostingLaunch, MissingClassPathShowsMessage209AndTheVmStartsWithoutOne) {
             << launched.report();
         // The library path came before; parameters, redirection and "Cmd" are not read.
         const std::vector<std::string> options = launched.trace.options();
-        ASSERT_EQ(options.size(), 3u) << launched.report();
-        EXPECT_TRUE(options[0].starts_with("-Djava.library.path=C:\\jlt-libs;")) << launched.report();
-        EXPECT_EQ(std::vector<std::string>(options.begin() + 1, options.end()),
-                  (std::vector<std::string>{"abort", "exit"}))
+        ASSERT_EQ(options.size(), 6u) << launched.report();
+        EXPECT_TRUE(options[1].starts_with("-Djava.library.path=C:\\jlt-libs;")) << launched.report();
+        EXPECT_EQ(std::vector<std::string>(options.begin() + 2, options.end()),
+                  (std::vector<std::string>{"-Dsun.java.command=com.acme.App", "-Dsun.java.launcher=SUN_STANDARD",
+                                            "abort", "exit"}))
             << launched.report();
         EXPECT_EQ(launched.trace.mainArguments(), std::vector<std::wstring>{}) << launched.report();
         EXPECT_FALSE(launched.trace.containsPrefix("SETOUT ")) << launched.report();

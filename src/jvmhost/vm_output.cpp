@@ -1,0 +1,110 @@
+#include "jvmhost/vm_output.h"
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+
+#include "common/file_reader.h"
+#include "common/paths.h"
+#include "common/text.h"
+#include "common/utf8_text.h"
+
+namespace jlaunch {
+
+namespace {
+
+// The VM may print from any of its threads. Plain globals: a function's
+// static would bring the thread-safe guard into the exe.
+struct Collector {
+    std::mutex mutex;
+    VmStage stage = VmStage::Running;
+    std::string kept;
+    std::wstring helperErrorFile;
+    EarlyVmEndHandler earlyEnd = nullptr;
+    void* earlyEndContext = nullptr;
+};
+Collector c;
+
+// Bytes for a message: "\r" dropped (messages end lines with "\n"), read as
+// UTF-8, or else (not UTF-8, or cut through a character at the limit) as
+// the platform's text; trimmed.
+std::wstring messageText(const std::string& bytes) {
+    std::string lines;
+    for (const char character : bytes) {
+        if (character != '\r') {
+            lines.push_back(character);
+        }
+    }
+    const std::optional<std::wstring> text = fromUtf8(lines);
+    return std::wstring(trimWhiteSpace(text ? *text : toWide(lines)));
+}
+
+}  // namespace
+
+jint JNICALL vmPrintHook(FILE* stream, const char* format, va_list arguments) {
+    const std::string text = formatVmText(format, arguments);
+    writeVmText(stream, text);
+    const std::lock_guard lock(c.mutex);
+    if (c.stage != VmStage::Running && c.kept.size() < kVmOutputLimit) {
+        c.kept.append(text.c_str(), std::min(text.size(), kVmOutputLimit - c.kept.size()));
+    }
+    return static_cast<jint>(text.size());
+}
+
+void enterVmStage(VmStage stage) noexcept {
+    const std::lock_guard lock(c.mutex);
+    if (stage == VmStage::Creating) {
+        c.kept.clear();
+    }
+    c.stage = stage;
+}
+
+std::wstring collectedVmOutput() noexcept {
+    std::string bytes;
+    {
+        const std::lock_guard lock(c.mutex);
+        bytes = c.kept;
+    }
+    return messageText(bytes);
+}
+
+void setHelperErrorFile(const std::wstring& path) noexcept {
+    const std::lock_guard lock(c.mutex);
+    c.helperErrorFile = path;
+}
+
+void setEarlyVmEndHandler(EarlyVmEndHandler handler, void* context) noexcept {
+    const std::lock_guard lock(c.mutex);
+    c.earlyEnd = handler;
+    c.earlyEndContext = context;
+}
+
+void notifyVmEnd() noexcept {
+    VmStage stage = VmStage::Running;
+    std::string bytes;
+    std::wstring helperFile;
+    {
+        const std::lock_guard lock(c.mutex);
+        stage = c.stage;
+        bytes = c.kept;
+        helperFile = c.helperErrorFile;
+    }
+    if (stage == VmStage::Running) {
+        return;
+    }
+    if (!helperFile.empty()) {
+        const FileReader file(helperFile);
+        std::string helperBytes(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kVmOutputLimit)), '\0');
+        if (file.readAt(0, helperBytes.size(), helperBytes.data())) {
+            bytes.push_back('\n');
+            bytes.append(helperBytes);
+        }
+        removeFile(helperFile);
+    }
+    // The handler shows it, and the trace has it from there.
+    if (c.earlyEnd != nullptr) {
+        c.earlyEnd(c.earlyEndContext, stage, messageText(bytes));
+    }
+}
+
+}  // namespace jlaunch
