@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 
+#include "packer.h"
 #include "settings/sealed_settings.h"
 #include "settings/settings_trailer.h"
 
@@ -86,6 +88,60 @@ TEST(CarriedSettings, OnlyAWholeTrailerAtTheEndIsFound) {
             EXPECT_EQ(place.size, sealed->size());
         }
     }
+}
+
+// jlaunch-pack --jar puts the jar between the image and the settings, where
+// the launcher still finds them last and Java finds the jar's directory.
+TEST(CarriedSettings, ThePackerPutsAJarBeforeTheSettings) {
+    char pattern[] = "/tmp/jlaunch-jar-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::filesystem::path folder = pattern;
+    const auto write = [&folder](const char* name, const std::string& bytes) {
+        std::ofstream(folder / name, std::ios::binary) << bytes;
+        return (folder / name).wstring();
+    };
+    // The smallest zip: a local header's signature, then an empty central directory's end.
+    const std::string zip = std::string("PK\3\4", 4) + std::string("PK\5\6", 4) + std::string(18, '\0');
+    const std::wstring jar = write("app.jar", zip);
+    const std::wstring notJar = write("text.jar", "just text, no zip directory at its end");
+    const std::wstring ini = write("app.ini", "[Product Information]\nUpgrade Code=C\n");
+    const std::wstring launcher = std::filesystem::path(JLAUNCH_LINUX_LAUNCHER).wstring();
+    const std::wstring out = (folder / "app").wstring();
+    const auto bytesOf = [](const std::wstring& path) {
+        std::ifstream file(std::filesystem::path(path), std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    };
+    struct Case {
+        std::vector<std::wstring> extra;
+        int exitCode;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{L"--jar", notJar}, 1, "not a jar"},
+        {{L"--jar", out + L".missing"}, 1, "cannot read"},
+        {{L"--jar", jar}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::wstring> arguments = {L"--launcher", launcher, L"--settings", ini, L"--out", out};
+        arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+        std::string printed;
+        std::string errors;
+        EXPECT_EQ(pack::runPack(arguments, printed, errors), c.exitCode) << errors;
+        EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
+    }
+    const Bytes image = launcherBytes();
+    const Bytes packed = bytesOf(out);
+    TrailerPlace place;
+    ASSERT_EQ(examine(packed, place), TrailerCheck::Found);
+    EXPECT_EQ(place.offset, image.size() + zip.size());
+    EXPECT_TRUE(std::equal(zip.begin(), zip.end(), packed.begin() + static_cast<std::ptrdiff_t>(image.size())));
+    // Packing it again without --jar drops the jar with the old settings.
+    std::string printed;
+    std::string errors;
+    ASSERT_EQ(pack::runPack({L"--launcher", out, L"--settings", ini, L"--out", out + L"2"}, printed, errors), 0);
+    ASSERT_EQ(examine(bytesOf(out + L"2"), place), TrailerCheck::Found);
+    EXPECT_EQ(place.offset, image.size());
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
