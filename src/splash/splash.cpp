@@ -1,5 +1,6 @@
 #include "splash/splash.h"
 
+#include "common/trace.h"
 #include "splash/native_splash.h"
 
 namespace jlaunch {
@@ -16,11 +17,21 @@ void Splash::showSplash(const SplashRequest& request, const std::wstring& jvmLib
     const std::wstring library = findRuntimeFile(jvmLibraryPath, kNativeSplashLibraryName);
     SplashKind kind = chooseSplash(request, !library.empty(), host);
     if (kind == SplashKind::Native &&
-        !startNativeSplash(library, jvmLibraryPath, request.splashImagePath, nativeSplashClose_)) {
+        !startNativeSplash(library, jvmLibraryPath, request.splashImagePath, nativeSplashClose_,
+                           nativeSplashThreads_)) {
         kind = splashFallback(request, host);
     }
     if (kind == SplashKind::OwnWindow) {
         splashWindow_ = SplashWindowThread::start(request.splashImagePath, request.splashShadow);
+    }
+}
+
+void Splash::closeNativeSplash() {
+    nativeSplashClose_.invokeNow();
+    if (!nativeSplashThreads_.empty()) {
+        const bool ended = waitForThreadsToEnd(nativeSplashThreads_, 2000);
+        trace("native splash closed; its thread ", ended ? "has ended" : "still runs after 2 s");
+        nativeSplashThreads_.clear();
     }
 }
 
