@@ -1,6 +1,8 @@
 #include "splash/splash.h"
 
+#include "common/file_reader.h"
 #include "common/trace.h"
+#include "splash/picture_size.h"
 #include "splash/native_splash.h"
 
 namespace jlaunch {
@@ -16,6 +18,14 @@ void Splash::showSplash(const SplashRequest& request, const std::wstring& jvmLib
     const SplashHost host = currentSplashHost();
     const std::wstring library = findRuntimeFile(jvmLibraryPath, kNativeSplashLibraryName);
     SplashKind kind = chooseSplash(request, !library.empty(), host);
+    // The runtime's library decodes every frame before the application
+    // starts and opens whatever it is given: it gets only a picture that
+    // can be drawn, from a regular file.
+    if (kind == SplashKind::Native && !isAcceptablePicture(FileReader(request.splashImagePath))) {
+        trace("splash picture ", request.splashImagePath,
+              " not shown: not a regular file, or too many pixels in its frames for a splash");
+        return;
+    }
     if (kind == SplashKind::Native &&
         !startNativeSplash(library, jvmLibraryPath, request.splashImagePath, nativeSplashClose_,
                            nativeSplashThreads_)) {
