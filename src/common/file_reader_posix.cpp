@@ -14,7 +14,9 @@ struct FileReader::State {
 };
 
 FileReader::FileReader(const std::wstring& path) : state_(std::make_unique<State>()) {
-    state_->file.reset(open(toNarrow(path).c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: a FIFO would otherwise wait at the open for a writer,
+    // before fstat can tell that it is no regular file.
+    state_->file.reset(open(toNarrow(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
     if (state_->file && fstat(state_->file.get(), &info) == 0 && S_ISREG(info.st_mode)) {
         state_->size = static_cast<std::uint64_t>(info.st_size);

@@ -62,6 +62,10 @@ std::vector<std::wstring> splitPath(std::wstring_view path);
 // component. Returns 0 or the platform's error code.
 std::uint32_t createParentFolders(const std::wstring& filePath);
 
+// True when both paths name one existing file (links and other spellings
+// included); false when either does not exist.
+bool sameExistingFile(const std::wstring& a, const std::wstring& b);
+
 // An open directory search. Closed when reused or destroyed.
 class FileFinder {
 public:

@@ -219,4 +219,11 @@ std::wstring absolutePath(const std::wstring& path) {
     return base.empty() ? path : base + L"/" + path;
 }
 
+bool sameExistingFile(const std::wstring& a, const std::wstring& b) {
+    struct stat first {};
+    struct stat second {};
+    return stat(toNarrow(a).c_str(), &first) == 0 && stat(toNarrow(b).c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 }  // namespace jlaunch

@@ -196,4 +196,22 @@ std::wstring absolutePath(const std::wstring& path) {
     return full;
 }
 
+namespace {
+
+bool fileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+    const UniqueFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && GetFileInformationByHandle(file.get(), &info) != FALSE;
+}
+
+}  // namespace
+
+bool sameExistingFile(const std::wstring& a, const std::wstring& b) {
+    BY_HANDLE_FILE_INFORMATION first{};
+    BY_HANDLE_FILE_INFORMATION second{};
+    return fileIdentity(a, first) && fileIdentity(b, second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
+
 }  // namespace jlaunch

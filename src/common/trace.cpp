@@ -67,9 +67,22 @@ void writeTraceLine(std::wstring_view text) {
     std::wstring wide = decimalText(monotonicMilliseconds() - traceSink.start);
     wide.insert(0, wide.size() < 6 ? 6 - wide.size() : 0, L' ');
     wide += L" ms  ";
-    // A control character would break the line in two.
+    // A control character would break the line in two; C1 controls and the
+    // line and paragraph separators do so for readers that split on them,
+    // so they are written as escapes.
     for (const wchar_t c : text) {
-        wide.push_back(c < L' ' ? L' ' : c);
+        const auto code = static_cast<std::uint32_t>(c);
+        if (code < 0x20) {
+            wide.push_back(L' ');
+        } else if ((code >= 0x7F && code <= 0x9F) || code == 0x2028 || code == 0x2029) {
+            constexpr wchar_t kHex[] = L"0123456789ABCDEF";
+            wide += L"\\u";
+            for (int shift = 12; shift >= 0; shift -= 4) {
+                wide.push_back(kHex[(code >> shift) & 0xF]);
+            }
+        } else {
+            wide.push_back(c);
+        }
     }
     std::string line = toUtf8(wide);
     line.push_back('\n');

@@ -103,15 +103,16 @@ char16_t unitAt(std::span<const std::uint8_t, kArgumentRegionSize> region, std::
 
 }  // namespace
 
-bool fitsArgumentBlock(const std::vector<std::wstring>& arguments) {
+std::size_t argumentBlockBytes(const std::vector<std::wstring>& arguments) {
     std::size_t bytes = 2;
     for (const std::wstring& argument : arguments) {
         bytes += 2 * unitCount(argument) + 2;
-        if (bytes > kArgumentBlockSize) {
-            return false;
-        }
     }
-    return true;
+    return bytes;
+}
+
+bool fitsArgumentBlock(const std::vector<std::wstring>& arguments) {
+    return argumentBlockBytes(arguments) <= kArgumentBlockSize;
 }
 
 void writeArguments(std::span<std::uint8_t, kArgumentRegionSize> region, const std::vector<std::wstring>& arguments) {

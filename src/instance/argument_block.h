@@ -23,8 +23,11 @@ inline constexpr std::size_t kArgumentBlockSize = 1040;
 // Everything from the argument block to the end of the shared block.
 inline constexpr std::size_t kArgumentRegionSize = kSharedBlockSize - kArgumentsOffset;
 
-// True when the arguments, each as UTF-16 with a NUL after it, and one more
-// NUL at the end, fit the argument block.
+// The bytes the arguments take: each as UTF-16 with a NUL after it, and one
+// more NUL at the end.
+std::size_t argumentBlockBytes(const std::vector<std::wstring>& arguments);
+
+// True when those bytes fit the argument block.
 bool fitsArgumentBlock(const std::vector<std::wstring>& arguments);
 
 // Writes arguments that fit into the argument region: the argument block as

@@ -276,13 +276,20 @@ private:
             if (waits[1].revents != 0) {
                 return;
             }
-            UniqueFileDescriptor connection(accept4(socket_.get(), nullptr, nullptr, SOCK_CLOEXEC));
-            if (!connection) {
+            auto connection =
+                std::make_shared<UniqueFileDescriptor>(accept4(socket_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+            if (!*connection) {
                 // Out of descriptors, or the caller gave up: try again shortly.
                 std::this_thread::sleep_for(kRetryPause);
                 continue;
             }
-            takeConnection(std::move(connection), gate_);
+            // Each request is read on a thread of its own: a connection that
+            // sends nothing must not hold up the launches behind it.
+            const bool started = startDetachedThread(
+                [connection, gate = gate_] { takeConnection(std::move(*connection), gate); });
+            if (!started) {
+                takeConnection(std::move(*connection), gate_);
+            }
         }
     }
 

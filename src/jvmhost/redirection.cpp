@@ -17,30 +17,38 @@ LocalRef<jobject> newPrintStream(JNIEnv* env, jobject outputStream) {
     return LocalRef<jobject>(env, env->NewObject(printStreamClass.get(), constructor, outputStream));
 }
 
-bool redirectStream(JNIEnv* env, const std::wstring& fileName, bool append, JavaStream stream) {
+namespace {
+
+// A PrintStream over the file, created with its folders; null (an exception
+// may be pending) when it cannot be opened.
+LocalRef<jobject> openPrintStream(JNIEnv* env, const std::wstring& fileName, bool append) {
     // A relative name lies below the current folder, where the VM opens it.
     createParentFolders(absolutePath(fileName));
     const LocalRef<jstring> name = newJavaString(env, fileName);
     if (!name || threw(env)) {
-        return false;
+        return {};
     }
     const LocalRef<jclass> fileStreamClass(env, env->FindClass("java/io/FileOutputStream"));
     if (!fileStreamClass || threw(env)) {
-        return false;
+        return {};
     }
     const jmethodID fileStreamInit = env->GetMethodID(fileStreamClass.get(), "<init>", "(Ljava/lang/String;Z)V");
     if (fileStreamInit == nullptr || threw(env)) {
-        return false;
+        return {};
     }
     const LocalRef<jobject> fileStream(
         env, env->NewObject(fileStreamClass.get(), fileStreamInit, name.get(), append ? JNI_TRUE : JNI_FALSE));
     if (!fileStream || threw(env)) {
-        return false;
+        return {};
     }
-    const LocalRef<jobject> printStream = newPrintStream(env, fileStream.get());
+    LocalRef<jobject> printStream = newPrintStream(env, fileStream.get());
     if (!printStream || threw(env)) {
-        return false;
+        return {};
     }
+    return printStream;
+}
+
+bool setStream(JNIEnv* env, jobject printStream, JavaStream stream) {
     const LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
     if (!system || threw(env)) {
         return false;
@@ -50,12 +58,25 @@ bool redirectStream(JNIEnv* env, const std::wstring& fileName, bool append, Java
     if (setter == nullptr || threw(env)) {
         return false;
     }
-    env->CallStaticVoidMethod(system.get(), setter, printStream.get());
+    env->CallStaticVoidMethod(system.get(), setter, printStream);
     if (env->ExceptionCheck()) {
         env->ExceptionDescribe();
         return false;
     }
     return true;
+}
+
+void describeFailure(JNIEnv* env) {
+    if (env->ExceptionCheck()) {
+        env->ExceptionDescribe();
+    }
+}
+
+}  // namespace
+
+bool redirectStream(JNIEnv* env, const std::wstring& fileName, bool append, JavaStream stream) {
+    const LocalRef<jobject> printStream = openPrintStream(env, fileName, append);
+    return printStream && setStream(env, printStream.get(), stream);
 }
 
 void applyRedirection(JNIEnv* env, Redirection output, Redirection error) {
@@ -65,13 +86,27 @@ void applyRedirection(JNIEnv* env, Redirection output, Redirection error) {
         expandDateTimePattern(output.file, now);
         expandDateTimePattern(error.file, now);
     }
-    const std::pair<const Redirection*, JavaStream> streams[] = {{&output, JavaStream::Output},
-                                                                 {&error, JavaStream::Error}};
-    for (const auto& [target, stream] : streams) {
-        if (!target->file.empty() && !redirectStream(env, target->file, target->append, stream) &&
-            env->ExceptionCheck()) {
-            env->ExceptionDescribe();
+    LocalRef<jobject> outputStream;
+    if (!output.file.empty()) {
+        outputStream = openPrintStream(env, output.file, output.append);
+        if (!outputStream || !setStream(env, outputStream.get(), JavaStream::Output)) {
+            outputStream = {};
+            describeFailure(env);
         }
+    }
+    if (error.file.empty()) {
+        return;
+    }
+    // Two streams truncating and overwriting one file lose each other's
+    // lines: one file gets one stream, as a shell's ">f 2>&1" does.
+    if (outputStream && sameExistingFile(absolutePath(output.file), absolutePath(error.file))) {
+        if (!setStream(env, outputStream.get(), JavaStream::Error)) {
+            describeFailure(env);
+        }
+        return;
+    }
+    if (!redirectStream(env, error.file, error.append, JavaStream::Error)) {
+        describeFailure(env);
     }
 }
 

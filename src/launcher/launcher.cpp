@@ -9,6 +9,7 @@
 #include "common/system.h"
 #include "common/text.h"
 #include "common/trace.h"
+#include "instance/argument_block.h"
 #include "jvmhost/java_thread.h"
 #include "jvmhost/secondary_main.h"
 #include "jvmhost/vm_output.h"
@@ -75,8 +76,14 @@ Result<void> Launcher::initialize() {
     settings_ = std::move(*settings);
     if (settings_.singleInstance) {
         if (!singleInstance_.setup(executable_, javaArguments_)) {
-            trace("single instance: the arguments could not be handed over");
-            return Failure{};  // arguments too long for the first instance, or not taken: nothing to show
+            // Never silently: the user's files (a file manager passes many) would just be lost.
+            if (!fitsArgumentBlock(javaArguments_)) {
+                const auto bytes = static_cast<std::int32_t>(argumentBlockBytes(javaArguments_));
+                trace("single instance: the arguments take ", bytes, " bytes, more than the running instance takes");
+                return Failure{kMsgArgumentsTooLong, {bytes}, {}};
+            }
+            trace("single instance: the running instance did not take the arguments");
+            return Failure{kMsgArgumentsNotTaken, {}, {}};
         }
         const InstanceRole role = singleInstance_.role();
         trace("single instance: ", role == InstanceRole::First    ? "this is the first instance"

@@ -7,15 +7,17 @@
 #include <bcrypt.h>
 
 #include "common/unique_resource.h"
+#include "settings/bcrypt_api_win.h"
 #include "settings/settings_cipher.h"
 
 namespace jlaunch::bcrypt {
 
+// Handles exist only after api() gave the functions that made them.
 inline void closeAlgorithm(BCRYPT_ALG_HANDLE algorithm) noexcept {
-    BCryptCloseAlgorithmProvider(algorithm, 0);
+    api()->closeAlgorithmProvider(algorithm, 0);
 }
 inline void destroyKey(BCRYPT_KEY_HANDLE key) noexcept {
-    BCryptDestroyKey(key);
+    api()->destroyKey(key);
 }
 using UniqueAlgorithm = UniqueResource<ClosedBy<BCRYPT_ALG_HANDLE, &closeAlgorithm>>;
 using UniqueKey = UniqueResource<ClosedBy<BCRYPT_KEY_HANDLE, &destroyKey>>;

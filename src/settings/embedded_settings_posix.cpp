@@ -1,5 +1,3 @@
-#include <array>
-
 #include "common/file_reader.h"
 #include "common/system.h"
 #include "settings/embedded_settings.h"
@@ -15,13 +13,13 @@ CarriedBytes readCarriedSettings() {
         return carried;
     }
     const FileReader file(*executable);
-    std::array<std::uint8_t, kTrailerFooterSize> footer{};
-    if (!file.isOpen() || file.size() < footer.size() ||
-        !file.readAt(file.size() - footer.size(), footer.size(), footer.data())) {
+    if (!file.isOpen()) {
         return carried;
     }
     TrailerPlace place;
-    const TrailerCheck check = findTrailer(footer, file.size(), place);
+    const TrailerCheck check = examineLauncherFile(
+        [&file](std::uint64_t offset, std::size_t count, void* out) { return file.readAt(offset, count, out); },
+        file.size(), place);
     carried.present = check != TrailerCheck::None;
     carried.damaged = check == TrailerCheck::Damaged;
     if (check == TrailerCheck::Found) {

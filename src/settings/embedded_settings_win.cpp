@@ -1,8 +1,26 @@
 #include <windows.h>
 
 #include "settings/embedded_settings.h"
+#include "settings/sealed_settings.h"
 
 namespace jlaunch {
+
+namespace {
+
+// The bytes [data, data + size) lie inside the loaded image of `module`: a
+// damaged resource entry may name any size or address, and reading past the
+// image would fault.
+bool insideImage(HMODULE module, const void* data, DWORD size) {
+    const auto* base = reinterpret_cast<const std::uint8_t*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(base);
+    const std::uintptr_t end = begin + nt->OptionalHeader.SizeOfImage;
+    const auto at = reinterpret_cast<std::uintptr_t>(data);
+    return at >= begin && at <= end && size <= end - at;
+}
+
+}  // namespace
 
 CarriedBytes readCarriedSettings() {
     CarriedBytes carried;
@@ -15,7 +33,7 @@ CarriedBytes readCarriedSettings() {
     const DWORD size = SizeofResource(nullptr, info);
     HGLOBAL loaded = LoadResource(nullptr, info);
     const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
-    if (data == nullptr) {
+    if (data == nullptr || size > kSealedMaximumSize || !insideImage(GetModuleHandleW(nullptr), data, size)) {
         carried.damaged = true;
         return carried;
     }

@@ -18,7 +18,7 @@ bool sealAes256Gcm(const SettingsKey& key, const GcmNonce& nonce, std::span<cons
     BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO info = modeInfo(nonce, associated, tag);
     std::vector<std::uint8_t> out(plain.size() + 1);
     ULONG written = 0;
-    if (!succeeded(BCryptEncrypt(handle.get(), input(plain), static_cast<ULONG>(plain.size()), &info, nullptr, 0,
+    if (!succeeded(api()->encrypt(handle.get(), input(plain), static_cast<ULONG>(plain.size()), &info, nullptr, 0,
                                  out.data(), static_cast<ULONG>(plain.size()), &written, 0))) {
         return false;
     }
@@ -28,7 +28,7 @@ bool sealAes256Gcm(const SettingsKey& key, const GcmNonce& nonce, std::span<cons
 }
 
 bool randomBytes(std::span<std::uint8_t> out) {
-    return fitsUlong(out.size()) && succeeded(BCryptGenRandom(nullptr, out.data(), static_cast<ULONG>(out.size()),
+    return fitsUlong(out.size()) && api() != nullptr && succeeded(api()->genRandom(nullptr, out.data(), static_cast<ULONG>(out.size()),
                                                               BCRYPT_USE_SYSTEM_PREFERRED_RNG));
 }
 

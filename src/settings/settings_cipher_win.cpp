@@ -5,16 +5,17 @@ namespace jlaunch {
 namespace bcrypt {
 
 UniqueKey gcmKey(const SettingsKey& key, UniqueAlgorithm& algorithm) {
-    if (!succeeded(BCryptOpenAlgorithmProvider(algorithm.out(), BCRYPT_AES_ALGORITHM, nullptr, 0))) {
+    const Api* bcrypt = api();
+    if (bcrypt == nullptr || !succeeded(bcrypt->openAlgorithmProvider(algorithm.out(), BCRYPT_AES_ALGORITHM, nullptr, 0))) {
         return UniqueKey();
     }
     BCRYPT_ALG_HANDLE handle = algorithm.get();
     auto* mode = reinterpret_cast<PUCHAR>(const_cast<wchar_t*>(BCRYPT_CHAIN_MODE_GCM));
-    if (!succeeded(BCryptSetProperty(handle, BCRYPT_CHAINING_MODE, mode, sizeof(BCRYPT_CHAIN_MODE_GCM), 0))) {
+    if (!succeeded(bcrypt->setProperty(handle, BCRYPT_CHAINING_MODE, mode, sizeof(BCRYPT_CHAIN_MODE_GCM), 0))) {
         return UniqueKey();
     }
     UniqueKey keyHandle;
-    if (!succeeded(BCryptGenerateSymmetricKey(handle, keyHandle.out(), nullptr, 0, input(key),
+    if (!succeeded(bcrypt->generateSymmetricKey(handle, keyHandle.out(), nullptr, 0, input(key),
                                               static_cast<ULONG>(key.size()), 0))) {
         return UniqueKey();
     }
@@ -43,12 +44,13 @@ bool deriveKeyPbkdf2Sha256(std::span<const std::uint8_t> secret, std::span<const
     if (!fitsUlong(secret.size()) || !fitsUlong(salt.size()) || iterations == 0) {
         return false;
     }
+    const Api* bcrypt = api();
     UniqueAlgorithm algorithm;
-    if (!succeeded(BCryptOpenAlgorithmProvider(algorithm.out(), BCRYPT_SHA256_ALGORITHM, nullptr,
-                                               BCRYPT_ALG_HANDLE_HMAC_FLAG))) {
+    if (bcrypt == nullptr || !succeeded(bcrypt->openAlgorithmProvider(algorithm.out(), BCRYPT_SHA256_ALGORITHM,
+                                                                      nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG))) {
         return false;
     }
-    return succeeded(BCryptDeriveKeyPBKDF2(algorithm.get(), input(secret), static_cast<ULONG>(secret.size()),
+    return succeeded(bcrypt->deriveKeyPbkdf2(algorithm.get(), input(secret), static_cast<ULONG>(secret.size()),
                                            input(salt), static_cast<ULONG>(salt.size()), iterations, key.data(),
                                            static_cast<ULONG>(key.size()), 0));
 }
@@ -68,7 +70,7 @@ bool openAes256Gcm(const SettingsKey& key, const GcmNonce& nonce, std::span<cons
     std::vector<std::uint8_t> out(cipher.size() + 1);
     ULONG written = 0;
     // A tag that does not authenticate gives STATUS_AUTH_TAG_MISMATCH.
-    if (!succeeded(BCryptDecrypt(handle.get(), input(cipher), static_cast<ULONG>(cipher.size()), &info, nullptr, 0,
+    if (!succeeded(api()->decrypt(handle.get(), input(cipher), static_cast<ULONG>(cipher.size()), &info, nullptr, 0,
                                  out.data(), static_cast<ULONG>(cipher.size()), &written, 0))) {
         return false;
     }

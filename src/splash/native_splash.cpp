@@ -1,5 +1,7 @@
 #include "splash/native_splash.h"
 
+#include <algorithm>
+
 #include "common/paths.h"
 #include "common/text.h"
 
@@ -28,8 +30,18 @@ NativeSplashLibrary resolveNativeSplash(FunctionRef<void*(const char* name)> sym
     return library;
 }
 
+ThreadIds threadsStartedSince(const ThreadIds& before, const ThreadIds& started) {
+    ThreadIds added;
+    for (const std::uint64_t id : started) {
+        if (std::find(before.begin(), before.end(), id) == before.end()) {
+            added.push_back(id);
+        }
+    }
+    return added;
+}
+
 bool startNativeSplash(const std::wstring& libraryPath, const std::wstring& jvmLibraryPath,
-                       const std::wstring& imagePath, PendingCall& close) {
+                       const std::wstring& imagePath, PendingCall& close, ThreadIds& libraryThreads) {
     const NativeSplashLibrary library = openNativeSplashLibrary(libraryPath, jvmLibraryPath);
     if (!library.loaded) {
         return false;
@@ -41,9 +53,13 @@ bool startNativeSplash(const std::wstring& libraryPath, const std::wstring& jvmL
     if (library.splashInit == nullptr || library.splashLoadFile == nullptr || library.splashSetFileJarName == nullptr) {
         return false;
     }
+    // The library shows its screen on a thread of its own, which it ends
+    // asynchronously on "SplashClose"; the teardown waits for it.
+    const ThreadIds before = processThreads();
     library.splashInit();
     library.splashLoadFile(toNarrow(imagePath).c_str());
     library.splashSetFileJarName(toNarrow(imagePath).c_str(), "");
+    libraryThreads = threadsStartedSince(before, processThreads());
     return true;
 }
 

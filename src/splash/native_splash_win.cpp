@@ -48,4 +48,13 @@ NativeSplashLibrary openNativeSplashLibrary(const std::wstring& libraryPath, con
         [module](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module, name)); });
 }
 
+// The library's thread ends with the process without harm here: nothing to track.
+ThreadIds processThreads() {
+    return {};
+}
+
+bool waitForThreadsToEnd(const ThreadIds& /*threads*/, unsigned /*milliseconds*/) {
+    return true;
+}
+
 }  // namespace jlaunch

@@ -1,5 +1,6 @@
 #include "splash/picture_size.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string_view>
@@ -66,7 +67,77 @@ std::optional<PictureSize> jpegSize(const FileReader& file) {
     return std::nullopt;
 }
 
+// Skips a chain of data sub-blocks (a length byte, that many bytes, until a
+// length of 0); nothing when the file ends first.
+std::optional<std::uint64_t> afterSubBlocks(const FileReader& file, std::uint64_t offset) {
+    for (;;) {
+        unsigned char length = 0;
+        if (!file.readAt(offset, 1, &length)) {
+            return std::nullopt;
+        }
+        offset += 1 + std::uint64_t{length};
+        if (length == 0) {
+            return offset;
+        }
+    }
+}
+
 }  // namespace
+
+std::optional<std::uint32_t> gifFrameCount(const FileReader& file, std::uint32_t limit) {
+    std::array<unsigned char, 13> header{};
+    if (!file.readAt(0, header.size(), header.data()) ||
+        (std::string_view(reinterpret_cast<const char*>(header.data()), 6) != "GIF87a" &&
+         std::string_view(reinterpret_cast<const char*>(header.data()), 6) != "GIF89a")) {
+        return std::nullopt;
+    }
+    // A global colour table of 2^(n+1) entries of three bytes may follow.
+    std::uint64_t offset = header.size() + ((header[10] & 0x80) != 0 ? 3u << ((header[10] & 0x07) + 1) : 0u);
+    std::uint32_t frames = 0;
+    for (;;) {
+        unsigned char introducer = 0;
+        if (!file.readAt(offset, 1, &introducer) || introducer == 0x3B) {  // the end, or the trailer
+            return frames;
+        }
+        std::optional<std::uint64_t> next;
+        if (introducer == 0x21) {  // an extension: label, then sub-blocks
+            next = afterSubBlocks(file, offset + 2);
+        } else if (introducer == 0x2C) {  // an image: descriptor, local colour table, code size, sub-blocks
+            std::array<unsigned char, 10> descriptor{};
+            if (!file.readAt(offset, descriptor.size(), descriptor.data())) {
+                return frames;
+            }
+            if (++frames > limit) {
+                return frames;
+            }
+            const std::uint64_t table = (descriptor[9] & 0x80) != 0 ? 3u << ((descriptor[9] & 0x07) + 1) : 0u;
+            next = afterSubBlocks(file, offset + descriptor.size() + table + 1);
+        }
+        if (!next) {
+            return frames;
+        }
+        offset = *next;
+    }
+}
+
+bool isAcceptablePicture(const FileReader& file) {
+    if (!file.isOpen()) {
+        return false;
+    }
+    const auto stated = pictureSize(file);
+    if (!stated) {
+        return true;  // the decoder judges content whose size no header states
+    }
+    if (!isDrawablePictureSize(stated->width, stated->height)) {
+        return false;
+    }
+    // Every frame of an animation is decoded to the whole canvas.
+    const std::uint64_t canvas = std::uint64_t{stated->width} * stated->height;
+    const auto framesWithin = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+        std::max<std::uint64_t>(kMaxPicturePixels / canvas, 1), kMaxPictureFrames));
+    const auto frames = gifFrameCount(file, framesWithin);
+    return !frames || *frames <= framesWithin;
+}
 
 std::optional<PictureSize> pictureSize(const FileReader& file) {
     Bytes bytes{};

@@ -26,4 +26,20 @@ inline bool isDrawablePictureSize(std::uint64_t width, std::uint64_t height) {
     return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide;
 }
 
+// The pixels all frames of a picture may hold together: 64 million (256 MB
+// decoded), a minute of a full-screen animation's worth of small frames.
+inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t{64} << 20;
+// And the frames: each costs the decoder time of its own, however small.
+inline constexpr std::uint32_t kMaxPictureFrames = 1000;
+
+// The frames of a GIF, counted without decoding them, up to one more than
+// `limit`; nothing for another format.
+std::optional<std::uint32_t> gifFrameCount(const FileReader& file, std::uint32_t limit);
+
+// True when a picture may be handed to a decoder: a regular file (a FIFO or
+// device is never opened for reading), whose stated size is drawable, and
+// whose frames hold at most kMaxPicturePixels pixels in all (one frame may
+// fill the largest drawable canvas), kMaxPictureFrames at most.
+bool isAcceptablePicture(const FileReader& file);
+
 }  // namespace jlaunch

@@ -1,8 +1,10 @@
 #pragma once
 // The splash screen of one launch: the launcher's own window or the Java
 // runtime's native splash, from the splash step until the teardown.
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "splash/pending_call.h"
 #include "splash/splash_choice.h"
@@ -28,8 +30,11 @@ public:
     // dialog and on the main thread first in the teardown, never at once.
     void closeSplash();
 
-    // Calls the native splash library's "SplashClose", once at most.
-    void closeNativeSplash() { nativeSplashClose_.invokeNow(); }
+    // Calls the native splash library's "SplashClose", once at most, and
+    // waits (2 s at most) until the library's own thread has ended: a
+    // process that exits while that thread still closes the display and
+    // frees the picture crashes at exit.
+    void closeNativeSplash();
 
     // The owner of the run's message boxes: the splash window while it is
     // shown, otherwise null.
@@ -37,6 +42,7 @@ public:
 
 private:
     PendingCall nativeSplashClose_;
+    std::vector<std::uint64_t> nativeSplashThreads_;
     std::unique_ptr<SplashWindowThread> splashWindow_;
 };
 

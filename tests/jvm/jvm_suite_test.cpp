@@ -287,6 +287,11 @@ const std::vector<FirstRunFault>& firstRunFaults() {
          0,
          "",
          {{"logs/out.log", "out:\n"}, {"sub/dir/err.log", "err:\n"}}},
+        {"OutputAndErrorNamingOneFileKeepBothStreams",
+         kOn17 + "Streams" + kFixtures + "[Application]\nOutput File=logs/both.log\nError File=logs/../logs/both.log",
+         0,
+         "",
+         {{"logs/both.log", "out:\nerr:\n"}}},
         {"MissingSettingsFileIsNamed", std::nullopt, 255, "The settings file {folder}/app.ini was not found.\n", {}},
         {"EmptySettingsFileLacksTheMainClass", "", 255, "Main class was not specified in INI file.\n", {}},
     };

@@ -2,6 +2,7 @@
 // instance runs the Forwarded fixture; second instances hand it their
 // arguments and end with what its secondaryMain returns. Every process has a
 // time limit and is killed when it overruns.
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -34,7 +35,8 @@ using jvm_tests::jdkName;
 // A started launcher, killed when it still runs at the end.
 class Process {
 public:
-    Process(const fs::path& program, Arguments arguments) {
+    // `errors`, when given, receives the standard error.
+    Process(const fs::path& program, Arguments arguments, const fs::path& errors = {}) {
         arguments.insert(arguments.begin(), program.string());
         std::vector<char*> argv;
         argv.reserve(arguments.size() + 1);
@@ -42,7 +44,13 @@ public:
         argv.push_back(nullptr);
         std::string locale = "LC_ALL=C.UTF-8";
         char* environment[] = {locale.data(), nullptr};
-        if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environment) != 0) pid_ = 0;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (!errors.empty()) {
+            posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        }
+        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environment) != 0) pid_ = 0;
+        posix_spawn_file_actions_destroy(&actions);
     }
     ~Process() {
         if (pid_ != 0 && !code_) {
@@ -135,7 +143,11 @@ TEST_P(SingleInstanceJvm, UnicodeArgumentsReachSecondaryMainAndItsIntIsTheExitCo
     EXPECT_EQ(Process(app_, unicode).waitFor(), 42);
     // No arguments arrive as one empty one; too many for the block end the launch with -1.
     EXPECT_EQ(Process(app_, {}).waitFor(), 0);
-    EXPECT_EQ(Process(app_, {"9", std::string(600, 'x')}).waitFor(), 255);
+    EXPECT_EQ(Process(app_, {"9", std::string(600, 'x')}, folder_ / "errors").waitFor(), 255);
+    std::ifstream errors(folder_ / "errors");
+    const std::string said((std::istreambuf_iterator<char>(errors)), std::istreambuf_iterator<char>());
+    EXPECT_NE(said.find("take 1208 bytes; the running instance takes at most 1040"), std::string::npos)
+        << "a launch whose arguments are dropped says so: " << said;
     EXPECT_EQ(recorded("call"), (std::vector<Arguments>{unicode, {""}}));
     stopFirst();
     EXPECT_EQ(first->waitFor(), 0);

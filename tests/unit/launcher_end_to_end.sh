@@ -58,4 +58,20 @@ check "a FIFO in place of the settings file" 255 "Main class was not specified i
 rm "$work/My App.d/bin/tool.ini"; ln -s /dev/zero "$work/My App.d/bin/tool.ini"
 check "a link to /dev/zero in place of the settings file" 255 "Main class was not specified in INI file." timeout 20 env LC_ALL=C "$app"
 
+# Packed settings are trusted only whole and last: a byte appended after packing
+# (a jar appended by hand, a download with junk) is reported, never run as if
+# nothing were embedded.
+if [ -n "${2:-}" ]; then
+  rm -f "$work/My App.d/bin/tool.ini"
+  printf '[Product Information]\nUpgrade Code=X\n' > "$work/My App.d/bin/tool.ini"
+  printf '[Product Information]\nUpgrade Code=X\n[Java Runtime Environment]\nMain Class=com.example.App\nMaximum Version=any\n' > "$work/packed.ini"
+  "$2" --launcher "$launcher" --settings "$work/packed.ini" --out "$app" >/dev/null
+  cp "$app" "$work/packed"
+  check "packed settings read whole" 255 "Could not find the main class com/example/App." env -u JAVA_HOME LC_ALL=C "$app"
+  printf 'x' >> "$app"
+  check "one byte appended after packing" 255 "the code is wrong, or the program file is damaged" env LC_ALL=C "$app"
+  head -c -100 "$work/packed" > "$app"
+  check "cut by 100 bytes" 255 "the code is wrong, or the program file is damaged" env LC_ALL=C "$app"
+fi
+
 [ "$failures" = 0 ]

@@ -215,7 +215,9 @@ TEST(PackVersion, NumbersParseAndTheResourceCarriesThem) {
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(pack::parseVersionNumbers(text), expected);
     }
-    const auto resource = pack::buildVersionResource({{2, 5, 0, 17}, {{u"ProductName", u"X"}}});
+    const auto built = pack::buildVersionResource({{2, 5, 0, 17}, {{u"ProductName", u"X"}}});
+    ASSERT_TRUE(built);
+    const std::vector<std::uint8_t>& resource = *built;
     EXPECT_EQ(pack::fileVersionOf(resource), (VersionNumbers{2, 5, 0, 17}));
     EXPECT_EQ(resource[0] | (resource[1] << 8), static_cast<int>(resource.size())) << "the root's length";
     EXPECT_FALSE(pack::fileVersionOf(bytesOf("short")));
@@ -287,13 +289,13 @@ TEST(PackResources, TreeWrittenAtAnAddressReadsBackTheSame) {
     tree[ResourceKey::number(6)][ResourceKey::number(13)][1033] = {bytesOf("en"), 0};
     const auto section = pack::writeResourceTree(tree, 0x71000);
     const FlatImage image(section, 0x71000);
-    EXPECT_EQ(pack::readResourceTree(section, image), tree);
+    EXPECT_EQ(pack::readResourceTree(section, image, section.size()), tree);
     // Named entries come first, in code-unit order, as the loader's search expects.
     EXPECT_LT(ResourceKey::text(u"Z"), ResourceKey::number(0));
     EXPECT_LT(ResourceKey::text(u"A"), ResourceKey::text(u"B"));
     // A cut directory is refused, not read past its end.
     for (std::size_t size : {0u, 8u, 20u}) {
-        EXPECT_FALSE(pack::readResourceTree(std::span(section).first(size), image));
+        EXPECT_FALSE(pack::readResourceTree(std::span(section).first(size), image, section.size()));
     }
 }
 

@@ -124,6 +124,28 @@ TEST_F(SingleInstancePosix, AFirstInstanceThatTakesNothingEndsTheWaitAndOneThatR
     EXPECT_EQ(launch.role(), InstanceRole::Off);
 }
 
+// Connections that never send their request cost the launches behind them
+// nothing: each request is read on its own thread (before, each stalled one
+// held the listener for five seconds).
+TEST_F(SingleInstancePosix, StalledConnectionsDoNotHoldUpALaunch) {
+    SingleInstance first;
+    ASSERT_TRUE(first.setup(executable_, {L"first"}));
+    ASSERT_EQ(first.role(), InstanceRole::First);
+    first.markStarted([](const std::vector<std::wstring>& arguments, const jlaunch::AnswerFunction& answer) {
+        answer(arguments == std::vector<std::wstring>{L"x"} ? 42 : 1);
+        return true;
+    });
+    std::vector<jlaunch::UniqueFileDescriptor> stalled;
+    for (int i = 0; i < 6; ++i) {
+        stalled.emplace_back(::socket(AF_UNIX, SOCK_STREAM, 0));
+        ASSERT_EQ(connect(stalled.back().get(), reinterpret_cast<const sockaddr*>(&address_), length_), 0);
+    }
+    SingleInstance second;
+    ASSERT_TRUE(second.setup(executable_, {L"x"}, 10s));
+    ASSERT_EQ(second.role(), InstanceRole::Second);
+    EXPECT_EQ(second.waitForFirstInstance(), 42);
+}
+
 TEST_F(SingleInstancePosix, AnotherUserNeitherReceivesNorSendsArguments) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root, to act as another user";
     // As user nobody: hold this user's name, or send this user's first instance a launch.

@@ -1,6 +1,11 @@
 // The splash step's decisions: which splash a launch shows, where the
 // runtime's library is looked for, and what size a picture's header states.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
 
 #include "../support/splash_pictures.h"
 #include "splash/native_splash.h"
@@ -67,6 +72,51 @@ TEST(SplashChoice, RuntimeLibraryIsLookedForTwoFoldersAboveTheVmLibrary) {
     EXPECT_EQ(findRuntimeFile(jvm, L"missing.so"), L"");
     EXPECT_EQ(findRuntimeFile(L"/libjvm.so", L"lib"), L"");
     EXPECT_EQ(findRuntimeFile(L"", L"libsplashscreen.so"), L"");
+}
+
+// A GIF of `frames` frames on a canvas of width x height, each frame a tiny
+// image with a graphic control extension before it.
+std::string animatedGif(std::uint16_t width, std::uint16_t height, std::uint32_t frames) {
+    const auto u16 = [](std::uint16_t v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; };
+    std::string gif = "GIF89a" + u16(width) + u16(height) + std::string("\x80\0\0", 3) + std::string(6, '\0');
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        gif += std::string("\x21\xF9\x04\x04\x0A\0\0\0", 8);
+        gif += "\x2C" + u16(0) + u16(0) + u16(1) + u16(1) + std::string("\0\x02\x02\x4C\x01\0", 6);
+    }
+    return gif + "\x3B";
+}
+
+TEST(PictureSize, AnimationsAreCountedAndOnlyRegularFilesAreAccepted) {
+    jlaunch::testing::TestFolder folder;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::optional<std::uint32_t> frames;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"one frame", animatedGif(601, 301, 1), 1, true},
+        {"one frame on the largest canvas", animatedGif(8192, 8192, 1), 1, true},
+        {"60 small frames", animatedGif(600, 300, 60), 60, true},
+        {"100 frames of 2000 x 2000", animatedGif(2000, 2000, 100), 100, false},
+        {"1001 frames of one pixel", animatedGif(1, 1, 1001), 1001, false},
+        {"a cut animation counts what is there", animatedGif(10, 10, 5).substr(0, animatedGif(10, 10, 5).size() - 4), 5,
+         true},
+        {"a PNG has no frames to count", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x10\0\0\0\x10\x08\x06", 26),
+         std::nullopt, true},
+        {"a PNG too large", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x40\0\0\0\x40\0\x08\x06", 26), std::nullopt,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const FileReader file(folder.write("picture", c.bytes).wstring());
+        EXPECT_EQ(gifFrameCount(file, kMaxPictureFrames), c.frames);
+        EXPECT_EQ(isAcceptablePicture(file), c.accepted);
+    }
+    // A FIFO is neither opened for reading nor waited on.
+    const std::filesystem::path fifo = folder.path() / "fifo.gif";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(isAcceptablePicture(FileReader(fifo.wstring())));
 }
 
 TEST(PictureSize, HeadersOfTheCommonFormatsStateTheSizeBeforeDecoding) {

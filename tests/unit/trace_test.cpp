@@ -1,6 +1,10 @@
 // The launch trace's sink: where it writes, what a line looks like, and that
 // nothing is formatted while it is off.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include <string>
 #include <thread>
@@ -60,11 +64,12 @@ TEST_F(LaunchTraceSink, WritesOneLineAfterTheMillisecondsPerCall) {
     jlaunch::trace(L"up to ", jlaunch::JavaVersion{{65535, 65535, 65535, 65535}});
     jlaunch::trace(L"two\nlines\tand a tab");
     jlaunch::trace(L"\u00E9\u4E2D\U0001F600");
+    jlaunch::trace(L"a\u2028b\u2029c\u0085d\u009Be\u007F");
     jlaunch::closeTrace();
     jlaunch::trace(L"after the end");
 
     const std::vector<std::string> lines = linesOf(file);
-    ASSERT_EQ(lines.size(), 4u);
+    ASSERT_EQ(lines.size(), 5u);
     for (const std::string& line : lines) {
         EXPECT_TRUE(hasTimePrefix(line)) << line;
         EXPECT_GE(line.find(" ms  "), 5u) << "the milliseconds are right-aligned: " << line;
@@ -74,6 +79,28 @@ TEST_F(LaunchTraceSink, WritesOneLineAfterTheMillisecondsPerCall) {
     EXPECT_EQ(text(1), "up to 65535.65535.65535.65535 (no upper bound)");
     EXPECT_EQ(text(2), "two lines and a tab");  // a control character never breaks the line
     EXPECT_EQ(text(3), "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80");
+    // Separators that other readers split lines on are escaped.
+    EXPECT_EQ(text(4), "a\\u2028b\\u2029c\\u0085d\\u009Be\\u007F");
+}
+
+// The trace file may hold secrets: created for the user alone, never through
+// a link, never waiting on a FIFO; each refusal leaves the trace off.
+TEST_F(LaunchTraceSink, OpensOnlyARegularFileOfItsOwn) {
+    const auto file = folder_.path() / "new.txt";
+    jlaunch::openTraceAt(file.wstring());
+    EXPECT_TRUE(jlaunch::traceEnabled());
+    jlaunch::closeTrace();
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const auto target = folder_.path() / "target.txt";
+    std::ofstream(target) << "kept";
+    std::filesystem::create_symlink(target, folder_.path() / "link.txt");
+    ASSERT_EQ(mkfifo((folder_.path() / "fifo").c_str(), 0600), 0);
+    for (const char* name : {"link.txt", "fifo"}) {
+        jlaunch::openTraceAt((folder_.path() / name).wstring());
+        EXPECT_FALSE(jlaunch::traceEnabled()) << name;
+    }
+    EXPECT_EQ(linesOf(target), std::vector<std::string>{"kept"});
 }
 
 TEST_F(LaunchTraceSink, FormatsNothingWhileOff) {

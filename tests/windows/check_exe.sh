@@ -37,16 +37,25 @@ for field in OSystem Subsystem; do
   fi
 done
 
-# DLLs present on every Windows 7 SP1 and later; the runtime is linked in.
-allowed_dlls=' kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll shlwapi.dll comctl32.dll comdlg32.dll
-  ole32.dll oleaut32.dll msvcrt.dll version.dll uxtheme.dll bcrypt.dll '
+# Only KnownDLLs of Windows 7 SP1 and later: the loader takes those from the
+# system folder and never looks beside the exe, where anyone who can write
+# there could plant a copy that runs before our first line. comctl32.dll is
+# no KnownDLL, but the manifest binds it to the side-by-side Common Controls 6
+# assembly, which is resolved before the exe's folder. Any other system DLL
+# is loaded at run time from the system folder. The runtime is linked in.
+known_dlls=' kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll shlwapi.dll comdlg32.dll ole32.dll '
+known_dlls+=' oleaut32.dll msvcrt.dll imm32.dll ws2_32.dll psapi.dll setupapi.dll rpcrt4.dll '
+manifest_bound=' comctl32.dll '
 mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | sort -u)
 [ ${#dlls[@]} -gt 0 ] || fail "no import table found"
 for dll in "${dlls[@]}"; do
-  if [[ "$allowed_dlls" == *" $dll "* ]]; then
-    ok "imports $dll"
+  if [[ "$known_dlls" == *" $dll "* ]]; then
+    ok "imports $dll (a KnownDLL)"
+  elif [[ "$manifest_bound" == *" $dll "* ]] &&
+       grep -aq 'Microsoft.Windows.Common-Controls' "$exe"; then
+    ok "imports $dll (bound by the manifest)"
   else
-    fail "imports $dll, which is not a system DLL of Windows 7 SP1 (static runtime expected)"
+    fail "imports $dll, which is not a KnownDLL: a copy planted beside the exe would be loaded (load it at run time from the system folder)"
   fi
 done
 

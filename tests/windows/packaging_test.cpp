@@ -8,13 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <cwctype>
 
 #include "common/handles_win.h"
 #include "common/messages.h"
+#include "common/paths.h"
 #include "hosting_end_to_end_test.h"
 #include "packer.h"
+#include "pe_image.h"
 
 namespace jlaunch::test {
 namespace {
@@ -145,6 +148,78 @@ TEST_F(PackedLaunch, SettingsThatCannotBeDecipheredEndTheLaunchWithTheirMessage)
         expectFailure(launched, message(c.messageId, {copy_.settingsPath()}));
         EXPECT_TRUE(launched.trace.empty()) << "the VM was loaded\n" << launched.report();
     }
+}
+
+// A resource entry whose size or address is damaged is refused before a byte
+// is read: the launcher must not fault on memory outside its image.
+TEST_F(PackedLaunch, DamagedSettingsEntryIsReportedNotRead) {
+    struct Case {
+        const char* what;
+        std::size_t field;  // 0: the address, 4: the size
+        std::uint32_t value;
+    };
+    const Case cases[] = {
+        {"size 1 MiB", 4, 0x100000},
+        {"size 2 GiB", 4, 0x7FFFFFFF},
+        {"size 4 GiB", 4, 0xFFFFFFFF},
+        {"address past the image", 0, 0x7FFF0000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        packSettings();
+        auto bytes = readFileBytes(copy_.exePath());
+        ASSERT_TRUE(bytes);
+        const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
+        std::string error;
+        const auto image = pack::PeImage::parse(view, error);
+        ASSERT_TRUE(image) << error;
+        const std::size_t at = bytes->rfind("JLS1");
+        ASSERT_NE(at, std::string::npos);
+        std::uint32_t rva = 0;
+        for (const pack::PeSection& s : image->sections()) {
+            if (at >= s.rawPointer && at - s.rawPointer < s.rawSize) {
+                rva = static_cast<std::uint32_t>(at - s.rawPointer + s.virtualAddress);
+            }
+        }
+        // The data entry: the envelope's address followed by a size that ends inside the file.
+        std::string entry(4, '\0');
+        std::memcpy(entry.data(), &rva, 4);
+        std::size_t dataEntry = bytes->find(entry);
+        std::uint32_t size = 0;
+        while (dataEntry != std::string::npos && dataEntry + 8 <= bytes->size()) {
+            std::memcpy(&size, bytes->data() + dataEntry + 4, 4);
+            if (size >= 36 && at + size <= bytes->size()) {
+                break;
+            }
+            dataEntry = bytes->find(entry, dataEntry + 1);
+        }
+        ASSERT_NE(dataEntry, std::string::npos);
+        std::memcpy(bytes->data() + dataEntry + c.field, &c.value, 4);
+        copy_.folder().writeFile(L"app.exe", *bytes);
+        const Launch launched = launch();
+        expectFailure(launched, message(kMsgEmbeddedUnreadable, {copy_.settingsPath()}));
+        EXPECT_TRUE(launched.trace.empty()) << "the VM was loaded\n" << launched.report();
+    }
+}
+
+// bcrypt.dll is no KnownDLL: the packed exe must take the system's copy even
+// with a planted one beside it and Wine preferring what it finds (its own
+// ctest entry sets WINEDLLOVERRIDES=bcrypt=n,b).
+TEST_F(PackedLaunch, ADllPlantedBesideTheExeIsNeverLoaded) {
+    // Wine keeps its own variables from the program: the ctest entry that sets
+    // the override says so in one of ours.
+    if (std::getenv("JLAUNCH_NATIVE_BCRYPT_FIRST") == nullptr) {
+        GTEST_SKIP() << "windows.packaging.PlantedBcryptIsNeverLoaded runs this with bcrypt=n,b";
+    }
+    packSettings();
+    const std::wstring program = testProgramPath();
+    const std::wstring planted = program.substr(0, program.find_last_of(L'\\')) + L"\\planted\\bcrypt.dll";
+    ASSERT_NE(CopyFileW(planted.c_str(), (copy_.exeFolder() + L"\\bcrypt.dll").c_str(), FALSE), FALSE)
+        << "no " << narrowForReport(planted);
+    const Launch launched = launch(L"first");
+    expectCleanRun(launched);
+    EXPECT_TRUE(launched.trace.contains("ARG 1 --embedded")) << launched.report();
+    EXPECT_FALSE(pathExists(copy_.exeFolder() + L"\\planted-dll-ran")) << "the planted DLL ran";
 }
 
 TEST_F(PackedLaunch, IconVersionAndExecutionLevelReadBackThroughTheWindowsApi) {

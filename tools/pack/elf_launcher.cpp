@@ -1,5 +1,6 @@
 #include "elf_launcher.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "byte_io.h"
@@ -40,15 +41,20 @@ bool isJlaunchElf(std::span<const std::uint8_t> file) {
     return false;
 }
 
-std::size_t elfImageSize(std::span<const std::uint8_t> file) {
-    if (file.size() < kTrailerFooterSize) {
-        return file.size();
+std::optional<std::size_t> elfImageSize(std::span<const std::uint8_t> file) {
+    const auto end = elfImageEnd(
+        [file](std::uint64_t offset, std::size_t count, void* out) {
+            if (!fits(file, offset, count)) {
+                return false;
+            }
+            std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(offset), count, static_cast<std::uint8_t*>(out));
+            return true;
+        },
+        file.size());
+    if (!end) {
+        return std::nullopt;
     }
-    TrailerPlace place;
-    if (findTrailer(file.last(kTrailerFooterSize), file.size(), place) == TrailerCheck::Found) {
-        return static_cast<std::size_t>(place.offset);
-    }
-    return file.size();
+    return static_cast<std::size_t>(*end);
 }
 
 std::vector<std::uint8_t> trailerFooterFor(std::size_t envelopeSize) {

@@ -9,9 +9,14 @@
 
 namespace jlaunch::pack {
 
-// Nothing (and `error` set) when the file cannot be read or exceeds `limit`.
+// Nothing (and `error` set) when the file cannot be read, is not a regular
+// file (a FIFO or device is refused without waiting on it) or exceeds `limit`.
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::wstring& path, std::uint64_t limit,
                                                        std::string& error);
+
+// False (and `error` set) when `path` exists as anything but a regular file:
+// a device, FIFO, folder or link is never replaced by the output.
+bool replaceableOutput(const std::wstring& path, std::string& error);
 
 // True when both paths name one file: the same full path, or (when both
 // exist) the same file on disk.

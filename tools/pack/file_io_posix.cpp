@@ -31,7 +31,8 @@ std::string absolute(const std::string& path) {
 
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::wstring& path, std::uint64_t limit,
                                                        std::string& error) {
-    const UniqueFileDescriptor file(open(toNarrow(path).c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: a FIFO would otherwise wait for a writer before fstat can refuse it.
+    const UniqueFileDescriptor file(open(toNarrow(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
     if (!file || fstat(file.get(), &info) != 0) {
         error = systemError("cannot read", path);
@@ -52,6 +53,22 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::wstring& path,
         done += static_cast<std::size_t>(n);
     }
     return bytes;
+}
+
+bool replaceableOutput(const std::wstring& path, std::string& error) {
+    struct stat info {};
+    if (lstat(toNarrow(path).c_str(), &info) != 0) {
+        if (errno == ENOENT) {
+            return true;
+        }
+        error = systemError("cannot examine", path);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "the output " + toNarrow(path) + " exists and is not a regular file; it is left alone";
+        return false;
+    }
+    return true;
 }
 
 bool sameFile(const std::wstring& a, const std::wstring& b) {

@@ -53,6 +53,10 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::wstring& path,
         error = systemError("cannot read", path);
         return std::nullopt;
     }
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+        error = toNarrow(path) + " is not a regular file";
+        return std::nullopt;
+    }
     if (static_cast<std::uint64_t>(size.QuadPart) > limit) {
         error = toNarrow(path) + " is larger than " + std::to_string(limit >> 20) + " MiB";
         return std::nullopt;
@@ -69,6 +73,23 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::wstring& path,
         done += n;
     }
     return bytes;
+}
+
+bool replaceableOutput(const std::wstring& path, std::string& error) {
+    const DWORD attributes = GetFileAttributesW(longPath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return true;  // nothing there yet
+    }
+    const UniqueFileHandle file(CreateFileW(longPath(path).c_str(), 0,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                            nullptr));
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0 ||
+        !file || GetFileType(file.get()) != FILE_TYPE_DISK) {
+        error = "the output " + toNarrow(path) + " exists and is not a regular file; it is left alone";
+        return false;
+    }
+    return true;
 }
 
 bool sameFile(const std::wstring& a, const std::wstring& b) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "byte_io.h"
 
@@ -24,6 +26,20 @@ std::optional<IconResources> readIconFile(std::span<const std::uint8_t> file, st
     appendU16(icon.group, 0);
     appendU16(icon.group, 1);
     appendU16(icon.group, count);
+    // Images may not share bytes: a directory naming one image many times
+    // would multiply what is copied into the exe.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> ranges;
+    for (std::uint16_t i = 0; i < count; ++i) {
+        const std::size_t entry = kHeaderSize + std::size_t{i} * kEntrySize;
+        ranges.emplace_back(readU32(file, entry + 12), readU32(file, entry + 8));
+    }
+    std::sort(ranges.begin(), ranges.end());
+    for (std::size_t i = 1; i < ranges.size(); ++i) {
+        if (std::uint64_t{ranges[i - 1].first} + ranges[i - 1].second > ranges[i].first) {
+            error = "two icon images share bytes of the file";
+            return std::nullopt;
+        }
+    }
     constexpr std::array<std::uint8_t, 8> kPng = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     for (std::uint16_t i = 0; i < count; ++i) {
         const std::size_t entry = kHeaderSize + std::size_t{i} * kEntrySize;

@@ -4,6 +4,7 @@
 #include <type_traits>
 #include <string_view>
 
+#include "byte_io.h"
 #include "common/text.h"
 #include "settings/profile_text.h"
 
@@ -13,10 +14,11 @@ const char kPackUsage[] =
     "usage: jlaunch-pack --launcher LAUNCHER --settings APP.ini --out OUTPUT\n"
     "                    [--icon APP.ico] [--version 1.2.3.4] [--name NAME] [--company TEXT]\n"
     "                    [--copyright TEXT] [--description TEXT]\n"
-    "                    [--execution-level asInvoker|highestAvailable|requireAdministrator]\n"
+    "                    [--execution-level asInvoker|highestAvailable|requireAdministrator] [--jar APP.jar]\n"
     "Embeds APP.ini, enciphered with its \"Upgrade Code\", into a copy of LAUNCHER (jlaunch.exe,\n"
     "jlaunchc.exe or the Linux jlaunch) written to OUTPUT. For a Windows launcher it also sets\n"
-    "the icon, the version information and the manifest's execution level.\n";
+    "the icon, the version information and the manifest's execution level. For a Linux launcher,\n"
+    "--jar carries the application's jar inside it too (with \"Embedded Jar=Yes\").\n";
 
 namespace {
 
@@ -132,6 +134,22 @@ std::optional<std::string> withExecutionLevel(const std::string& manifest, const
     return manifest.substr(0, valueStart) + level + manifest.substr(valueEnd);
 }
 
+std::optional<std::size_t> zipEndFromBack(std::span<const std::uint8_t> jar) {
+    constexpr std::size_t kEndSize = 22;
+    constexpr std::size_t kLongestComment = 0xFFFF;
+    if (jar.size() < kEndSize + 4 || jar[0] != 'P' || jar[1] != 'K' || jar[2] != 3 || jar[3] != 4) {
+        return std::nullopt;
+    }
+    const std::size_t lowest = jar.size() > kEndSize + kLongestComment ? jar.size() - kEndSize - kLongestComment : 0;
+    for (std::size_t at = jar.size() - kEndSize + 1; at-- > lowest;) {
+        if (jar[at] == 'P' && jar[at + 1] == 'K' && jar[at + 2] == 5 && jar[at + 3] == 6 &&
+            at + kEndSize + readU16(jar, at + 20) == jar.size()) {
+            return jar.size() - at;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<PackOptions> parsePackOptions(const std::vector<std::wstring>& arguments, std::string& error) {
     PackOptions options;
     std::wstring level;
@@ -140,7 +158,8 @@ std::optional<PackOptions> parsePackOptions(const std::vector<std::wstring>& arg
         const wchar_t* name;
         std::wstring* target;
     };
-    const std::array<Option, 10> table = {{
+    const std::array<Option, 11> table = {{
+        {L"--jar", &options.jar},
         {L"--launcher", &options.launcher},
         {L"--settings", &options.settings},
         {L"--out", &options.output},

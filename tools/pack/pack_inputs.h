@@ -33,6 +33,7 @@ struct PackOptions {
     std::wstring settings;
     std::wstring output;
     std::wstring icon;
+    std::wstring jar;  // Linux: the application's jar, carried before the settings
     std::optional<std::wstring> version;
     std::wstring name;
     std::wstring company;
@@ -45,6 +46,10 @@ struct PackOptions {
 // Nothing (and `error` set) for an unknown, repeated or valueless option, a
 // missing required one, or a bad execution level.
 std::optional<PackOptions> parsePackOptions(const std::vector<std::wstring>& arguments, std::string& error);
+
+// Where the jar's end-of-central-directory record begins, counted from the
+// jar's end; nothing unless `jar` looks like a zip file.
+std::optional<std::size_t> zipEndFromBack(std::span<const std::uint8_t> jar);
 
 extern const char kPackUsage[];
 

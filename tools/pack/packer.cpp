@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <type_traits>
 
 #include "byte_io.h"
@@ -14,6 +15,8 @@
 #include "pe_image.h"
 #include "resource_edits.h"
 #include "settings/embedded_settings.h"
+#include "settings/sealed_settings.h"
+#include "settings/settings_trailer.h"
 #include "version_info.h"
 
 namespace jlaunch::pack {
@@ -146,8 +149,15 @@ bool packWindows(Packing& packing, std::span<const std::uint8_t> launcher, const
         {u"ProductVersion", numbers},
     };
     const std::uint16_t versionLanguage = languageOf(tree, kRtVersion, one);
+    auto versionResource = buildVersionResource(version);
+    if (!versionResource) {
+        packing.error =
+            "the version strings (--name, --company, --copyright, --description, the output's name) are too "
+            "long for a version resource";
+        return false;
+    }
     removeAll(tree, kRtVersion, edits);
-    edits.push_back({ResourceKey::number(kRtVersion), one, versionLanguage, buildVersionResource(version)});
+    edits.push_back({ResourceKey::number(kRtVersion), one, versionLanguage, std::move(*versionResource)});
 
     if (!packing.options.executionLevel.empty()) {
         const auto changed = withExecutionLevel(manifestText, packing.options.executionLevel);
@@ -161,13 +171,30 @@ bool packWindows(Packing& packing, std::span<const std::uint8_t> launcher, const
     return writeEditedImage(launcher, image, edits, packing.options.output, packing.error);
 }
 
-bool packLinux(Packing& packing, std::span<const std::uint8_t> launcher) {
-    if (!isJlaunchElf(launcher)) {
+bool packLinux(Packing& packing, std::span<const std::uint8_t> launcher, std::span<const std::uint8_t> jar) {
+    const auto imageSize = isJlaunchElf(launcher) ? elfImageSize(launcher) : std::nullopt;
+    if (!imageSize) {
         packing.error = "the launcher is not a jlaunch launcher (no .jlaunch section in the ELF file)";
         return false;
     }
-    std::vector<std::uint8_t> out(launcher.begin(),
-                                  launcher.begin() + static_cast<std::ptrdiff_t>(elfImageSize(launcher)));
+    // A jar goes before the settings, so that the footer stays last; Java
+    // finds the jar's directory only within 64 KiB of the file's end.
+    constexpr std::size_t kZipSearchRange = 0xFFFF + 22;
+    if (!jar.empty()) {
+        const auto endFromBack = zipEndFromBack(jar);
+        if (!endFromBack) {
+            packing.error = toNarrow(packing.options.jar) + ": not a jar (no zip directory at its end)";
+            return false;
+        }
+        if (*endFromBack + packing.sealed.size() + kTrailerFooterSize > kZipSearchRange) {
+            packing.error = "the settings are too large to follow a jar: Java looks for the jar's directory only "
+                            "in the last 64 KiB of the file";
+            return false;
+        }
+    }
+    // Whatever followed the image (settings and a jar of an earlier packing) is replaced.
+    std::vector<std::uint8_t> out(launcher.begin(), launcher.begin() + static_cast<std::ptrdiff_t>(*imageSize));
+    out.insert(out.end(), jar.begin(), jar.end());
     out.insert(out.end(), packing.sealed.begin(), packing.sealed.end());
     const auto footer = trailerFooterFor(packing.sealed.size());
     out.insert(out.end(), footer.begin(), footer.end());
@@ -175,9 +202,7 @@ bool packLinux(Packing& packing, std::span<const std::uint8_t> launcher) {
     return pending && pending->commit(packing.error);
 }
 
-}  // namespace
-
-int runPack(const std::vector<std::wstring>& arguments, std::string& out, std::string& errors) {
+int runPackChecked(const std::vector<std::wstring>& arguments, std::string& out, std::string& errors) {
     std::string error;
     const auto options = parsePackOptions(arguments, error);
     if (!options) {
@@ -199,6 +224,9 @@ int runPack(const std::vector<std::wstring>& arguments, std::string& out, std::s
         (!options->icon.empty() && sameFile(options->icon, options->output))) {
         return fail("the output would overwrite an input file");
     }
+    if (!replaceableOutput(options->output, error)) {
+        return fail(error);
+    }
     const auto launcher = readWholeFile(options->launcher, kMaximumLauncherSize, error);
     if (!launcher) {
         return fail(error);
@@ -210,6 +238,17 @@ int runPack(const std::vector<std::wstring>& arguments, std::string& out, std::s
     const auto settings = readPackSettings(*settingsFile, error);
     if (!settings) {
         return fail(toNarrow(options->settings) + ": " + error);
+    }
+    std::vector<std::uint8_t> jarFile;
+    if (!options->jar.empty()) {
+        if (sameFile(options->jar, options->output)) {
+            return fail("the output would overwrite an input file");
+        }
+        auto jar = readWholeFile(options->jar, kMaximumLauncherSize, error);
+        if (!jar) {
+            return fail(error);
+        }
+        jarFile = std::move(*jar);
     }
     std::vector<std::uint8_t> iconFile;
     if (!options->icon.empty()) {
@@ -239,7 +278,9 @@ int runPack(const std::vector<std::wstring>& arguments, std::string& out, std::s
                 "jlaunch-pack: note: a Linux executable carries no icon, version information or execution "
                 "level; those options are ignored\n";
         }
-        done = packLinux(packing, *launcher);
+        done = packLinux(packing, *launcher, jarFile);
+    } else if (!options->jar.empty()) {
+        return fail("--jar is for a Linux launcher; on Windows append the jar to the packed exe");
     } else {
         const auto image = PeImage::parse(*launcher, error);
         if (!image) {
@@ -268,6 +309,19 @@ int runPack(const std::vector<std::wstring>& arguments, std::string& out, std::s
     out += "Packed " + toNarrow(options->output) + ".\nShip " + toNarrow(names.second) +
            ".ini beside it with at least these lines (the launcher reads them only from there):\n" + beside;
     return 0;
+}
+
+}  // namespace
+
+int runPack(const std::vector<std::wstring>& arguments, std::string& out, std::string& errors) {
+    // Every input is bounded, but the tool still ends with a message rather
+    // than an abort should memory run out.
+    try {
+        return runPackChecked(arguments, out, errors);
+    } catch (const std::bad_alloc&) {
+        errors = "jlaunch-pack: out of memory\n";
+        return 1;
+    }
 }
 
 }  // namespace jlaunch::pack

@@ -11,6 +11,8 @@ namespace {
 constexpr std::size_t kSectionHeaderSize = 40;
 constexpr std::uint32_t kInitializedData = 0x00000040;
 constexpr std::size_t kMaximumSections = 96;
+// Far above what a launcher carries, far below what would exhaust memory.
+constexpr std::size_t kMaximumResourceSize = std::size_t{64} << 20;
 
 std::uint32_t alignUp(std::uint32_t value, std::uint32_t alignment) {
     return (value + alignment - 1) / alignment * alignment;
@@ -71,6 +73,7 @@ std::optional<PeImage> PeImage::parse(std::span<const std::uint8_t> bytes, std::
     }
     image.sectionAlignment_ = readU32(bytes, image.optionalAt_ + 32);
     image.fileAlignment_ = readU32(bytes, image.optionalAt_ + 36);
+    image.sizeOfHeaders_ = readU32(bytes, image.optionalAt_ + 60);
     image.subsystem_ = readU16(bytes, image.optionalAt_ + 68);
     image.directoryCount_ = readU32(bytes, image.optionalAt_ + 108);
     image.sectionTableAt_ = image.optionalAt_ + optionalSize;
@@ -114,7 +117,8 @@ std::optional<PeImage> PeImage::parse(std::span<const std::uint8_t> bytes, std::
             return std::nullopt;
         }
         const std::uint32_t inSection = resourceRva - it->virtualAddress;
-        auto tree = readResourceTree(bytes.subspan(it->rawPointer + inSection, it->rawSize - inSection), view);
+        auto tree =
+            readResourceTree(bytes.subspan(it->rawPointer + inSection, it->rawSize - inSection), view, bytes.size());
         if (!tree) {
             error = "malformed resource directory";
             return std::nullopt;
@@ -153,12 +157,33 @@ std::optional<std::vector<std::uint8_t>> PeImage::withResources(std::span<const 
             return std::nullopt;
         }
     }
+    // The copy keeps the bytes before the resources' raw data and rewrites the
+    // headers inside them: the headers and every earlier section must lie there.
+    const std::uint64_t resourceAt = resourceIt->rawPointer;
+    const std::uint64_t headersEnd = std::max<std::uint64_t>(
+        {sectionTableAt_ + sections_.size() * kSectionHeaderSize, optionalAt_ + 112 + 8 * std::uint64_t{directoryCount_},
+         sizeOfHeaders_});
+    if (headersEnd > resourceAt || resourceAt % fileAlignment_ != 0) {
+        error = "the resource section's raw data does not follow the headers; this layout cannot be rewritten";
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < resourceIndex; ++i) {
+        if (sections_[i].rawSize != 0 && std::uint64_t{sections_[i].rawPointer} + sections_[i].rawSize > resourceAt) {
+            error = "section " + sections_[i].name + " has raw data after the resources'; this layout cannot be rewritten";
+            return std::nullopt;
+        }
+    }
     // Anything after the last section other than a certificate table would be lost.
     std::uint64_t imageEnd = 0;
     for (const PeSection& s : sections_) {
         imageEnd = std::max<std::uint64_t>(imageEnd, std::uint64_t{s.rawPointer} + s.rawSize);
     }
     const std::uint32_t certificateAt = directoryRva(kDirectorySecurity);  // a file offset
+    const std::uint32_t certificateSize = directorySize(kDirectorySecurity);
+    if (certificateAt != 0 && (certificateAt < imageEnd || !fits(bytes, certificateAt, certificateSize))) {
+        error = "the certificate table does not lie after the image; it is not one this tool can rewrite";
+        return std::nullopt;
+    }
     const std::uint64_t overlayEnd =
         certificateAt != 0 ? std::uint64_t{certificateAt} : static_cast<std::uint64_t>(bytes.size());
     if (overlayEnd > bytes.size() ||
@@ -168,9 +193,13 @@ std::optional<std::vector<std::uint8_t>> PeImage::withResources(std::span<const 
         return std::nullopt;
     }
 
+    const std::vector<std::uint8_t> resourceBytes = writeResourceTree(tree, resourceRva);
+    if (resourceBytes.size() > kMaximumResourceSize) {
+        error = "the resources would exceed " + std::to_string(kMaximumResourceSize >> 20) + " MiB";
+        return std::nullopt;
+    }
     std::vector<std::uint8_t> out(bytes.begin(), bytes.begin() + resourceIt->rawPointer);
     std::vector<PeSection> layout(sections_.begin(), sections_.end());
-    const std::vector<std::uint8_t> resourceBytes = writeResourceTree(tree, resourceRva);
     PeSection& resources = layout[resourceIndex];
     resources.virtualSize = static_cast<std::uint32_t>(resourceBytes.size());
     resources.rawSize = alignUp(resources.virtualSize, fileAlignment_);
@@ -190,13 +219,27 @@ std::optional<std::vector<std::uint8_t>> PeImage::withResources(std::span<const 
         }
     }
 
+    const PeSection& last = layout.back();
+    if (std::uint64_t{last.virtualAddress} + last.virtualSize + sectionAlignment_ > 0x80000000u) {
+        error = "the rewritten image would not fit the address space of a PE image";
+        return std::nullopt;
+    }
+    // Every header write is checked, though the layout checks above keep them in the copy.
+    bool inside = true;
     const std::span<std::uint8_t> view(out);
+    const auto put = [&](std::uint64_t at, std::uint32_t value) {
+        if (!fits(view, at, 4)) {
+            inside = false;
+            return;
+        }
+        writeU32(view, static_cast<std::size_t>(at), value);
+    };
     for (std::size_t i = 0; i < layout.size(); ++i) {
         const std::size_t at = sectionTableAt_ + i * kSectionHeaderSize;
-        writeU32(view, at + 8, layout[i].virtualSize);
-        writeU32(view, at + 12, layout[i].virtualAddress);
-        writeU32(view, at + 16, layout[i].rawSize);
-        writeU32(view, at + 20, layout[i].rawPointer);
+        put(at + 8, layout[i].virtualSize);
+        put(at + 12, layout[i].virtualAddress);
+        put(at + 16, layout[i].rawSize);
+        put(at + 20, layout[i].rawPointer);
     }
     std::uint32_t initializedData = 0;
     for (const PeSection& s : layout) {
@@ -204,20 +247,23 @@ std::optional<std::vector<std::uint8_t>> PeImage::withResources(std::span<const 
             initializedData += s.rawSize;
         }
     }
-    const PeSection& last = layout.back();
-    writeU32(view, optionalAt_ + 8, initializedData);
-    writeU32(view, optionalAt_ + 56, alignUp(last.virtualAddress + last.virtualSize, sectionAlignment_));
-    writeU32(view, optionalAt_ + 112 + 8 * kDirectoryResource, resourceRva);
-    writeU32(view, optionalAt_ + 116 + 8 * kDirectoryResource, resources.virtualSize);
+    put(optionalAt_ + 8, initializedData);
+    put(optionalAt_ + 56, alignUp(last.virtualAddress + last.virtualSize, sectionAlignment_));
+    put(optionalAt_ + 112 + 8 * kDirectoryResource, resourceRva);
+    put(optionalAt_ + 116 + 8 * kDirectoryResource, resources.virtualSize);
     if (relocationRva != 0 && kDirectoryBaseRelocation < directoryCount_) {
-        writeU32(view, optionalAt_ + 112 + 8 * kDirectoryBaseRelocation, newRelocationRva);
+        put(optionalAt_ + 112 + 8 * kDirectoryBaseRelocation, newRelocationRva);
     }
     if (kDirectorySecurity < directoryCount_) {
         // A signature over the old image would no longer match: sign after packing.
-        writeU32(view, optionalAt_ + 112 + 8 * kDirectorySecurity, 0);
-        writeU32(view, optionalAt_ + 116 + 8 * kDirectorySecurity, 0);
+        put(optionalAt_ + 112 + 8 * kDirectorySecurity, 0);
+        put(optionalAt_ + 116 + 8 * kDirectorySecurity, 0);
     }
-    writeU32(view, optionalAt_ + 64, peChecksum(out, optionalAt_ + 64));
+    put(optionalAt_ + 64, peChecksum(out, optionalAt_ + 64));
+    if (!inside || out.size() < 2 || out[0] != 'M' || out[1] != 'Z') {
+        error = "the rewritten headers would not lie inside the image";
+        return std::nullopt;
+    }
     return out;
 }
 

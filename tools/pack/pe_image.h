@@ -45,6 +45,7 @@ private:
     std::size_t sectionTableAt_ = 0;
     std::uint32_t fileAlignment_ = 0;
     std::uint32_t sectionAlignment_ = 0;
+    std::uint32_t sizeOfHeaders_ = 0;
     std::uint16_t subsystem_ = 0;
     std::uint32_t directoryCount_ = 0;
     std::vector<PeSection> sections_;

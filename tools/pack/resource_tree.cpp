@@ -1,6 +1,7 @@
 #include "resource_tree.h"
 
 #include <algorithm>
+#include <set>
 #include <type_traits>
 
 #include "byte_io.h"
@@ -17,6 +18,13 @@ constexpr std::size_t kDataEntrySize = 16;
 struct Reader {
     std::span<const std::uint8_t> directory;
     const ImageBytes& image;
+    std::uint64_t dataLimit;
+    // A well-formed tree names each directory and each data entry once; one
+    // reached twice would multiply what is copied.
+    mutable std::set<std::uint32_t> visited;
+    mutable std::uint64_t dataTotal = 0;
+
+    bool firstVisit(std::uint32_t at) const { return visited.insert(at).second; }
 
     std::optional<ResourceKey> key(std::uint32_t field) const {
         if ((field & kHighBit) == 0) {
@@ -43,7 +51,7 @@ struct Reader {
     // Calls `visit(key, field)` for each entry of the directory at `at`.
     template <typename Visit>
     bool entries(std::uint32_t at, Visit visit) const {
-        if (!fits(directory, at, kDirectorySize)) {
+        if (!fits(directory, at, kDirectorySize) || !firstVisit(at)) {
             return false;
         }
         const std::size_t count = std::size_t{readU16(directory, at + 12)} + readU16(directory, at + 14);
@@ -61,10 +69,15 @@ struct Reader {
     }
 
     std::optional<ResourceData> data(std::uint32_t field) const {
-        if ((field & kHighBit) != 0 || !fits(directory, field, kDataEntrySize)) {
+        if ((field & kHighBit) != 0 || !fits(directory, field, kDataEntrySize) || !firstVisit(field)) {
             return std::nullopt;
         }
-        const auto bytes = image.atRva(readU32(directory, field), readU32(directory, field + 4));
+        const std::uint32_t size = readU32(directory, field + 4);
+        dataTotal += size;
+        if (dataTotal > dataLimit) {
+            return std::nullopt;
+        }
+        const auto bytes = image.atRva(readU32(directory, field), size);
         if (!bytes) {
             return std::nullopt;
         }
@@ -93,8 +106,9 @@ std::strong_ordering ResourceKey::operator<=>(const ResourceKey& other) const {
     return id <=> other.id;
 }
 
-std::optional<ResourceTree> readResourceTree(std::span<const std::uint8_t> directory, const ImageBytes& image) {
-    const Reader reader{directory, image};
+std::optional<ResourceTree> readResourceTree(std::span<const std::uint8_t> directory, const ImageBytes& image,
+                                             std::uint64_t dataLimit) {
+    const Reader reader{directory, image, dataLimit, {}, 0};
     ResourceTree tree;
     // Exactly three levels: a subdirectory where data belongs, or data where a
     // subdirectory belongs, is malformed.

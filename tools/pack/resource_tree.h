@@ -41,9 +41,10 @@ inline constexpr std::uint16_t kRtGroupIcon = 14;
 inline constexpr std::uint16_t kRtVersion = 16;
 inline constexpr std::uint16_t kRtManifest = 24;
 
-// Reads the tree of a resource section whose bytes start at `sectionRva`;
-// `rvaToBytes` gives the bytes of a data entry. Nothing when the directory
-// is malformed.
+// Reads the tree of a resource section; `image` gives the bytes of a data
+// entry. Nothing when the directory is malformed: an entry outside it, a
+// directory or data entry reached twice, or data of more than `dataLimit`
+// bytes in all (a tree never holds more than the file it comes from).
 struct ImageBytes {
     virtual ~ImageBytes() = default;
     ImageBytes() = default;
@@ -51,7 +52,8 @@ struct ImageBytes {
     ImageBytes& operator=(const ImageBytes&) = delete;
     virtual std::optional<std::span<const std::uint8_t>> atRva(std::uint32_t rva, std::uint32_t size) const = 0;
 };
-std::optional<ResourceTree> readResourceTree(std::span<const std::uint8_t> directory, const ImageBytes& image);
+std::optional<ResourceTree> readResourceTree(std::span<const std::uint8_t> directory, const ImageBytes& image,
+                                             std::uint64_t dataLimit);
 
 // The bytes of a resource section holding `tree`, to be placed at `sectionRva`.
 std::vector<std::uint8_t> writeResourceTree(const ResourceTree& tree, std::uint32_t sectionRva);

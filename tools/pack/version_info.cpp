@@ -1,5 +1,7 @@
 #include "version_info.h"
 
+#include <algorithm>
+
 #include "byte_io.h"
 
 namespace jlaunch::pack {
@@ -24,7 +26,8 @@ void appendText(std::vector<std::uint8_t>& out, std::u16string_view text) {
     appendU16(out, 0);
 }
 
-void write(std::vector<std::uint8_t>& out, const Node& node) {
+// False when a node outgrows its 16-bit length.
+bool write(std::vector<std::uint8_t>& out, const Node& node) {
     padTo(out, 4);
     const std::size_t start = out.size();
     appendU16(out, 0);  // length, set below
@@ -34,13 +37,20 @@ void write(std::vector<std::uint8_t>& out, const Node& node) {
     padTo(out, 4);
     out.insert(out.end(), node.value.begin(), node.value.end());
     for (const Node& child : node.children) {
-        write(out, child);
+        if (!write(out, child)) {
+            return false;
+        }
+    }
+    if (out.size() - start > 0xFFFF) {
+        return false;
     }
     writeU16(out, start, static_cast<std::uint16_t>(out.size() - start));
+    return true;
 }
 
 Node textNode(const std::u16string& name, const std::u16string& value) {
-    Node node{name, {}, static_cast<std::uint16_t>(value.size() + 1), 1, {}};
+    // A value too long for its length field fails the node's own length check.
+    Node node{name, {}, static_cast<std::uint16_t>(std::min<std::size_t>(value.size() + 1, 0xFFFF)), 1, {}};
     appendText(node.value, value);
     return node;
 }
@@ -99,7 +109,7 @@ std::optional<VersionNumbers> fileVersionOf(std::span<const std::uint8_t> resour
                           static_cast<std::uint16_t>(low >> 16), static_cast<std::uint16_t>(low)};
 }
 
-std::vector<std::uint8_t> buildVersionResource(const VersionStrings& version) {
+std::optional<std::vector<std::uint8_t>> buildVersionResource(const VersionStrings& version) {
     const auto& n = version.numbers;
     const std::uint32_t high = (std::uint32_t{n[0]} << 16) | n[1];
     const std::uint32_t low = (std::uint32_t{n[2]} << 16) | n[3];
@@ -121,7 +131,9 @@ std::vector<std::uint8_t> buildVersionResource(const VersionStrings& version) {
     root.children.push_back(Node{u"VarFileInfo", {}, 0, 1, {translation}});
 
     std::vector<std::uint8_t> out;
-    write(out, root);
+    if (!write(out, root)) {
+        return std::nullopt;
+    }
     return out;
 }
 

@@ -26,6 +26,7 @@ struct VersionStrings {
     std::vector<std::pair<std::u16string, std::u16string>> strings;
 };
 
-std::vector<std::uint8_t> buildVersionResource(const VersionStrings& version);
+// Nothing when the strings are too long for the resource's 16-bit lengths.
+std::optional<std::vector<std::uint8_t>> buildVersionResource(const VersionStrings& version);
 
 }  // namespace jlaunch::pack
