@@ -157,7 +157,9 @@ TEST(SharedVectors, VersionResources) {
             version.strings.emplace_back(std::u16string(key, key + std::char_traits<char>::length(key)),
                                          text16(r, key));
         }
-        EXPECT_EQ(hexOf(buildVersionResource(version)), r.at("resourcehex").at(0));
+        const auto resource = buildVersionResource(version);
+        ASSERT_TRUE(resource);
+        EXPECT_EQ(hexOf(*resource), r.at("resourcehex").at(0));
     }
 }
 
