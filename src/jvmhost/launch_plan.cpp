@@ -44,6 +44,9 @@ LaunchPlan planLaunch(const LauncherSettings& settings, const std::wstring& jvmL
     for (const std::wstring& option : assembled.options) {
         plan.vmOptions.push_back(toNarrow(option));
     }
+    if (assembled.hasClassPath) {
+        plan.startupCache = prepareStartupCache(settings, jvmLibraryPath, host.executable, environment, plan.vmOptions);
+    }
     plan.javaThreadStackSize = assembled.javaThreadStackSize;
     plan.output = std::move(assembled.output);
     plan.error = std::move(assembled.error);

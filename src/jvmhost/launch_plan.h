@@ -10,6 +10,7 @@
 #include "common/failure.h"
 #include "jvmhost/main_invocation.h"
 #include "jvmhost/memory_options.h"
+#include "jvmhost/startup_cache_hook.h"
 #include "jvmhost/vm_options.h"
 #include "settings/launcher_settings.h"
 
@@ -36,6 +37,8 @@ struct LaunchPlan {
     bool isService = false;
     // Shown once the VM library has loaded; the launch goes on (no class path).
     std::optional<Failure> notice;
+    // Finished once the application has ended.
+    StartupCachePlan startupCache;
 };
 
 // The helper's mode and what it is given: "Main Module" wins over "Main

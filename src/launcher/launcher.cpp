@@ -128,6 +128,7 @@ Result<std::int32_t> Launcher::run() {
         }
     }
     applyEnvironment(plan.environment);
+    completeStartupCacheAtExit(plan.startupCache);
     if (!hasNoSplashSwitch(javaArguments_)) {
         splash_.showSplash(
             parseSplashSettings(settings_.splashImagePath, settings_.splashShadow, settings_.preferNativeSplash),

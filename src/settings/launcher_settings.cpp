@@ -212,6 +212,7 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     settings.singleInstance =
         !settings.isService && parseSingleInstance(applicationType, read(kApplicationSection, L"Single Instance"));
 
+    settings.startupCache = parseYes(read(kJreSection, L"Startup Cache"));
     settings.classPath = read(L"Class Path", L"Class Path");
     settings.embeddedJar = parseYes(read(kApplicationSection, L"Embedded Jar"));
     settings.vmParameters = read(kJreSection, L"Virtual Machine Parameters");

@@ -58,6 +58,8 @@ struct LauncherSettings {
     std::wstring pairProduct;
     bool pairReturnCode = false;
     bool singleInstance = false;
+    // Keep a class-data cache of the application in the user's cache folder.
+    bool startupCache = false;
 
     // What the VM is given: the class path as written (";"-separated, before
     // expansion), the VM parameters, and the redirected streams.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 namespace jlaunch {
 
@@ -193,13 +194,22 @@ struct Line {
     std::size_t end;         // offset just past its line end
 };
 
+// Where the line from `start` ends: at the next CR or LF, or the text's end. A
+// plain loop: find_first_of looks each character up in the set by a call.
+std::size_t lineStop(std::wstring_view text, std::size_t start) {
+    while (start < text.size() && text[start] != L'\r' && text[start] != L'\n') {
+        ++start;
+    }
+    return start;
+}
+
 // Lines end at CR LF, at LF or at a CR alone, wherever they are in the text.
 // Blank lines stay, so the writer can keep new keys above them.
 std::vector<Line> splitLines(std::wstring_view text) {
     std::vector<Line> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        const std::size_t stop = std::min(text.find_first_of(L"\r\n", start), text.size());
+        const std::size_t stop = lineStop(text, start);
         std::size_t next = stop;
         if (next < text.size()) {
             next += text.substr(next, 2) == L"\r\n" ? 2u : 1u;
@@ -297,22 +307,29 @@ std::string encodeProfileText(std::wstring_view text, std::string_view original)
     return out;
 }
 
-ProfileText ProfileText::parse(std::wstring_view text) {
+ProfileText ProfileText::parse(std::wstring text) {
     ProfileText profile;
+    profile.text_ = std::move(text);
+    const std::wstring_view all = profile.text_;
+    const auto span = [&all](std::wstring_view part) {
+        return part.empty() ? Span{} : Span{static_cast<std::size_t>(part.data() - all.data()), part.size()};
+    };
     // Pairs above the first header belong to a section without a name.
     profile.sections_.push_back({});
-    for (const Line& line : splitLines(text)) {
-        const std::wstring_view content = trimProfileSpace(line.text);
+    for (std::size_t start = 0; start < all.size();) {
+        // Lines end at CR LF, at LF or at a CR alone.
+        const std::size_t stop = lineStop(all, start);
+        const std::wstring_view content = trimProfileSpace(all.substr(start, stop - start));
+        start = stop + (all.substr(stop, 2) == L"\r\n" ? 2 : 1);
         if (content.empty()) {
             continue;
         }
         if (const auto header = sectionHeader(content)) {
-            profile.sections_.push_back({std::wstring(*header), {}});
+            profile.sections_.push_back({span(*header), profile.keys_.size()});
             continue;
         }
         const KeyLine key = keyLine(content);
-        profile.sections_.back().keys.push_back(
-            {std::wstring(key.name), key.value ? std::optional<std::wstring>(*key.value) : std::nullopt});
+        profile.keys_.push_back({span(key.name), key.value ? span(*key.value) : Span{}, key.value.has_value()});
     }
     return profile;
 }
@@ -320,18 +337,16 @@ ProfileText ProfileText::parse(std::wstring_view text) {
 std::wstring ProfileText::value(std::wstring_view section, std::wstring_view key) const {
     section = trimProfileSpace(untilNul(section));
     key = trimProfileSpace(untilNul(key));
-    for (const Section& s : sections_) {
-        if (!sameName(s.name, section)) {
+    for (std::size_t s = 0; s < sections_.size(); ++s) {
+        if (!sameName(at(sections_[s].name), section)) {
             continue;
         }
-        for (const Key& k : s.keys) {
-            if (!sameName(k.name, key)) {
+        const std::size_t end = s + 1 < sections_.size() ? sections_[s + 1].firstKey : keys_.size();
+        for (std::size_t k = sections_[s].firstKey; k < end; ++k) {
+            if (!sameName(at(keys_[k].name), key)) {
                 continue;
             }
-            if (!k.value) {
-                return {};
-            }
-            std::wstring_view v = *k.value;
+            std::wstring_view v = at(keys_[k].value);
             if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front()) {
                 v = v.substr(1, v.size() - 2);
             }
@@ -345,7 +360,7 @@ std::wstring ProfileText::value(std::wstring_view section, std::wstring_view key
 std::vector<std::wstring> ProfileText::sectionNames() const {
     std::vector<std::wstring> names;
     for (std::size_t i = 1; i < sections_.size(); ++i) {
-        names.push_back(sections_[i].name);
+        names.emplace_back(at(sections_[i].name));
     }
     return names;
 }

@@ -20,8 +20,9 @@ std::string encodeProfileText(std::wstring_view text, std::string_view original)
 class ProfileText {
 public:
     // Lines end at every CR or LF. Names and values end at a NUL, as they do
-    // for the C strings of the Windows functions.
-    static ProfileText parse(std::wstring_view text);
+    // for the C strings of the Windows functions. The text is kept (moved in
+    // when it can be) and names and values are read from it.
+    static ProfileText parse(std::wstring text);
 
     // The value of `key` in the first section named `section` (both ignoring
     // ASCII case and surrounding blanks), without one pair of enclosing
@@ -32,15 +33,26 @@ public:
     std::vector<std::wstring> sectionNames() const;
 
 private:
+    // Names and values are places in `text_`, not strings of their own: a
+    // file of thousands of lines is read with a handful of allocations.
+    struct Span {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+    };
     struct Key {
-        std::wstring name;
-        std::optional<std::wstring> value;
+        Span name;
+        Span value;
+        bool hasValue = false;
     };
     struct Section {
-        std::wstring name;
-        std::vector<Key> keys;
+        Span name;
+        std::size_t firstKey = 0;  // its keys are keys_[firstKey, next section's firstKey)
     };
+    std::wstring_view at(Span span) const { return std::wstring_view(text_).substr(span.offset, span.length); }
+
+    std::wstring text_;
     std::vector<Section> sections_;
+    std::vector<Key> keys_;
 };
 
 // `text` with `key` of `section` set to `value`: the key's line is replaced,

@@ -169,6 +169,18 @@ TEST_P(RealJvm, PackedLauncherRunsFromItsEmbeddedSettings) {
             EXPECT_EQ(r.out.find("Hello from"), std::string::npos) << "the application ran: " << r.out;
         }
     }
+    // Embedded settings load libcrypto; the dynamic loader's own report tells.
+    std::ofstream(folder_ / "app.ini") << code;
+    const LaunchResult loaded = run({"first"}, {"LD_DEBUG=files"});
+    EXPECT_NE(loaded.err.find("libcrypto.so"), std::string::npos) << loaded.err.substr(0, 2000);
+}
+
+TEST_P(RealJvm, LibcryptoStaysUnloadedWithoutEmbeddedSettings) {
+    writeSettings("Hello");
+    const LaunchResult r = run({}, {"LD_DEBUG=files"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.err.find("libjvm.so"), std::string::npos) << "no report of the loader";
+    EXPECT_EQ(r.err.find("libcrypto"), std::string::npos);
 }
 
 TEST_P(RealJvm, TraceGoesWhereTheVariableSaysAndNeverToTheApplication) {

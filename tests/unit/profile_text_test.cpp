@@ -20,11 +20,11 @@ using jlaunch::ProfileText;
 using jlaunch::setProfileValue;
 
 std::wstring valueIn(std::wstring_view text, std::wstring_view section, std::wstring_view key) {
-    return ProfileText::parse(text).value(section, key);
+    return ProfileText::parse(std::wstring(text)).value(section, key);
 }
 
 std::vector<std::wstring> sectionsIn(std::wstring_view text) {
-    return ProfileText::parse(text).sectionNames();
+    return ProfileText::parse(std::wstring(text)).sectionNames();
 }
 
 TEST(ProfileTextRead, NamesIgnoreTheCaseOfAsciiLettersOnly) {

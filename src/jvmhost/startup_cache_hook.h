@@ -1,0 +1,21 @@
+#pragma once
+// Where a launch meets the start-up cache. The Windows exe does not carry it
+// yet: its size budget has no room for it.
+#include <string>
+#include <vector>
+
+#include "common/environment.h"
+#include "jvmhost/startup_cache.h"
+#include "settings/launcher_settings.h"
+
+namespace jlaunch {
+
+// The cache of this launch, its options added to `vmOptions`.
+StartupCachePlan prepareStartupCache(const LauncherSettings& settings, const std::wstring& jvmLibraryPath,
+                                     const std::wstring& executable, const Environment& environment,
+                                     std::vector<std::string>& vmOptions);
+
+// Completes the plan when the process exits.
+void completeStartupCacheAtExit(StartupCachePlan plan);
+
+}  // namespace jlaunch
