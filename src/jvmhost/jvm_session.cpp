@@ -4,6 +4,7 @@
 
 #include "common/paths.h"
 #include "common/trace.h"
+#include "jvmhost/startup_cache.h"
 #include "jvmhost/vm_output.h"
 
 namespace jlaunch {
@@ -13,6 +14,7 @@ namespace {
 // The VM calls these as it exits or aborts; the launcher has nothing to add.
 void JNICALL exitHook(jint code) {
     trace("the VM exits with status ", code, " (System.exit or the VM's own end)");
+    finishStartupCacheNow();
     notifyVmEnd();
 }
 void JNICALL abortHook() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "common/file_reader.h"
 #include "common/paths.h"
@@ -88,7 +89,11 @@ void pruneCaches(const std::wstring& folder) {
 }
 
 void finishPendingPlan() {
-    const StartupCachePlan& plan = pendingPlan();
+    // Once: the VM's exit hook may have finished it before the process's own exit.
+    const StartupCachePlan plan = std::exchange(pendingPlan(), {});
+    if (plan.cachePath.empty()) {
+        return;
+    }
     if (!plan.logPath.empty()) {
         if (cache_files::fileFacts(plan.logPath).size > 0) {
             trace("startup cache: the runtime rejected the cache; it is removed and made again");
@@ -303,10 +308,16 @@ void finishStartupCacheAtExit(StartupCachePlan plan) {
         return;
     }
     pendingPlan() = std::move(plan);
-    // The VM ends the process itself on System.exit: only an exit handler sees both ends.
+    // The VM ends the process itself on System.exit: an exit handler sees the
+    // normal end, and the VM's exit hook the other (on Windows the runtime's
+    // C library ends the process without running this program's handlers).
     if (std::atexit(finishPendingPlan) != 0) {
         trace("startup cache: no exit handler, the cache is not finished");
     }
+}
+
+void finishStartupCacheNow() {
+    finishPendingPlan();
 }
 
 }  // namespace jlaunch

@@ -69,6 +69,9 @@ StartupCachePlan planStartupCache(const LauncherSettings& settings, const std::w
 // way the VM ends it: the new cache renamed in place, a rejected one
 // removed, the oldest beyond a few removed.
 void finishStartupCacheAtExit(StartupCachePlan plan);
+// Completes the arranged plan at once (the VM is ending the process); later
+// calls and the exit handler then find nothing to do.
+void finishStartupCacheNow();
 
 // The platform's part.
 namespace cache_files {

@@ -1,6 +1,5 @@
 #pragma once
-// Where a launch meets the start-up cache. The Windows exe does not carry it
-// yet: its size budget has no room for it.
+// Where a launch meets the start-up cache.
 #include <string>
 #include <vector>
 

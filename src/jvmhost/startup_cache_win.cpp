@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "common/handles_win.h"
+#include "common/paths.h"
 #include "jvmhost/startup_cache.h"
 
 namespace jlaunch::cache_files {
@@ -11,8 +12,15 @@ std::wstring userCacheFolder(const std::wstring& name, const Environment& enviro
 }
 
 bool createPrivateFolder(const std::wstring& folder) {
-    // Below the user's own local application data, which only the user may change.
-    return CreateDirectoryW(folder.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
+    // Below the user's own local application data, which only the user may
+    // change; the root itself is made when a fresh profile lacks it.
+    createParentFolders(folder);
+    if (CreateDirectoryW(folder.c_str(), nullptr) == 0 && GetLastError() != ERROR_ALREADY_EXISTS) {
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
 FileFacts fileFacts(const std::wstring& path) {

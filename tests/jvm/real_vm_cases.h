@@ -119,7 +119,7 @@ inline const std::vector<RealVmCase>& realVmCases() {
          0,
          {"JLAUNCH_TRACE=null\n"},
          {" ms  chosen VM library {library}", " ms  JNI_CreateJavaVM returned 0",
-          " ms  calling main of Environment with 1 arguments", " ms  main returned"},
+          " ms  calling static main(String[]) of Environment with 1 arguments", " ms  main returned"},
          {}},
         {"QuotedVmParameterKeepsItsSpaces",
          "Properties",

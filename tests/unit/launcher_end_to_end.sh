@@ -67,7 +67,7 @@ if [ -n "${2:-}" ]; then
   printf '[Product Information]\nUpgrade Code=X\n[Java Runtime Environment]\nMain Class=com.example.App\nMaximum Version=any\n' > "$work/packed.ini"
   "$2" --launcher "$launcher" --settings "$work/packed.ini" --out "$app" >/dev/null
   cp "$app" "$work/packed"
-  check "packed settings read whole" 255 "Could not find the main class com/example/App." env -u JAVA_HOME LC_ALL=C "$app"
+  check "packed settings read whole" 255 "Could not find the main class com.example.App." env -u JAVA_HOME LC_ALL=C "$app"
   printf 'x' >> "$app"
   check "one byte appended after packing" 255 "the code is wrong, or the program file is damaged" env LC_ALL=C "$app"
   head -c -100 "$work/packed" > "$app"

@@ -216,5 +216,25 @@ TEST_F(RealRuntime, TwentySecondInstancesAtOnceEachReachSecondaryMainOnce) {
     EXPECT_EQ(first.waitForExit(kJavaTimeout), 0) << narrowForReport(first.blockingWindows());
 }
 
+// The start-up cache with the real runtime: made when the first launch ends
+// (also through System.exit, which on Windows skips this program's own exit
+// handlers), mapped by the next.
+TEST_F(RealRuntime, StartupCacheIsMadeByTheFirstLaunchAndUsedByTheNext) {
+    install(L"jlaunchc.exe");
+    const std::string ini = "[Java Runtime Environment]\r\nMain Class=ExitCode\r\nJRE Path=" +
+                            utf8Bytes(runtimeHome()) +
+                            "\r\nVirtual Machine Parameters=-XX:ActiveProcessorCount=2\r\nStartup Cache=yes\r\n"
+                            "[Class Path]\r\nClass Path=" +
+                            utf8Bytes(windowsPath(JLAUNCH_FIXTURE_JAR)) + "\r\n";
+    folder_.writeFile(L"app.ini", utf16Bytes(widen(ini)));
+    const EnvironmentChanges environment = {{L"LOCALAPPDATA", files_ / L"local"}, {L"JLAUNCH_TRACE", L"-"}};
+    const RunResult first = run({"7"}, environment);
+    EXPECT_EQ(first.exitCode, 7) << first.err;
+    EXPECT_NE(first.err.find("startup cache: made "), std::string::npos) << first.err;
+    const RunResult second = run({"8"}, environment);
+    EXPECT_EQ(second.exitCode, 8) << second.err;
+    EXPECT_NE(second.err.find("startup cache: using "), std::string::npos) << second.err;
+}
+
 }  // namespace
 }  // namespace jlaunch::test
