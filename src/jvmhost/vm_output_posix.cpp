@@ -19,8 +19,9 @@ std::string formatVmText(const char* format, va_list arguments) {
 }
 
 void writeVmText(FILE* stream, const std::string& text) {
-    // The VM and the launcher share the C library here.
-    std::FILE* target = stream == stdout ? stdout : stderr;
+    // The VM and the launcher share the C library here. Every stream the VM
+    // writes passes this way, its log files ("-Xlog:...:file=") too.
+    std::FILE* target = stream != nullptr ? stream : stderr;
     std::fputs(text.c_str(), target);
     std::fflush(target);
 }

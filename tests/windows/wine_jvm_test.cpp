@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -234,6 +236,17 @@ TEST_F(RealRuntime, StartupCacheIsMadeByTheFirstLaunchAndUsedByTheNext) {
     const RunResult second = run({"8"}, environment);
     EXPECT_EQ(second.exitCode, 8) << second.err;
     EXPECT_NE(second.err.find("startup cache: using "), std::string::npos) << second.err;
+    // A damaged cache: the runtime's complaint goes to the launch's own log
+    // file (through the runtime's C library), never to the user, and the
+    // cache is made again.
+    for (const std::filesystem::directory_entry& cache :
+         std::filesystem::directory_iterator(std::filesystem::path(files_ / L"local") / L"app")) {
+        std::ofstream(cache.path(), std::ios::binary | std::ios::trunc) << "damaged";
+    }
+    const RunResult damaged = run({"9"}, environment);
+    EXPECT_EQ(damaged.exitCode, 9) << damaged.err;
+    EXPECT_EQ(damaged.err.find("[error]"), std::string::npos) << damaged.err;
+    EXPECT_NE(damaged.err.find("startup cache: the runtime rejected the cache"), std::string::npos) << damaged.err;
 }
 
 }  // namespace
