@@ -23,7 +23,7 @@ done
 mkdir -p "$repository"
 cd "$here" || exit 1
 rm -rf target/surefire-reports target/failsafe-reports
-mvn -B -ntp -Dmaven.repo.local="$repository" -Djlaunch.dist="$root/dist" -Djlaunch.nativeBuild="$root/build/linux" \
+mvn -B -ntp -Dstyle.color=never -Dmaven.repo.local="$repository" -Djlaunch.dist="$root/dist" -Djlaunch.nativeBuild="$root/build/linux" \
   -Djlaunch.windowsBuild="$root/build/windows" -Djlaunch.windowsRuntime="$runtime" clean verify
 status=$?
 
@@ -40,5 +40,5 @@ read -r tests failed < <(cat target/surefire-reports/TEST-*.xml target/failsafe-
 if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
   failed=1
 fi
-echo "maven: $((tests - failed)) passed, ${failed} failed"
+printf '\nmaven: %d passed, %d failed\n' "$((tests - failed))" "$failed"
 exit "$status"

@@ -207,7 +207,7 @@ TEST_F(Splash, RuntimesSplashLibraryShowsThePictureWhileMainRuns) {
     script_.createResult(-1);
     child = start();
     HWND box = child.waitForWindow(kWindowTimeout, L"#32770");
-    ASSERT_NE(box, nullptr);
+    ASSERT_NE(box, nullptr) << "ended with " << child.waitForExit().value_or(0x7FFFFFFF) << "\n" << trace().dump();
     EXPECT_EQ(ownerWindow(box), nullptr);
     // Looked for in the top rows (the box covers the middle) until it is gone;
     // the time limit only ends a run that would otherwise hang.

@@ -59,7 +59,7 @@ class SampleProjectsIT {
                         List.of("modular-app-2.0.1.jar"),
                         List.of("Main Module=com.acme.modular/com.acme.modular.Main", "Module Path=lib",
                                 "Add Modules=java.logging", "Main Class=com.acme.modular.Main"),
-                        "modular-app: module", "2.0.1.0")));
+                        "modular-app: module com.acme.modular", "2.0.1.0")));
     }
 
     static Run run(Path directory, Map<String, String> environment, List<String> command)
