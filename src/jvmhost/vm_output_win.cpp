@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "jvmhost/vm_output.h"
 
@@ -27,12 +28,37 @@ Function runtimeFunction(HMODULE runtime, const char* name) {
                               : nullptr;
 }
 
+// True when the loaded VM library takes its C library from the universal C
+// runtime (today's runtimes); older ones (and test doubles) bring another,
+// whose streams only that library may touch.
+bool vmUsesUniversalRuntime() {
+    const auto* image = reinterpret_cast<const unsigned char*>(GetModuleHandleW(L"jvm.dll"));
+    if (image == nullptr) {
+        return false;
+    }
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress == 0) {
+        return false;
+    }
+    for (const auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(image + imports.VirtualAddress);
+         entry->Name != 0; ++entry) {
+        const char* name = reinterpret_cast<const char*>(image + entry->Name);
+        if (_strnicmp(name, "api-ms-win-crt-", 15) == 0 || _stricmp(name, "ucrtbase.dll") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 void writeVmText(FILE* stream, const std::string& text) {
-    // The VM's streams belong to its own C runtime, the universal one of
-    // today's runtimes: its log files ("-Xlog:...:file=") are written there.
-    const HMODULE runtime = GetModuleHandleW(L"ucrtbase.dll");
+    // The VM's streams belong to its own C runtime: with the universal one,
+    // its log files ("-Xlog:...:file=") are written there.
+    static const bool universal = vmUsesUniversalRuntime();
+    const HMODULE runtime = universal ? GetModuleHandleW(L"ucrtbase.dll") : nullptr;
     const auto streamOf = runtimeFunction<StreamOfFunction>(runtime, "__acrt_iob_func");
     const auto putText = runtimeFunction<PutTextFunction>(runtime, "fputs");
     if (stream != nullptr && streamOf != nullptr && putText != nullptr && stream != streamOf(1) &&
