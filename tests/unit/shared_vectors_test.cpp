@@ -77,17 +77,7 @@ std::wstring text(const Record& r, const std::string& key) {
 }
 
 std::u16string text16(const Record& r, const std::string& key) {
-    std::u16string out;
-    for (wchar_t c : text(r, key)) {
-        const auto code = static_cast<std::uint32_t>(c);
-        if (code > 0xFFFF) {
-            out.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(code));
-        }
-    }
-    return out;
+    return toUtf16Units(text(r, key));
 }
 
 std::string hexOf(const std::vector<std::uint8_t>& bytes) {
