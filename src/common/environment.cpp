@@ -8,7 +8,27 @@ Environment Environment::ofProcess() {
     return Environment([](const std::wstring& name) { return environmentVariable(name); });
 }
 
+namespace {
+
+// Sets `name` in `variables`, keeping the order in which names came first.
+void assign(std::vector<EnvironmentVariable>& variables, const std::wstring& name, const std::wstring& value) {
+    for (EnvironmentVariable& variable : variables) {
+        if (sameVariableName(variable.name, name)) {
+            variable.value = value;
+            return;
+        }
+    }
+    variables.push_back({name, value});
+}
+
+}  // namespace
+
 std::optional<std::wstring> Environment::get(const std::wstring& name) const {
+    for (const EnvironmentVariable& own : launchValues_) {
+        if (sameVariableName(own.name, name)) {
+            return own.value;
+        }
+    }
     for (const EnvironmentVariable& change : changes_) {
         if (sameVariableName(change.name, name)) {
             return change.value;
@@ -18,13 +38,11 @@ std::optional<std::wstring> Environment::get(const std::wstring& name) const {
 }
 
 void Environment::set(const std::wstring& name, const std::wstring& value) {
-    for (EnvironmentVariable& change : changes_) {
-        if (sameVariableName(change.name, name)) {
-            change.value = value;
-            return;
-        }
-    }
-    changes_.push_back({name, value});
+    assign(changes_, name, value);
+}
+
+void Environment::setLaunchValue(const std::wstring& name, const std::wstring& value) {
+    assign(launchValues_, name, value);
 }
 
 std::wstring Environment::expand(std::wstring_view text) const {

@@ -26,8 +26,12 @@ public:
     // Over this process's variables as they are now.
     static Environment ofProcess();
 
+    // A launch's own value first, then a change, then the base.
     std::optional<std::wstring> get(const std::wstring& name) const;
     void set(const std::wstring& name, const std::wstring& value);
+    // A value of this launch's own (%EXEDIR%): it wins over a variable of
+    // that name in expansions, and is never set in the process.
+    void setLaunchValue(const std::wstring& name, const std::wstring& value);
     // References between percent signs replaced by the variables' values, as
     // the Windows expansion does: a reference to a variable that does not
     // exist, "%%" and a lone "%" stay as written.
@@ -37,6 +41,7 @@ public:
 
 private:
     Lookup base_;
+    std::vector<EnvironmentVariable> launchValues_;
     std::vector<EnvironmentVariable> changes_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/paths.h"
 #include "common/text.h"
 #include "jvmhost/library_path.h"
 
@@ -21,9 +22,21 @@ void chooseLaunchMode(const LauncherSettings& settings, const std::wstring& main
     }
 }
 
+std::wstring executableFolder(const std::wstring& executable) {
+    std::wstring folder = parentPath(executable, 1);
+    // A root keeps its separator: "C:" alone would mean the drive's current folder.
+    if (folder.empty() || folder.back() == L':') {
+        folder.push_back(kPathSeparator);
+    }
+    return folder;
+}
+
 LaunchPlan planLaunch(const LauncherSettings& settings, const std::wstring& jvmLibraryPath, const HostFacts& host) {
     LaunchPlan plan;
     Environment environment = host.environment;
+    // What packagers write for the application's own place, e.g. -Dapp.home="%EXEDIR%".
+    environment.setLaunchValue(L"EXEDIR", executableFolder(host.executable));
+    environment.setLaunchValue(L"EXEFILE", host.executable);
     const auto libraryPath = setupLibraryPathAndEnvironment(settings, jvmLibraryPath, host.executable, environment);
     plan.environment = environment.changes();
     if (libraryPath) {

@@ -46,6 +46,12 @@ struct LaunchPlan {
 // class its descriptor names, as "java -m" does).
 void chooseLaunchMode(const LauncherSettings& settings, const std::wstring& mainJar, MainInvocation& main);
 
+// The folder %EXEDIR% names: the executable's, without a separator at the
+// end unless it is a root.
+std::wstring executableFolder(const std::wstring& executable);
+
+// Every %VAR% the plan expands may also be %EXEDIR% or %EXEFILE% (the
+// executable's full path); those win over variables of the same names.
 LaunchPlan planLaunch(const LauncherSettings& settings, const std::wstring& jvmLibraryPath, const HostFacts& host);
 
 }  // namespace jlaunch

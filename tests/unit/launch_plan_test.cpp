@@ -263,6 +263,34 @@ TEST_F(LaunchPlanTable, EnvironmentStreamsAndRunFlags) {
         plan([](LauncherSettings& s) { s.vmProvider = jlaunch::parseVmProvider(L"favor_sun"); }).main.neverDetach);
 }
 
+TEST_F(LaunchPlanTable, ExecutableFolderAndFileWinOverVariablesOfTheirNames) {
+    const Variables variables = {{L"EXEDIR", L"/elsewhere"}, {L"EXEFILE", L"/elsewhere/x"}, {L"PATH", L"/usr/bin"}};
+    const LaunchPlan planned = plan(
+        [](LauncherSettings& s) {
+            s.classPath = L"%EXEDIR%/lib/*.jar";
+            s.vmParameters = L"-Dapp.home=\"%EXEDIR%\" -Dapp.exe=%EXEFILE% -Dno=%EXEDIR";
+            s.cmd = L"--home %EXEDIR%";
+            s.outputFile = L"%EXEDIR%/out.log";
+        },
+        variables);
+    EXPECT_EQ(planned.vmOptions[0], expand("-Djava.class.path={exe}/lib/a.jar"));
+    EXPECT_EQ(planned.vmOptions[1], expand("-Dapp.home={exe}"));
+    EXPECT_EQ(planned.vmOptions[2], expand("-Dapp.exe={exe}/tool"));
+    EXPECT_EQ(planned.vmOptions[3], "-Dno=%EXEDIR");
+    EXPECT_EQ(planned.main.arguments, (std::vector<std::wstring>{L"a", L"b c", L"--home", folder_.wide() + L"/app"}));
+    EXPECT_EQ(planned.output.file, folder_.wide() + L"/app/out.log");
+    // Only expansions see them: the application's environment keeps its own.
+    for (const EnvironmentVariable& variable : planned.environment) {
+        EXPECT_NE(variable.name, L"EXEDIR");
+        EXPECT_NE(variable.name, L"EXEFILE");
+    }
+    const std::pair<std::wstring, std::wstring> folders[] = {
+        {L"/opt/app/tool", L"/opt/app"}, {L"/tool", L"/"}, {L"/opt/app/", L"/opt/app"}};
+    for (const auto& [executable, folder] : folders) {
+        EXPECT_EQ(jlaunch::executableFolder(executable), folder);
+    }
+}
+
 TEST_F(LaunchPlanTable, SearchPathsNeverHoldAnEmptyElementOrAnUnsetReference) {
     for (const Variables& variables : {Variables{}, Variables{{L"PATH", L""}, {L"LD_LIBRARY_PATH", L""}}}) {
         const LaunchPlan planned = plan([](LauncherSettings& s) { s.libraryPath = L"/l:"; }, variables);
