@@ -37,8 +37,13 @@ struct TraceSink {
 // Made before main (nothing is traced before then), so no thread ever
 // races to make it.
 TraceSink traceSink;
+std::wstring tracedTarget;
 
 }  // namespace
+
+const std::wstring& traceTarget() {
+    return tracedTarget;
+}
 
 void openTraceAt(const std::wstring& target) {
     const std::lock_guard lock(traceSink.mutex);
@@ -54,6 +59,7 @@ void openTrace() {
         return;
     }
     removeEnvironmentVariable(kTraceVariable);
+    tracedTarget = *target;
     openTraceAt(*target);
 }
 

@@ -22,6 +22,10 @@ void openTrace();
 // target or one that cannot be opened leaves the trace off.
 void openTraceAt(const std::wstring& target);
 
+// What JLAUNCH_TRACE said when openTrace took it; empty when unset. A run
+// started again (the restart) gets it back.
+const std::wstring& traceTarget();
+
 // Ends the trace; later calls write nothing.
 void closeTrace();
 

@@ -43,8 +43,8 @@ public:
 
     InstanceRole role() const;
 
-    // Second instance: the first instance's answer, or, when it ends without
-    // one, its exit code (-1 where that cannot be known).
+    // Second instance: the first instance's answer (at the latest its exit
+    // code as it ends), or -1 when it ended without one.
     std::int32_t waitForFirstInstance();
 
     // First instance: main is about to be called; forwarded launches, those
@@ -60,5 +60,10 @@ private:
     struct State;
     std::unique_ptr<State> state_;
 };
+
+// The process ends with `code`: every second instance whose arguments this
+// first instance took and did not answer yet gets `code` as its answer. One
+// that never gets an answer (this process killed) ends with -1.
+void answerWaitingInstances(std::int32_t code);
 
 }  // namespace jlaunch

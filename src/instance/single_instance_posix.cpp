@@ -430,6 +430,10 @@ bool SingleInstance::setup(const std::wstring& executable, const std::vector<std
     return false;
 }
 
+void answerWaitingInstances(std::int32_t code) {
+    waitingSecondInstances().answerAll(code);
+}
+
 InstanceRole SingleInstance::role() const {
     return state_->role;
 }

@@ -196,18 +196,61 @@ void makeMessageQueue() {
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
 }
 
+// The second instances whose arguments were taken and which have no answer
+// yet; each gets exactly one, from its worker or, as the process ends, its
+// exit code (Wine reports 0 for a killed process, so the code read after
+// the end could not tell a killed first instance from a good run).
+class WaitingSenders {
+public:
+    void add(UINT messageId, DWORD sender) {
+        AcquireSRWLockExclusive(&lock_);
+        messageId_ = messageId;
+        senders_.push_back(sender);
+        ReleaseSRWLockExclusive(&lock_);
+    }
+
+    // Sends `code` to `sender` unless it has had its answer.
+    void answer(DWORD sender, std::int32_t code) {
+        AcquireSRWLockExclusive(&lock_);
+        const auto found = std::find(senders_.begin(), senders_.end(), sender);
+        if (found != senders_.end()) {
+            senders_.erase(found);
+            post(sender, code);
+        }
+        ReleaseSRWLockExclusive(&lock_);
+    }
+
+    void answerAll(std::int32_t code) {
+        AcquireSRWLockExclusive(&lock_);
+        for (const DWORD sender : senders_) {
+            post(sender, code);
+        }
+        senders_.clear();
+        ReleaseSRWLockExclusive(&lock_);
+    }
+
+private:
+    void post(DWORD sender, std::int32_t code) const {
+        PostThreadMessageW(sender, messageId_, static_cast<WPARAM>(static_cast<DWORD>(code)), 0);
+    }
+
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    UINT messageId_ = 0;
+    std::vector<DWORD> senders_;
+};
+
+WaitingSenders& waitingSenders() {
+    static WaitingSenders senders;
+    return senders;
+}
+
 // One forwarded launch on a thread of its own: waits until main is about to
 // be called, then serves it; the answer goes to the sender's thread.
 void startWorker(const std::shared_ptr<ForwardGate>& gate, UINT messageId, DWORD sender,
                  std::vector<std::wstring> arguments) {
-    startDetachedThread([gate, messageId, sender, arguments = std::move(arguments)] {
-        bool answered = false;
-        const AnswerFunction answer = [&answered, messageId, sender](std::int32_t code) {
-            if (!answered) {
-                answered = true;
-                PostThreadMessageW(sender, messageId, static_cast<WPARAM>(static_cast<DWORD>(code)), 0);
-            }
-        };
+    waitingSenders().add(messageId, sender);
+    startDetachedThread([gate, sender, arguments = std::move(arguments)] {
+        const AnswerFunction answer = [sender](std::int32_t code) { waitingSenders().answer(sender, code); };
         gate->serve(arguments, answer);
     });
 }
@@ -421,6 +464,10 @@ bool SingleInstance::setup(const std::wstring& executable, const std::vector<std
     return false;
 }
 
+void answerWaitingInstances(std::int32_t code) {
+    waitingSenders().answerAll(code);
+}
+
 InstanceRole SingleInstance::role() const {
     return state_->role;
 }
@@ -449,8 +496,8 @@ std::int32_t SingleInstance::waitForFirstInstance() {
             if (const auto code = answer()) {
                 return *code;
             }
-            DWORD exitCode = 0;
-            return GetExitCodeProcess(process, &exitCode) ? static_cast<std::int32_t>(exitCode) : -1;
+            // Ended without a word: killed, whatever code the system reports.
+            return -1;
         }
         MsgWaitForMultipleObjectsEx(1, &process, kPollMilliseconds, QS_POSTMESSAGE, MWMO_INPUTAVAILABLE);
     }

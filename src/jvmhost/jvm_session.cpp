@@ -1,5 +1,6 @@
 #include "jvmhost/jvm_session.h"
 
+#include <atomic>
 #include <utility>
 
 #include "common/paths.h"
@@ -11,11 +12,24 @@ namespace jlaunch {
 
 namespace {
 
+std::atomic<VmExitHandler> vmExitHandler{nullptr};
+
+}  // namespace
+
+void setVmExitHandler(VmExitHandler handler) noexcept {
+    vmExitHandler.store(handler);
+}
+
+namespace {
+
 // The VM calls these as it exits or aborts; the launcher has nothing to add.
 void JNICALL exitHook(jint code) {
     trace("the VM exits with status ", code, " (System.exit or the VM's own end)");
     finishStartupCacheNow();
     notifyVmEnd();
+    if (const VmExitHandler handler = vmExitHandler.load()) {
+        handler(static_cast<std::int32_t>(code));
+    }
 }
 void JNICALL abortHook() {
     trace("the VM aborted");

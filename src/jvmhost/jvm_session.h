@@ -46,6 +46,12 @@ private:
     JavaVM* vm_ = nullptr;
 };
 
+// Told the status when the VM ends the process itself (System.exit,
+// Runtime.halt), on the thread that ends it: the launcher's last chance to
+// act on the code, as nothing returns to it afterwards.
+using VmExitHandler = void (*)(std::int32_t status);
+void setVmExitHandler(VmExitHandler handler) noexcept;
+
 // The reason text id of a JNI_CreateJavaVM result; 0 for none.
 unsigned creationFailureReason(jint result);
 

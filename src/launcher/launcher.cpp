@@ -13,6 +13,7 @@
 #include "jvmhost/java_thread.h"
 #include "jvmhost/secondary_main.h"
 #include "jvmhost/vm_output.h"
+#include "launcher/restart.h"
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
 
@@ -34,6 +35,18 @@ ForwardHandler secondaryMainOf(JavaVM* vm, const MainInvocation& main) {
                const std::vector<std::wstring>& arguments, const AnswerFunction& answer) {
         return callSecondaryMain(vm, mainClass, stayAttached, arguments, answer);
     };
+}
+
+// What the end of the application's run does; set before the VM exists, read
+// as the process ends (on the thread the VM ends it from, or after the teardown).
+RestartPlan& endPlan() {
+    static RestartPlan plan;
+    return plan;
+}
+
+void processEndsWith(std::int32_t code) {
+    answerWaitingInstances(code);
+    restartIfWanted(endPlan(), code);
 }
 
 }  // namespace
@@ -62,6 +75,11 @@ std::int32_t Launcher::launch() {
 }
 
 Result<void> Launcher::initialize() {
+    restartsSoFar_ = takeRestartCount();
+    if (restartsSoFar_ > 0) {
+        trace("started again on the Restart Code: ", restartsSoFar_, " of at most ", kRestartLimit, " in a row");
+        awaitPreviousRun();
+    }
     javaArguments_ = parseCommandLine();
     auto executable = currentExecutable();
     if (!executable) {
@@ -134,6 +152,8 @@ Result<std::int32_t> Launcher::run() {
             parseSplashSettings(settings_.splashImagePath, settings_.splashShadow, settings_.preferNativeSplash),
             choice_.jvmLibraryPath);
     }
+    endPlan() = {settings_.restartCode, restartsSoFar_, executable_, javaArguments_};
+    setVmExitHandler(&processEndsWith);
     auto hosted = host(plan);
     if (!hosted) {
         // The runtime's splash would stay over the message until the teardown.
@@ -213,8 +233,13 @@ void Launcher::report(const Failure& failure) const {
 std::int32_t runLauncher() {
     openTrace();
     try {
-        Launcher launcher;
-        return launcher.launch();
+        std::int32_t code = 0;
+        {
+            Launcher launcher;
+            code = launcher.launch();
+        }
+        processEndsWith(code);
+        return code;
     } catch (const LaunchError& error) {
         showFailure(nullptr, internalFailure(error.status()));
     } catch (const std::bad_alloc&) {

@@ -40,6 +40,7 @@ private:
     [[noreturn]] void reportEarlyVmEnd(VmStage stage, const std::wstring& what, const std::wstring& said) const;
 
     std::wstring executable_;
+    int restartsSoFar_ = 0;
     std::vector<std::wstring> javaArguments_;
     LauncherSettings settings_;
     SingleInstance singleInstance_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <string_view>
 
 #include "common/paths.h"
@@ -118,6 +120,31 @@ bool parseSingleInstance(const std::wstring& applicationType, const std::wstring
     return applicationType != L"service" && value == L"yes";
 }
 
+std::optional<std::int32_t> parseRestartCode(const std::wstring& value) {
+    const std::wstring text(trimWhiteSpace(value));
+    std::size_t at = !text.empty() && (text[0] == L'-' || text[0] == L'+') ? 1 : 0;
+    if (at == text.size()) {
+        return std::nullopt;
+    }
+    std::int64_t magnitude = 0;
+    for (; at < text.size(); ++at) {
+        if (text[at] < L'0' || text[at] > L'9') {
+            return std::nullopt;
+        }
+        magnitude = magnitude * 10 + (text[at] - L'0');
+        if (magnitude > std::int64_t{1} << 32) {
+            return std::nullopt;
+        }
+    }
+    const std::int64_t code = text[0] == L'-' ? -magnitude : magnitude;
+    // Windows codes are unsigned 32-bit (0xC0000005 written as 3221225477).
+    if (code < std::numeric_limits<std::int32_t>::min() || code > std::numeric_limits<std::uint32_t>::max() ||
+        code == 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(code));
+}
+
 std::wstring resolveJrePath(const std::wstring& value, const std::wstring& executable) {
     if (value.empty() || isAbsolutePath(value)) {
         return value;
@@ -211,6 +238,12 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     // A service never reads the key.
     settings.singleInstance =
         !settings.isService && parseSingleInstance(applicationType, read(kApplicationSection, L"Single Instance"));
+
+    const std::wstring restartCode = read(kApplicationSection, L"Restart Code");
+    settings.restartCode = parseRestartCode(restartCode);
+    if (!restartCode.empty() && !settings.restartCode) {
+        trace("Restart Code \"", restartCode, "\" is not a whole number other than 0: no restart");
+    }
 
     settings.startupCache = parseYes(read(kJreSection, L"Startup Cache"));
     settings.classPath = read(L"Class Path", L"Class Path");

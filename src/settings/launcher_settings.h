@@ -1,5 +1,7 @@
 #pragma once
 // What the launcher knows about the application before it looks for Java.
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,8 @@ struct LauncherSettings {
     std::wstring pairProduct;
     bool pairReturnCode = false;
     bool singleInstance = false;
+    // The exit code on which the application is started again (an updater's).
+    std::optional<std::int32_t> restartCode;
     // Keep a class-data cache of the application in the user's cache folder.
     bool startupCache = false;
 
@@ -93,6 +97,10 @@ bool parseYes(const std::wstring& value);
 // Single-instance mode: "Single Instance" exactly "yes", and never for a
 // service.
 bool parseSingleInstance(const std::wstring& applicationType, const std::wstring& value);
+
+// "Restart Code": a whole number other than 0 (a normal end never
+// restarts); nothing for an empty or unreadable value.
+std::optional<std::int32_t> parseRestartCode(const std::wstring& value);
 
 // A relative "JRE Path" is taken from the executable's folder.
 std::wstring resolveJrePath(const std::wstring& value, const std::wstring& executable);

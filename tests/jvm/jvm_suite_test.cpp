@@ -205,6 +205,39 @@ TEST_P(RealJvm, TraceGoesWhereTheVariableSaysAndNeverToTheApplication) {
     EXPECT_TRUE(r.err.empty()) << r.err;
 }
 
+// "Restart Code": the same executable runs again with the same arguments,
+// as often as the application asks, up to ten restarts in a row.
+TEST_P(RealJvm, RestartCodeStartsTheApplicationAgainUpToTenTimesInARow) {
+    const struct {
+        const char* application;
+        const char* how;  // the fixture's second argument
+        const char* until;
+        int exitCode;
+        int runs;
+        std::string traced;
+    } cases[] = {
+        {"Restart Code=3\n", "3", "3", 0, 3, "exit code 3 is the Restart Code: starting the application again (2 of"},
+        {"Restart Code=3\n", "3", "99", 3, 11, "started again 10 times in a row: not again"},
+        {"Restart Code= 1 \n", "throw", "2", 0, 2, "started again on the Restart Code: 1 of at most 10"},
+        {"Restart Code=4\n", "3", "99", 3, 1, "the VM exits with status 3"},
+        {"", "3", "99", 3, 1, "the VM exits with status 3"},
+        {"Restart Code=0\n", "0", "99", 0, 1, "is not a whole number other than 0: no restart"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.application) + " " + c.how + " until " + c.until);
+        writeSettings("Restarts", "", c.application);
+        const fs::path runs = folder_ / "runs.txt";
+        fs::remove(runs);
+        const LaunchResult r = run({runs.string(), c.how, c.until, "x", "y z"}, {"JLAUNCH_TRACE=-"});
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        EXPECT_EQ(readFile(runs), std::to_string(c.runs));
+        std::string expected;
+        for (int run = 1; run <= c.runs; ++run) expected += "run " + std::to_string(run) + "x y z\n";
+        EXPECT_EQ(r.out, expected);
+        EXPECT_NE(r.err.find(c.traced), std::string::npos) << r.err;
+    }
+}
+
 // The cases every launcher runs alike (real_vm_cases.h), with each JDK.
 class SharedCases : public LinuxLauncher, public ::testing::WithParamInterface<std::tuple<fs::path, RealVmCase>> {
 protected:
