@@ -43,6 +43,13 @@ public:
 
     InstanceRole role() const;
 
+    // Why the mode is off although it was asked for (Linux), for the trace;
+    // empty otherwise.
+    std::string problem() const;
+    // The folder of the sockets when it is why: it is not, and could not be
+    // made, this user's alone. The user is told, and the launch goes on.
+    std::string unsafeFolder() const;
+
     // Second instance: the first instance's answer (at the latest its exit
     // code as it ends), or -1 when it ended without one.
     std::int32_t waitForFirstInstance();

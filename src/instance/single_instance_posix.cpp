@@ -1,11 +1,15 @@
-// Linux: the first instance listens on a Unix-domain socket in the abstract
-// namespace, named after the executable's canonical path and the user; the
-// kernel frees the name when the process ends, however it ends. Each second
+// Linux: the first instance listens on a Unix-domain socket named after the
+// executable's canonical path, in a folder only this user may enter (an
+// abstract name could be taken by any local user). The first instance holds
+// a lock beside it, which the kernel frees when the process ends, however it
+// ends: whoever takes the lock replaces a socket left behind. Each second
 // instance has a connection of its own, so no two launches share a buffer.
 // Both sides check that the other end belongs to the same user.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -25,6 +29,7 @@
 #include "common/thread.h"
 #include "instance/argument_block.h"
 #include "instance/forward_gate.h"
+#include "instance/instance_socket_posix.h"
 #include "instance/single_instance.h"
 
 namespace jlaunch {
@@ -50,13 +55,15 @@ struct SocketAddress {
     socklen_t length = 0;
 };
 
-// The abstract name: a NUL first, and no NUL at the end.
-SocketAddress abstractAddress(const std::string& name) {
+// Nothing when the path is too long for a socket's name.
+std::optional<SocketAddress> pathAddress(const std::string& path) {
     SocketAddress result;
+    if (path.size() >= sizeof result.address.sun_path) {
+        return std::nullopt;
+    }
     result.address.sun_family = AF_UNIX;
-    const std::size_t size = std::min(name.size(), sizeof result.address.sun_path - 1);
-    std::memcpy(result.address.sun_path + 1, name.data(), size);
-    result.length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + size);
+    std::memcpy(result.address.sun_path, path.data(), path.size());
+    result.length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
     return result;
 }
 
@@ -310,25 +317,81 @@ std::string canonicalPath(const std::wstring& executable) {
 
 enum class Handover { Taken, NotTaken, TimedOut };
 
+std::string errorText(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
 }  // namespace
+
+InstanceSocketFolder instanceSocketFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    InstanceSocketFolder folder;
+    folder.path = runtime != nullptr && runtime[0] == '/'
+                      ? std::string(runtime) + "/jlaunch"
+                      : "/tmp/jlaunch-" + toNarrow(decimalText(static_cast<std::uint32_t>(getuid())));
+    if (mkdir(folder.path.c_str(), 0700) != 0 && errno != EEXIST) {
+        folder.problem = errorText("it cannot be made");
+        return folder;
+    }
+    // Judged through what was opened, so that nothing is swapped in between.
+    const UniqueFileDescriptor opened(open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat status {};
+    if (!opened || fstat(opened.get(), &status) != 0) {
+        folder.problem = errorText("it is not a folder");
+    } else if (status.st_uid != getuid()) {
+        folder.problem = "it belongs to user " + std::to_string(status.st_uid);
+    } else if ((status.st_mode & 077) != 0 && fchmod(opened.get(), 0700) != 0) {
+        folder.problem = errorText("its mode cannot be set to 0700");
+    }
+    return folder;
+}
+
+std::string instanceSocketPath(const std::string& folder, const std::wstring& executable) {
+    return folder + "/" + instanceSocketName(canonicalPath(executable), getuid());
+}
 
 struct SingleInstance::State {
     InstanceRole role = InstanceRole::Off;
     bool stopped = false;
     std::shared_ptr<ForwardGate> gate;
+    // Why the mode is off although it was asked for; empty when it is not.
+    std::string problem;
+    bool folderUnsafe = false;
+    std::string folder;
+    std::string socketPath;
+    // Held by the first instance for as long as it serves.
+    UniqueFileDescriptor lock;
     // First instance.
     std::unique_ptr<Listener> listener;
     // Second instance: the connection its answer comes through.
     UniqueFileDescriptor connection;
 
     bool switchOff() {
-        listener.reset();
+        endListener();
         connection.reset();
         role = InstanceRole::Off;
         return true;
     }
 
-    bool becomeFirst(UniqueFileDescriptor socket) {
+    // The listener ends, its socket goes, and only then the lock.
+    void endListener() {
+        if (listener) {
+            listener.reset();
+            unlink(socketPath.c_str());
+        }
+        lock.reset();
+    }
+
+    // Holding the lock: a socket left behind by an instance that died goes.
+    bool becomeFirst(const SocketAddress& address) {
+        unlink(socketPath.c_str());
+        UniqueFileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (!socket || bind(socket.get(), asSockaddr(address), address.length) != 0 ||
+            listen(socket.get(), SOMAXCONN) != 0) {
+            problem = errorText("its socket cannot listen");
+            lock.reset();
+            return switchOff();
+        }
         answerWaitingAtExit();
         listener = std::make_unique<Listener>(std::move(socket), gate);
         if (!listener->start()) {
@@ -375,30 +438,47 @@ bool SingleInstance::setup(const std::wstring& executable, const std::vector<std
     state_ = std::make_unique<State>();
     State& state = *state_;
     state.gate = std::make_shared<ForwardGate>();
-    const SocketAddress address = abstractAddress(instanceSocketName(canonicalPath(executable), getuid()));
+    const InstanceSocketFolder folder = instanceSocketFolder();
+    state.folder = folder.path;
+    if (!folder.problem.empty()) {
+        state.problem = folder.problem;
+        state.folderUnsafe = true;
+        return state.switchOff();
+    }
+    state.socketPath = instanceSocketPath(folder.path, executable);
+    const auto address = pathAddress(state.socketPath);
+    if (!address) {
+        state.problem = "the socket's path is too long";
+        return state.switchOff();
+    }
+    state.lock.reset(open((state.socketPath + ".lock").c_str(),
+                          O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
+    if (!state.lock) {
+        state.problem = errorText("its lock cannot be opened");
+        return state.switchOff();
+    }
     const auto deadline = Clock::now() + turnLimit;
     std::optional<Clock::time_point> refusedSince;
     while (Clock::now() < deadline) {
-        UniqueFileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        if (!socket) {
+        if (flock(state.lock.get(), LOCK_EX | LOCK_NB) == 0) {
+            return state.becomeFirst(*address);
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            state.problem = errorText("its lock cannot be taken");
             return state.switchOff();
         }
-        if (bind(socket.get(), asSockaddr(address), address.length) == 0) {
-            if (listen(socket.get(), SOMAXCONN) != 0) {
-                return state.switchOff();
-            }
-            return state.becomeFirst(std::move(socket));
-        }
-        if (errno != EADDRINUSE) {
+        UniqueFileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (!socket) {
             return state.switchOff();
         }
         const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
         const timeval limit{static_cast<time_t>(left.count() / 1000000),
                             static_cast<suseconds_t>(left.count() % 1000000)};
         setsockopt(socket.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-        if (connect(socket.get(), asSockaddr(address), address.length) != 0) {
-            // Bound but not listening yet, or just gone: look again shortly.
-            if (errno != ECONNREFUSED && errno != EAGAIN && errno != EINTR) {
+        if (connect(socket.get(), asSockaddr(*address), address->length) != 0) {
+            // The first instance is between its lock and its listening, or
+            // past its serving: look again shortly.
+            if (errno != ECONNREFUSED && errno != ENOENT && errno != EAGAIN && errno != EINTR) {
                 return state.switchOff();
             }
             refusedSince = refusedSince.value_or(Clock::now());
@@ -416,6 +496,7 @@ bool SingleInstance::setup(const std::wstring& executable, const std::vector<std
         }
         switch (state.handOver(std::move(socket), arguments, deadline)) {
             case Handover::Taken:
+                state.lock.reset();
                 state.role = InstanceRole::Second;
                 return true;
             case Handover::TimedOut:
@@ -428,6 +509,14 @@ bool SingleInstance::setup(const std::wstring& executable, const std::vector<std
         }
     }
     return false;
+}
+
+std::string SingleInstance::problem() const {
+    return state_->problem.empty() ? std::string() : state_->folder + ": " + state_->problem;
+}
+
+std::string SingleInstance::unsafeFolder() const {
+    return state_->folderUnsafe ? state_->folder : std::string();
 }
 
 void answerWaitingInstances(std::int32_t code) {
@@ -466,7 +555,7 @@ void SingleInstance::stop() {
     }
     state.stopped = true;
     if (state.role == InstanceRole::First) {
-        state.listener.reset();
+        state.endListener();
         state.gate->close();
     }
     state.connection.reset();

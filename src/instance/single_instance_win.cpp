@@ -389,6 +389,10 @@ struct SingleInstance::State {
         }
         writeArguments(block.region(), arguments);
         messageId = block.field(kMessageIdOffset);
+        // The user started this launch, so it may pass the foreground on: the
+        // first instance brings its window up when the application has no
+        // secondaryMain (or shows one of its own from secondaryMain).
+        AllowSetForegroundWindow(block.field(kOwnerProcessIdOffset));
         if (!PostThreadMessageW(block.field(kListenerThreadIdOffset), messageId, GetCurrentThreadId(), 0)) {
             return Handover::NotTaken;
         }
@@ -466,6 +470,14 @@ bool SingleInstance::setup(const std::wstring& executable, const std::vector<std
 
 void answerWaitingInstances(std::int32_t code) {
     waitingSenders().answerAll(code);
+}
+
+std::string SingleInstance::problem() const {
+    return {};
+}
+
+std::string SingleInstance::unsafeFolder() const {
+    return {};
 }
 
 InstanceRole SingleInstance::role() const {

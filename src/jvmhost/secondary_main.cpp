@@ -7,12 +7,12 @@ namespace jlaunch {
 
 namespace {
 
-bool callOnAttachedThread(JNIEnv* env, const std::wstring& mainClassName, const std::vector<std::wstring>& arguments,
+SecondaryMainOutcome callOnAttachedThread(JNIEnv* env, const std::wstring& mainClassName, const std::vector<std::wstring>& arguments,
                           const std::function<void(std::int32_t)>& answer) {
     const LocalRef<jclass> mainClass(env, env->FindClass(toNarrow(mainClassName).c_str()));
     if (!mainClass || threw(env)) {
         env->ExceptionClear();
-        return false;
+        return SecondaryMainOutcome::Failed;
     }
     bool returnsInt = false;
     jmethodID method = env->GetStaticMethodID(mainClass.get(), "secondaryMain", "([Ljava/lang/String;)V");
@@ -21,10 +21,9 @@ bool callOnAttachedThread(JNIEnv* env, const std::wstring& mainClassName, const 
         returnsInt = true;
         method = env->GetStaticMethodID(mainClass.get(), "secondaryMain", "([Ljava/lang/String;)I");
         if (method == nullptr || threw(env)) {
-            if (env->ExceptionCheck()) {
-                env->ExceptionDescribe();
-            }
-            return false;
+            // Its NoSuchMethodError says nothing the application did wrong.
+            env->ExceptionClear();
+            return SecondaryMainOutcome::Missing;
         }
     }
     const LocalRef<jobjectArray> array = newJavaStringArray(env, arguments);
@@ -32,7 +31,7 @@ bool callOnAttachedThread(JNIEnv* env, const std::wstring& mainClassName, const 
         if (env->ExceptionCheck()) {
             env->ExceptionDescribe();
         }
-        return false;
+        return SecondaryMainOutcome::Failed;
     }
     if (returnsInt) {
         const jint result = env->CallStaticIntMethod(mainClass.get(), method, array.get());
@@ -45,23 +44,24 @@ bool callOnAttachedThread(JNIEnv* env, const std::wstring& mainClassName, const 
     }
     if (threw(env)) {
         env->ExceptionDescribe();
-        return false;
+        return SecondaryMainOutcome::Failed;
     }
-    return true;
+    return SecondaryMainOutcome::Served;
 }
 
 }  // namespace
 
-bool callSecondaryMain(JavaVM* vm, const std::wstring& mainClassName, bool stayAttached,
-                       const std::vector<std::wstring>& arguments, const std::function<void(std::int32_t)>& answer) {
+SecondaryMainOutcome callSecondaryMain(JavaVM* vm, const std::wstring& mainClassName, bool stayAttached,
+                                       const std::vector<std::wstring>& arguments,
+                                       const std::function<void(std::int32_t)>& answer) {
     if (vm == nullptr) {
-        return false;
+        return SecondaryMainOutcome::Failed;
     }
     void* env = nullptr;
     if (vm->AttachCurrentThread(&env, nullptr) != JNI_OK || env == nullptr) {
-        return false;
+        return SecondaryMainOutcome::Failed;
     }
-    const bool served = callOnAttachedThread(static_cast<JNIEnv*>(env), mainClassName, arguments, answer);
+    const SecondaryMainOutcome served = callOnAttachedThread(static_cast<JNIEnv*>(env), mainClassName, arguments, answer);
     if (!stayAttached) {
         vm->DetachCurrentThread();
     }

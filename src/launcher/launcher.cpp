@@ -4,6 +4,7 @@
 #include <new>
 
 #include "common/environment.h"
+#include "common/foreground.h"
 #include "common/launch_error.h"
 #include "common/paths.h"
 #include "common/system.h"
@@ -29,11 +30,20 @@ Result<std::wstring> currentExecutable() {
     return systemFailure(kMsgModulePathFailed, error);
 }
 
-// Forwarded launches go to secondaryMain of the main class in `vm`.
+// Forwarded launches go to secondaryMain of the main class in `vm`; without
+// one, a later launch only brings the running application to the front.
 ForwardHandler secondaryMainOf(JavaVM* vm, const MainInvocation& main) {
     return [vm, mainClass = main.mainClassName, stayAttached = main.neverDetach](
                const std::vector<std::wstring>& arguments, const AnswerFunction& answer) {
-        return callSecondaryMain(vm, mainClass, stayAttached, arguments, answer);
+        const SecondaryMainOutcome outcome = callSecondaryMain(vm, mainClass, stayAttached, arguments, answer);
+        if (outcome == SecondaryMainOutcome::Missing) {
+            const bool shown = bringApplicationToFront();
+            trace("single instance: no secondaryMain; ",
+                  shown ? "the application's window was brought to the front" : "no window to bring to the front");
+            answer(0);
+            return true;
+        }
+        return outcome == SecondaryMainOutcome::Served;
     };
 }
 
@@ -102,6 +112,12 @@ Result<void> Launcher::initialize() {
             }
             trace("single instance: the running instance did not take the arguments");
             return Failure{kMsgArgumentsNotTaken, {}, {}};
+        }
+        if (const std::string problem = singleInstance_.problem(); !problem.empty()) {
+            trace("single instance: ", toWide(problem));
+        }
+        if (const std::string folder = singleInstance_.unsafeFolder(); !folder.empty()) {
+            report(Failure{kMsgInstanceFolderUnsafe, {toWide(folder)}, {}});
         }
         const InstanceRole role = singleInstance_.role();
         trace("single instance: ", role == InstanceRole::First    ? "this is the first instance"

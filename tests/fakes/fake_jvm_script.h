@@ -213,6 +213,9 @@ struct Step {
         return {"throw " + std::string(exceptionClass) + " " + text};
     }
     static Step abort() { return {"abort"}; }
+    // A visible top-level window with this title, on a thread of its own;
+    // traced "WINDOW-SHOWN" and "WINDOW-ACTIVATED" each time it is activated.
+    static Step window(std::wstring_view title) { return {"window " + scriptText(title)}; }
     // main waits until the file exists (a minute at most).
     static Step waitFile(std::wstring_view path) { return {"wait-file " + scriptText(path)}; }
 };

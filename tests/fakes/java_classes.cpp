@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -219,6 +220,30 @@ Value checkAndLoadMain(Invocation& call) {
 
 // --- the application's classes ------------------------------------------------
 
+LRESULT CALLBACK applicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) {
+        trace("WINDOW-ACTIVATED");
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+DWORD WINAPI applicationWindowThread(void* parameter) {
+    const std::unique_ptr<std::wstring> title(static_cast<std::wstring*>(parameter));
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &applicationWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"FakeJvmApplicationWindow";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, title->c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                                  10, 200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+    trace(window != nullptr ? "WINDOW-SHOWN" : "WINDOW-FAILED");
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
 // Runs scripted steps; false when they ended with an exception pending.
 bool runActions(Invocation& call, const std::vector<Action>& actions) {
     Vm& machine = vm();
@@ -250,6 +275,15 @@ bool runActions(Invocation& call, const std::vector<Action>& actions) {
                 return false;
             case Action::Kind::Abort:
                 machine.abort();
+            case Action::Kind::Window: {
+                auto title = std::make_unique<std::wstring>(action.text.begin(), action.text.end());
+                HANDLE thread = CreateThread(nullptr, 0, &applicationWindowThread, title.get(), 0, nullptr);
+                if (thread != nullptr) {
+                    static_cast<void>(title.release());
+                    CloseHandle(thread);
+                }
+                break;
+            }
         }
     }
     return true;

@@ -65,8 +65,11 @@ bool parseAction(std::string_view value, Action& action, std::string& error) {
         }
         return true;
     }
-    if (verb == "print-out" || verb == "print-err" || verb == "wait-file") {
-        action.kind = verb == "print-out" ? Kind::PrintOut : verb == "print-err" ? Kind::PrintErr : Kind::WaitFile;
+    if (verb == "print-out" || verb == "print-err" || verb == "wait-file" || verb == "window") {
+        action.kind = verb == "print-out"   ? Kind::PrintOut
+                      : verb == "print-err" ? Kind::PrintErr
+                      : verb == "window"    ? Kind::Window
+                                            : Kind::WaitFile;
         action.text = unescapeText(rest);
         return true;
     }

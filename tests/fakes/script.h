@@ -25,9 +25,9 @@ enum class SecondaryKind { None, Void, Int };
 
 // One step of a scripted Java method.
 struct Action {
-    enum class Kind { Return, PrintOut, PrintErr, Sleep, Thread, Exit, Throw, Abort, WaitFile };
+    enum class Kind { Return, PrintOut, PrintErr, Sleep, Thread, Exit, Throw, Abort, WaitFile, Window };
     Kind kind = Kind::Return;
-    std::u16string text;    // PrintOut, PrintErr: the line; Throw: the stack trace text; WaitFile: the path
+    std::u16string text;    // PrintOut, PrintErr: the line; Throw: the stack trace text; WaitFile: the path; Window: its title
     std::string className;  // Throw: the exception's class, slash form
     long long number = 0;   // Sleep, Thread: milliseconds; Exit: the status
 };

@@ -219,6 +219,8 @@ TEST_P(RealJvm, RestartCodeStartsTheApplicationAgainUpToTenTimesInARow) {
         {"Restart Code=3\n", "3", "3", 0, 3, "exit code 3 is the Restart Code: starting the application again (2 of"},
         {"Restart Code=3\n", "3", "99", 3, 11, "started again 10 times in a row: not again"},
         {"Restart Code= 1 \n", "throw", "2", 0, 2, "started again on the Restart Code: 1 of at most 10"},
+        // The new run is the first instance again, not a launch forwarded to the old one.
+        {"Restart Code=3\nSingle Instance=yes\n", "3", "3", 0, 3, "single instance: this is the first instance"},
         {"Restart Code=4\n", "3", "99", 3, 1, "the VM exits with status 3"},
         {"", "3", "99", 3, 1, "the VM exits with status 3"},
         {"Restart Code=0\n", "0", "99", 0, 1, "is not a whole number other than 0: no restart"},

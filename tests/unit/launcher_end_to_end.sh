@@ -29,6 +29,11 @@ check "an empty settings file gives message 210" 255 "La clase principal no fue 
 # A maximum without any digit accepts no installed Java (it is 0.0.0.0).
 printf '[Java Runtime Environment]\nMain Class=com.example.App\nMaximum Version=latest\n' > "$work/My App.d/bin/tool.ini"
 check "settings read, no Java in range" 255 "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (latest version) from:" env -u JAVA_HOME LC_ALL=C "$app"
+# Single instance whose socket folder is not the user's alone: said, and the launch goes on.
+mkdir -p "$work/run" && : > "$work/run/jlaunch"
+printf '[Java Runtime Environment]\nMain Class=com.example.App\nMaximum Version=latest\n[Application]\nSingle Instance=yes\n' > "$work/My App.d/bin/tool.ini"
+check "an unsafe socket folder is named, the launch goes on" 255 "Single instance is off: the folder $work/run/jlaunch, where its socket lies, could not be made accessible to this user alone.
+The Java Runtime Environment (JRE) was not found." env -u JAVA_HOME XDG_RUNTIME_DIR="$work/run" LC_ALL=C "$app"
 printf '[Java Runtime Environment]\nMain Class=com.example.App\nJVM Type=server\nMinimum Version=1.8\nMaximum Version=1.8\n' > "$work/My App.d/bin/tool.ini"
 check "the server message names the range" 255 "Please  download and install a JRE with a server JVM (version between 1.8 and 1.8) from:" env -u JAVA_HOME LC_ALL=C "$app"
 # With any version, an installed JDK is found and started; without a class

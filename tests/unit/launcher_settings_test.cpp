@@ -1,7 +1,9 @@
 // The tokenizers and the parses of the launcher settings.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/command_line.h"
@@ -78,6 +80,17 @@ TEST(LauncherSettings, JvmTypeAndYesAreExactOrCaseBlind) {
     }
     for (const wchar_t* no : {L"", L"Y", L"yes ", L" Yes", L"true", L"1", L"Ye"}) {
         EXPECT_FALSE(jlaunch::parseYes(no)) << testing::PrintToString(std::wstring(no));
+    }
+}
+
+TEST(LauncherSettings, RestartCodeIsAWholeNumberOtherThanZero) {
+    const std::pair<const wchar_t*, std::optional<std::int32_t>> rows[] = {
+        {L"3", 3},         {L" 42 ", 42},  {L"-1", -1},          {L"+7", 7},
+        {L"3221225477", static_cast<std::int32_t>(0xC0000005u)}, {L"4294967295", -1},
+        {L"4294967296", {}}, {L"-2147483649", {}}, {L"0", {}}, {L"", {}}, {L"-", {}}, {L"3a", {}}, {L"0x10", {}},
+    };
+    for (const auto& [text, code] : rows) {
+        EXPECT_EQ(jlaunch::parseRestartCode(text), code) << testing::PrintToString(std::wstring(text));
     }
 }
 

@@ -3,7 +3,9 @@
 // (time limit, other users, answers of a first instance that cannot serve).
 #include <gtest/gtest.h>
 
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,14 +14,18 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/handles_posix.h"
 #include "instance/argument_block.h"
+#include "instance/instance_socket_posix.h"
 #include "instance/single_instance.h"
 #include "settings/launcher_settings.h"
+#include "test_support.h"
 
 namespace {
 
@@ -89,26 +95,52 @@ TEST(InstanceNames, PathsTurnIntoNamesThatTellExecutablesApart) {
 
 // --- Linux: the socket's guards ----------------------------------------------------
 
+// Each test's sockets lie in a runtime folder of its own.
 class SingleInstancePosix : public testing::Test {
 protected:
     SingleInstancePosix() {
-        const std::string name = jlaunch::instanceSocketName(std::filesystem::path(executable_).string(), getuid());
+        const char* previous = std::getenv("XDG_RUNTIME_DIR");
+        if (previous != nullptr) previous_ = previous;
+        setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
+        const jlaunch::InstanceSocketFolder folder = jlaunch::instanceSocketFolder();
+        EXPECT_EQ(folder.problem, "");
+        socketPath_ = jlaunch::instanceSocketPath(folder.path, executable_);
         address_.sun_family = AF_UNIX;
-        std::memcpy(address_.sun_path + 1, name.data(), name.size());
-        length_ = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        std::memcpy(address_.sun_path, socketPath_.data(), socketPath_.size());
+        length_ = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + socketPath_.size() + 1);
     }
-    // Binds the instance name in this process, listening or not.
-    jlaunch::UniqueFileDescriptor occupyName(bool listening) const {
-        jlaunch::UniqueFileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM, 0));
-        EXPECT_EQ(bind(socket.get(), reinterpret_cast<const sockaddr*>(&address_), length_), 0);
-        if (listening) listen(socket.get(), 8);
-        return socket;
+    ~SingleInstancePosix() override {
+        if (previous_) {
+            setenv("XDG_RUNTIME_DIR", previous_->c_str(), 1);
+        } else {
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+    }
+    struct Holder {
+        jlaunch::UniqueFileDescriptor lock;
+        jlaunch::UniqueFileDescriptor socket;
+    };
+    // Holds the name as a first instance does (its lock, its socket
+    // listening or not); without the lock, as one that died left it.
+    Holder occupyName(bool listening, bool locked = true) const {
+        Holder holder;
+        if (locked) {
+            holder.lock.reset(open((socketPath_ + ".lock").c_str(), O_RDWR | O_CREAT, 0600));
+            EXPECT_EQ(flock(holder.lock.get(), LOCK_EX | LOCK_NB), 0);
+        }
+        holder.socket.reset(::socket(AF_UNIX, SOCK_STREAM, 0));
+        EXPECT_EQ(bind(holder.socket.get(), reinterpret_cast<const sockaddr*>(&address_), length_), 0);
+        if (listening) listen(holder.socket.get(), 8);
+        return holder;
     }
 
+    jlaunch::testing::TestFolder runtime_;
+    std::optional<std::string> previous_;
     const std::wstring executable_ =
         (std::filesystem::temp_directory_path() /
          (testing::UnitTest::GetInstance()->current_test_info()->name() + std::to_string(getpid())))
             .wstring();
+    std::string socketPath_;
     sockaddr_un address_{};
     socklen_t length_ = 0;
 };
@@ -118,10 +150,66 @@ TEST_F(SingleInstancePosix, AFirstInstanceThatTakesNothingEndsTheWaitAndOneThatR
         const auto name = occupyName(true);  // listens, never answers
         EXPECT_FALSE(SingleInstance().setup(executable_, {L"a"}, 300ms));
     }
-    const auto name = occupyName(false);  // bound, refusing
+    {
+        const auto name = occupyName(false);  // bound, refusing
+        SingleInstance launch;
+        EXPECT_TRUE(launch.setup(executable_, {L"a"}));
+        EXPECT_EQ(launch.role(), InstanceRole::Off);
+    }
+    // A socket left by a first instance that died (no lock held) is replaced.
+    const auto left = occupyName(true, false);
     SingleInstance launch;
-    EXPECT_TRUE(launch.setup(executable_, {L"a"}));
-    EXPECT_EQ(launch.role(), InstanceRole::Off);
+    EXPECT_TRUE(launch.setup(executable_, {L"a"}, 300ms));
+    EXPECT_EQ(launch.role(), InstanceRole::First);
+}
+
+// The sockets' folder is this user's alone, or the mode stays off and says why.
+TEST_F(SingleInstancePosix, TheSocketsFolderIsThisUsersAloneOrTheModeIsOff) {
+    const std::string folder = runtime_.path().string() + "/jlaunch";
+    const std::string elsewhere = runtime_.path().string() + "/elsewhere";
+    const struct {
+        const char* what;
+        std::function<void()> prepare;
+        bool usable;
+    } cases[] = {
+        {"missing: made with 0700", [&] { std::filesystem::remove_all(folder); }, true},
+        {"open to others: narrowed to 0700", [&] { chmod(folder.c_str(), 0777); }, true},
+        {"a link to a folder of ours",
+         [&] {
+             std::filesystem::remove_all(folder);
+             std::filesystem::create_directory(elsewhere);
+             std::filesystem::create_directory_symlink(elsewhere, folder);
+         },
+         false},
+        {"a file",
+         [&] {
+             std::filesystem::remove_all(folder);
+             runtime_.write("jlaunch");
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.prepare();
+        const jlaunch::InstanceSocketFolder found = jlaunch::instanceSocketFolder();
+        EXPECT_EQ(found.path, folder);
+        EXPECT_EQ(found.problem.empty(), c.usable) << found.problem;
+        SingleInstance launch;
+        EXPECT_TRUE(launch.setup(executable_, {L"a"}, 300ms));
+        EXPECT_EQ(launch.role(), c.usable ? InstanceRole::First : InstanceRole::Off);
+        EXPECT_EQ(launch.unsafeFolder(), c.usable ? "" : folder);
+        if (c.usable) {
+            struct stat status {};
+            ASSERT_EQ(lstat(folder.c_str(), &status), 0);
+            EXPECT_TRUE(S_ISDIR(status.st_mode));
+            EXPECT_EQ(status.st_mode & 0777, 0700u);
+        }
+    }
+    // Without a runtime folder, or with a relative one, the user's own in /tmp.
+    for (const char* runtime : {"", "relative/run"}) {
+        setenv("XDG_RUNTIME_DIR", runtime, 1);
+        EXPECT_EQ(jlaunch::instanceSocketFolder().path, "/tmp/jlaunch-" + std::to_string(getuid()));
+    }
 }
 
 // Connections that never send their request cost the launches behind them
@@ -161,9 +249,9 @@ TEST_F(SingleInstancePosix, AnotherUserNeitherReceivesNorSendsArguments) {
             const bool nobody = setuid(65534) == 0;
             // Refused: the connection closes without the word that the arguments were taken.
             const bool done =
-                nobody && (send ? connect(socket.get(), address, length_) == 0 &&
-                                      (::send(socket.get(), request.data(), request.size(), MSG_NOSIGNAL) < 0 ||
-                                       recv(socket.get(), &taken, 1, 0) <= 0)
+                nobody && (send ? connect(socket.get(), address, length_) != 0 ||
+                                      ::send(socket.get(), request.data(), request.size(), MSG_NOSIGNAL) < 0 ||
+                                      recv(socket.get(), &taken, 1, 0) <= 0
                                 : bind(socket.get(), address, length_) == 0 && listen(socket.get(), 8) == 0);
             static_cast<void>(write(ready[1], &done, 1));
             pause();
@@ -174,11 +262,13 @@ TEST_F(SingleInstancePosix, AnotherUserNeitherReceivesNorSendsArguments) {
         close(ready[0]);
         return std::pair(child, done);
     };
+    // The folder is this user's alone: another cannot even take the name.
     const auto [squatter, held] = asNobody(false);
-    EXPECT_TRUE(held);
+    EXPECT_FALSE(held);
     SingleInstance launch;
     EXPECT_TRUE(launch.setup(executable_, {L"secret"}));
-    EXPECT_EQ(launch.role(), InstanceRole::Off);
+    EXPECT_EQ(launch.role(), InstanceRole::First);
+    launch.stop();
     kill(squatter, SIGKILL);
     waitpid(squatter, nullptr, 0);
 

@@ -1,0 +1,9 @@
+#include "common/foreground.h"
+
+namespace jlaunch {
+
+bool bringApplicationToFront() {
+    return false;
+}
+
+}  // namespace jlaunch
