@@ -129,6 +129,7 @@ protected:
             EXPECT_EQ(flock(holder.lock.get(), LOCK_EX | LOCK_NB), 0);
         }
         holder.socket.reset(::socket(AF_UNIX, SOCK_STREAM, 0));
+        unlink(socketPath_.c_str());  // an earlier holder's
         EXPECT_EQ(bind(holder.socket.get(), reinterpret_cast<const sockaddr*>(&address_), length_), 0);
         if (listening) listen(holder.socket.get(), 8);
         return holder;
