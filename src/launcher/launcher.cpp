@@ -12,6 +12,7 @@
 #include "instance/argument_block.h"
 #include "jvmhost/java_thread.h"
 #include "jvmhost/secondary_main.h"
+#include "jvmhost/standard_output.h"
 #include "jvmhost/vm_output.h"
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
@@ -28,10 +29,10 @@ Result<std::wstring> currentExecutable() {
     return systemFailure(kMsgModulePathFailed, error);
 }
 
-// Forwarded launches go to secondaryMain of the main class in `vm`.
-ForwardHandler secondaryMainOf(JavaVM* vm, const MainInvocation& main) {
-    return [vm, mainClass = main.mainClassName, stayAttached = main.neverDetach](
-               const std::vector<std::wstring>& arguments, const AnswerFunction& answer) {
+// Forwarded launches go to secondaryMain of `mainClass` in `vm`.
+ForwardHandler secondaryMainOf(JavaVM* vm, const std::wstring& mainClass, const MainInvocation& main) {
+    return [vm, mainClass, stayAttached = main.neverDetach](const std::vector<std::wstring>& arguments,
+                                                            const AnswerFunction& answer) {
         return callSecondaryMain(vm, mainClass, stayAttached, arguments, answer);
     };
 }
@@ -164,9 +165,12 @@ Result<std::int32_t> Launcher::host(const LaunchPlan& plan) {
         },
         &earlyEnd);
     MainHooks hooks;
-    hooks.starting = [this, &plan](JavaVM* vm) { singleInstance_.markStarted(secondaryMainOf(vm, plan.main)); };
+    hooks.starting = [this, &plan](JavaVM* vm, const std::wstring& mainClass) {
+        singleInstance_.markStarted(secondaryMainOf(vm, mainClass, plan.main));
+    };
     // The exception dialog must not open behind the splash window.
     hooks.uncaughtException = [this] { splash_.closeSplash(); };
+    captureStandardOutput();
     auto ran = startJavaThread(*session_, plan, hooks);
     setEarlyVmEndHandler(nullptr, nullptr);
     if (!ran) {
