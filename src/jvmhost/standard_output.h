@@ -11,7 +11,8 @@ namespace jlaunch {
 // to the former one, if any.
 void captureStandardOutput();
 
-// Waits (bounded) until what was written there so far is kept.
+// Waits (bounded) until what was written there so far is kept and passed on:
+// before the process ends, and before what the VM said is read.
 void settleStandardOutput() noexcept;
 
 }  // namespace jlaunch

@@ -16,6 +16,7 @@
 #include "jvmhost/vm_output.h"
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
+#include "splash/jar_splash.h"
 
 namespace jlaunch {
 
@@ -131,9 +132,13 @@ Result<std::int32_t> Launcher::run() {
     applyEnvironment(plan.environment);
     completeStartupCacheAtExit(plan.startupCache);
     if (!hasNoSplashSwitch(javaArguments_)) {
-        splash_.showSplash(
-            parseSplashSettings(settings_.splashImagePath, settings_.splashShadow, settings_.preferNativeSplash),
-            choice_.jvmLibraryPath);
+        // Without "Splash Screen", an executable jar's own picture, as "java -jar" shows it.
+        const bool fromJar = settings_.splashImagePath.empty() && plan.main.mode == LaunchMode::Jar;
+        const JarSplashFile jarPicture(fromJar ? plan.main.what : std::wstring());
+        SplashRequest request = parseSplashSettings(fromJar ? jarPicture.path() : settings_.splashImagePath,
+                                                    settings_.splashShadow, settings_.preferNativeSplash);
+        request.temporaryPicture = fromJar;
+        splash_.showSplash(request, choice_.jvmLibraryPath);
     }
     auto hosted = host(plan);
     if (!hosted) {
@@ -217,8 +222,14 @@ void Launcher::report(const Failure& failure) const {
 std::int32_t runLauncher() {
     openTrace();
     try {
-        Launcher launcher;
-        return launcher.launch();
+        std::int32_t exitCode = 0;
+        {
+            Launcher launcher;
+            exitCode = launcher.launch();
+        }
+        // The application's last lines reach the launcher's own output before the process ends.
+        settleStandardOutput();
+        return exitCode;
     } catch (const LaunchError& error) {
         showFailure(nullptr, internalFailure(error.status()));
     } catch (const std::bad_alloc&) {
