@@ -38,9 +38,9 @@ NativeSplashLibrary openNativeSplashLibrary(const std::wstring& libraryPath, con
     addFolderOf(addDllDirectory, libraryPath);
     addFolderOf(addDllDirectory, jvmLibraryPath);
     // As the VM library: its dependencies never come from the executable's folder.
-    HMODULE module =
-        LoadLibraryExW(libraryPath.c_str(), nullptr,
-                       LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module = LoadLibraryExW(libraryPath.c_str(), nullptr,
+                                    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_USER_DIRS |
+                                        LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module == nullptr) {
         return library;
     }

@@ -133,8 +133,8 @@ bool isAcceptablePicture(const FileReader& file) {
     }
     // Every frame of an animation is decoded to the whole canvas.
     const std::uint64_t canvas = std::uint64_t{stated->width} * stated->height;
-    const auto framesWithin = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(std::max<std::uint64_t>(kMaxPicturePixels / canvas, 1), kMaxPictureFrames));
+    const auto framesWithin = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+        std::max<std::uint64_t>(kMaxPicturePixels / canvas, 1), kMaxPictureFrames));
     const auto frames = gifFrameCount(file, framesWithin);
     return !frames || *frames <= framesWithin;
 }
