@@ -27,6 +27,10 @@ bool removeFile(const std::wstring& path);
 // folder and answers its path; empty when none could be made.
 std::wstring newTemporaryFile();
 
+// A new temporary file holding `bytes`; empty (and no file left) when it
+// could not be written whole.
+std::wstring newTemporaryFileWith(std::string_view bytes);
+
 // Windows: two leading backslashes, or ":" as second character.
 // Linux: a leading "/".
 bool isAbsolutePath(std::wstring_view path);

@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,6 +58,25 @@ std::wstring newTemporaryFile() {
     }
     close(file);
     return toWide(path);
+}
+
+std::wstring newTemporaryFileWith(std::string_view bytes) {
+    const std::wstring path = newTemporaryFile();
+    const UniqueFileDescriptor file(path.empty() ? -1 : open(toNarrow(path).c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    while (file && !bytes.empty()) {
+        const ssize_t written = write(file.get(), bytes.data(), bytes.size());
+        if (written <= 0 && errno != EINTR) {
+            break;
+        }
+        bytes.remove_prefix(written > 0 ? static_cast<std::size_t>(written) : 0);
+    }
+    if (!file || !bytes.empty()) {
+        if (!path.empty()) {
+            removeFile(path);
+        }
+        return {};
+    }
+    return path;
 }
 
 bool pathExists(const std::wstring& path) {

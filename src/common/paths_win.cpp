@@ -29,6 +29,27 @@ std::wstring newTemporaryFile() {
     return path;
 }
 
+std::wstring newTemporaryFileWith(std::string_view bytes) {
+    const std::wstring path = newTemporaryFile();
+    if (path.empty()) {
+        return {};
+    }
+    bool whole = false;
+    {
+        const UniqueFileHandle file(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        DWORD written = 0;
+        whole = file && bytes.size() <= MAXDWORD &&
+                WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                written == bytes.size();
+    }
+    if (!whole) {
+        removeFile(path);
+        return {};
+    }
+    return path;
+}
+
 bool pathExists(const std::wstring& path) {
     WIN32_FIND_DATAW data;
     const UniqueFindHandle search(FindFirstFileW(path.c_str(), &data));
@@ -210,8 +231,8 @@ bool sameExistingFile(const std::wstring& a, const std::wstring& b) {
     BY_HANDLE_FILE_INFORMATION first{};
     BY_HANDLE_FILE_INFORMATION second{};
     return fileIdentity(a, first) && fileIdentity(b, second) &&
-           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
 }
 
 }  // namespace jlaunch

@@ -173,6 +173,24 @@ Result<void> checkMainClass(const MainInvocation& call, JNIEnv* env) {
     return {};
 }
 
+// The class's own name with slashes, as FindClass takes it; empty when it
+// cannot be told.
+std::wstring slashedNameOf(JNIEnv* env, jclass cls) {
+    const LocalRef<jclass> classClass(env, env->GetObjectClass(cls));
+    const jmethodID getName = env->GetMethodID(classClass.get(), "getName", "()Ljava/lang/String;");
+    const LocalRef<jstring> name(
+        env, getName != nullptr && !threw(env) ? static_cast<jstring>(env->CallObjectMethod(cls, getName)) : nullptr);
+    const char* characters = name && !threw(env) ? env->GetStringUTFChars(name.get(), nullptr) : nullptr;
+    if (characters == nullptr || threw(env)) {
+        env->ExceptionClear();
+        return {};
+    }
+    std::wstring result = fromModifiedUtf8(characters);
+    env->ReleaseStringUTFChars(name.get(), characters);
+    std::replace(result.begin(), result.end(), L'.', L'/');
+    return result;
+}
+
 // Everything up to and including the call of main; its local references
 // all go before the thread detaches.
 Result<MainOutcome> callMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call,
@@ -218,7 +236,10 @@ Result<MainOutcome> callMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call
     // From here on what the VM prints is the application's business.
     enterVmStage(VmStage::Running);
     if (hooks.starting) {
-        hooks.starting(vm);
+        // A jar or module names its class itself: forwarded launches go to
+        // the class that runs, not to one the settings may not name.
+        const std::wstring loaded = slashedNameOf(env, mainClass.get());
+        hooks.starting(vm, loaded.empty() ? call.mainClassName : loaded);
     }
     // As the helper found it; the classic form without a helper.
     constexpr const char* kForms[] = {"static main(String[])", "static main()", "instance main(String[])",

@@ -33,8 +33,10 @@ struct MainInvocation {
 
 // What the launcher is told on the Java thread around main; either may be empty.
 struct MainHooks {
-    // Main is about to be called in `vm`.
-    std::function<void(JavaVM* vm)> starting;
+    // Main is about to be called in `vm`, of the class named (with slashes)
+    // `mainClass`: the one the launcher helper returned, or else the
+    // settings' "Main Class".
+    std::function<void(JavaVM* vm, const std::wstring& mainClass)> starting;
     // Main ended with an exception, before the exception dialog may show it.
     std::function<void()> uncaughtException;
 };

@@ -48,7 +48,9 @@ LocalRef<jobject> openPrintStream(JNIEnv* env, const std::wstring& fileName, boo
     return printStream;
 }
 
-bool setStream(JNIEnv* env, jobject printStream, JavaStream stream) {
+}  // namespace
+
+bool setJavaStream(JNIEnv* env, jobject printStream, JavaStream stream) {
     const LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
     if (!system || threw(env)) {
         return false;
@@ -66,6 +68,8 @@ bool setStream(JNIEnv* env, jobject printStream, JavaStream stream) {
     return true;
 }
 
+namespace {
+
 void describeFailure(JNIEnv* env) {
     if (env->ExceptionCheck()) {
         env->ExceptionDescribe();
@@ -76,7 +80,7 @@ void describeFailure(JNIEnv* env) {
 
 bool redirectStream(JNIEnv* env, const std::wstring& fileName, bool append, JavaStream stream) {
     const LocalRef<jobject> printStream = openPrintStream(env, fileName, append);
-    return printStream && setStream(env, printStream.get(), stream);
+    return printStream && setJavaStream(env, printStream.get(), stream);
 }
 
 void applyRedirection(JNIEnv* env, Redirection output, Redirection error) {
@@ -89,7 +93,7 @@ void applyRedirection(JNIEnv* env, Redirection output, Redirection error) {
     LocalRef<jobject> outputStream;
     if (!output.file.empty()) {
         outputStream = openPrintStream(env, output.file, output.append);
-        if (!outputStream || !setStream(env, outputStream.get(), JavaStream::Output)) {
+        if (!outputStream || !setJavaStream(env, outputStream.get(), JavaStream::Output)) {
             outputStream = {};
             describeFailure(env);
         }
@@ -100,7 +104,7 @@ void applyRedirection(JNIEnv* env, Redirection output, Redirection error) {
     // Two streams truncating and overwriting one file lose each other's
     // lines: one file gets one stream, as a shell's ">f 2>&1" does.
     if (outputStream && sameExistingFile(absolutePath(output.file), absolutePath(error.file))) {
-        if (!setStream(env, outputStream.get(), JavaStream::Error)) {
+        if (!setJavaStream(env, outputStream.get(), JavaStream::Error)) {
             describeFailure(env);
         }
         return;

@@ -14,6 +14,9 @@ enum class JavaStream { Output, Error };
 // A java.io.PrintStream over `outputStream`, without automatic flushing.
 LocalRef<jobject> newPrintStream(JNIEnv* env, jobject outputStream);
 
+// Switches System.out or System.err to `printStream`; true when it was switched.
+bool setJavaStream(JNIEnv* env, jobject printStream, JavaStream stream);
+
 // Switches System.out or System.err to the file; true when it was switched.
 bool redirectStream(JNIEnv* env, const std::wstring& fileName, bool append, JavaStream stream);
 

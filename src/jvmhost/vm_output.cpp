@@ -8,6 +8,7 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "common/utf8_text.h"
+#include "jvmhost/standard_output.h"
 
 namespace jlaunch {
 
@@ -44,11 +45,15 @@ std::wstring messageText(const std::string& bytes) {
 jint JNICALL vmPrintHook(FILE* stream, const char* format, va_list arguments) {
     const std::string text = formatVmText(format, arguments);
     writeVmText(stream, text);
+    keepVmText(text);
+    return static_cast<jint>(text.size());
+}
+
+void keepVmText(std::string_view text) noexcept {
     const std::lock_guard lock(c.mutex);
     if (c.stage != VmStage::Running && c.kept.size() < kVmOutputLimit) {
-        c.kept.append(text.c_str(), std::min(text.size(), kVmOutputLimit - c.kept.size()));
+        c.kept.append(text.data(), std::min(text.size(), kVmOutputLimit - c.kept.size()));
     }
-    return static_cast<jint>(text.size());
 }
 
 void enterVmStage(VmStage stage) noexcept {
@@ -60,6 +65,7 @@ void enterVmStage(VmStage stage) noexcept {
 }
 
 std::wstring collectedVmOutput() noexcept {
+    settleStandardOutput();
     std::string bytes;
     {
         const std::lock_guard lock(c.mutex);
@@ -80,6 +86,7 @@ void setEarlyVmEndHandler(EarlyVmEndHandler handler, void* context) noexcept {
 }
 
 void notifyVmEnd() noexcept {
+    settleStandardOutput();
     VmStage stage = VmStage::Running;
     std::string bytes;
     std::wstring helperFile;

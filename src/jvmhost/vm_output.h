@@ -9,6 +9,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace jlaunch {
 
@@ -22,6 +23,9 @@ jint JNICALL vmPrintHook(FILE* stream, const char* format, va_list arguments);
 // VM would have; and written where the VM would have written it.
 std::string formatVmText(const char* format, va_list arguments);
 void writeVmText(FILE* stream, const std::string& text);
+
+// Keeps `text` while the VM is not yet running the application (bounded).
+void keepVmText(std::string_view text) noexcept;
 
 // Starts a stage; Creating and LoadingMain keep what the VM prints, Running
 // stops keeping it (what was kept stays until the next Creating).

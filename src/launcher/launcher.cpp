@@ -13,10 +13,12 @@
 #include "instance/argument_block.h"
 #include "jvmhost/java_thread.h"
 #include "jvmhost/secondary_main.h"
+#include "jvmhost/standard_output.h"
 #include "jvmhost/vm_output.h"
 #include "launcher/restart.h"
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
+#include "splash/jar_splash.h"
 
 namespace jlaunch {
 
@@ -30,11 +32,11 @@ Result<std::wstring> currentExecutable() {
     return systemFailure(kMsgModulePathFailed, error);
 }
 
-// Forwarded launches go to secondaryMain of the main class in `vm`; without
-// one, a later launch only brings the running application to the front.
-ForwardHandler secondaryMainOf(JavaVM* vm, const MainInvocation& main) {
-    return [vm, mainClass = main.mainClassName, stayAttached = main.neverDetach](
-               const std::vector<std::wstring>& arguments, const AnswerFunction& answer) {
+// Forwarded launches go to secondaryMain of `mainClass` in `vm`; without one,
+// a later launch only brings the running application to the front.
+ForwardHandler secondaryMainOf(JavaVM* vm, const std::wstring& mainClass, const MainInvocation& main) {
+    return [vm, mainClass, stayAttached = main.neverDetach](const std::vector<std::wstring>& arguments,
+                                                            const AnswerFunction& answer) {
         const SecondaryMainOutcome outcome = callSecondaryMain(vm, mainClass, stayAttached, arguments, answer);
         if (outcome == SecondaryMainOutcome::Missing) {
             const bool shown = bringApplicationToFront();
@@ -164,9 +166,13 @@ Result<std::int32_t> Launcher::run() {
     applyEnvironment(plan.environment);
     completeStartupCacheAtExit(plan.startupCache);
     if (!hasNoSplashSwitch(javaArguments_)) {
-        splash_.showSplash(
-            parseSplashSettings(settings_.splashImagePath, settings_.splashShadow, settings_.preferNativeSplash),
-            choice_.jvmLibraryPath);
+        // Without "Splash Screen", an executable jar's own picture, as "java -jar" shows it.
+        const bool fromJar = settings_.splashImagePath.empty() && plan.main.mode == LaunchMode::Jar;
+        const JarSplashFile jarPicture(fromJar ? plan.main.what : std::wstring());
+        SplashRequest request = parseSplashSettings(fromJar ? jarPicture.path() : settings_.splashImagePath,
+                                                    settings_.splashShadow, settings_.preferNativeSplash);
+        request.temporaryPicture = fromJar;
+        splash_.showSplash(request, choice_.jvmLibraryPath);
     }
     endPlan() = {settings_.restartCode, restartsSoFar_, executable_, javaArguments_};
     setVmExitHandler(&processEndsWith);
@@ -200,9 +206,12 @@ Result<std::int32_t> Launcher::host(const LaunchPlan& plan) {
         },
         &earlyEnd);
     MainHooks hooks;
-    hooks.starting = [this, &plan](JavaVM* vm) { singleInstance_.markStarted(secondaryMainOf(vm, plan.main)); };
+    hooks.starting = [this, &plan](JavaVM* vm, const std::wstring& mainClass) {
+        singleInstance_.markStarted(secondaryMainOf(vm, mainClass, plan.main));
+    };
     // The exception dialog must not open behind the splash window.
     hooks.uncaughtException = [this] { splash_.closeSplash(); };
+    captureStandardOutput();
     auto ran = startJavaThread(*session_, plan, hooks);
     setEarlyVmEndHandler(nullptr, nullptr);
     if (!ran) {
@@ -254,6 +263,8 @@ std::int32_t runLauncher() {
             Launcher launcher;
             code = launcher.launch();
         }
+        // The application's last lines reach the launcher's own output before the process ends.
+        settleStandardOutput();
         processEndsWith(code);
         return code;
     } catch (const LaunchError& error) {

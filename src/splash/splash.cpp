@@ -26,13 +26,15 @@ void Splash::showSplash(const SplashRequest& request, const std::wstring& jvmLib
               " not shown: not a regular file, or too many pixels in its frames for a splash");
         return;
     }
-    if (kind == SplashKind::Native &&
-        !startNativeSplash(library, jvmLibraryPath, request.splashImagePath, nativeSplashClose_,
-                           nativeSplashThreads_)) {
+    if (kind == SplashKind::Native && !startNativeSplash(library, jvmLibraryPath, request.splashImagePath,
+                                                         nativeSplashClose_, nativeSplashThreads_)) {
         kind = splashFallback(request, host);
     }
     if (kind == SplashKind::OwnWindow) {
         splashWindow_ = SplashWindowThread::start(request.splashImagePath, request.splashShadow);
+        if (splashWindow_ && request.temporaryPicture) {
+            splashWindow_->waitUntilPictureTaken();
+        }
     }
 }
 

@@ -12,6 +12,9 @@ struct SplashRequest {
     std::wstring splashImagePath;  // "Splash Screen", unchanged; empty: no splash
     bool splashShadow = false;     // "Splash Screen Shadow"
     bool preferNative = false;     // "Preffer Native Splash Screen"
+    // The picture is deleted right after the splash step: the splash must
+    // have read it by then (a jar's picture, copied out of the jar).
+    bool temporaryPicture = false;
 };
 
 // The shadow is on only for exactly "true"; the native splash is preferred

@@ -19,6 +19,10 @@ public:
     SplashWindowThread(const SplashWindowThread&) = delete;
     SplashWindowThread& operator=(const SplashWindowThread&) = delete;
 
+    // Returns once the thread has read the picture (5 s at most), so that
+    // its file may go.
+    void waitUntilPictureTaken() const;
+
     // The window once the thread has made it; null before, or when it made none.
     void* splashWindowHandle() const;
 

@@ -13,6 +13,8 @@ SplashWindowThread::SplashWindowThread(std::unique_ptr<State> state) : state_(st
 
 SplashWindowThread::~SplashWindowThread() = default;
 
+void SplashWindowThread::waitUntilPictureTaken() const {}
+
 void* SplashWindowThread::splashWindowHandle() const {
     return nullptr;
 }

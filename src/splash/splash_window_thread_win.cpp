@@ -13,6 +13,7 @@ struct SplashWindowThread::State {
     bool shadow = false;
     SplashWindow window;  // made before the thread starts, freed after it ended
     std::atomic<HWND> splashWindowHandle{nullptr};
+    UniqueHandle pictureTaken{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     UniqueHandle splashThread;
     DWORD splashThreadId = 0;
 };
@@ -26,6 +27,7 @@ DWORD WINAPI runSplashThread(void* parameter) {
     auto& state = *static_cast<SplashWindowThread::State*>(parameter);
     HWND window = state.window.create(state.imagePath, state.shadow);
     state.splashWindowHandle.store(window);
+    SetEvent(state.pictureTaken.get());
     if (window != nullptr) {
         ShowWindow(window, SW_SHOWNORMAL);
         UpdateWindow(window);
@@ -65,6 +67,12 @@ SplashWindowThread::~SplashWindowThread() {
         if (WaitForSingleObject(state_->splashThread.get(), kQuitRetryMs) != WAIT_TIMEOUT) {
             break;
         }
+    }
+}
+
+void SplashWindowThread::waitUntilPictureTaken() const {
+    if (state_->pictureTaken) {
+        WaitForSingleObject(state_->pictureTaken.get(), 5000);
     }
 }
 

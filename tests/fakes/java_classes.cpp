@@ -116,6 +116,13 @@ Value byteStream(Invocation&) {
     return nothing();
 }
 
+// Class.getName(): the binary name, with dots.
+Value classGetName(Invocation& call) {
+    std::string name = call.self->mirrorOf->name;
+    std::replace(name.begin(), name.end(), '/', '.');
+    return objectValue(vm().newString(std::u16string(name.begin(), name.end())));
+}
+
 Value byteStreamToString(Invocation& call) {
     return objectValue(vm().newString(fromUtf8(call.self->bytes)));
 }
@@ -355,7 +362,8 @@ Value secondaryMain(Invocation& call) {
 
 void defineClasses(Vm& vm, const Script& script) {
     ClassInfo& object = vm.defineClass("java/lang/Object", nullptr, Kind::Plain, true);
-    vm.defineClass("java/lang/Class", &object, Kind::Class, true);
+    vm.defineMethod(vm.defineClass("java/lang/Class", &object, Kind::Class, true), "getName", "()Ljava/lang/String;",
+                    false, &classGetName);
     ClassInfo& string = vm.defineClass("java/lang/String", &object, Kind::String, true);
     vm.defineMethod(string, "<init>", "([C)V", false, &stringFromChars);
     vm.defineClass("[C", &object, Kind::CharArray, true);

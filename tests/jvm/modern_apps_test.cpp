@@ -194,17 +194,23 @@ TEST_P(ModernTrace, NamesTheModeTheModulePathAndTheHelpersAnswer) {
 
 INSTANTIATE_TEST_SUITE_P(InstalledJdks, ModernTrace, ::testing::ValuesIn(installedJdks()), jdkName);
 
-// A JavaFX application without main, with Debian's OpenJFX on the module
-// path, on a private X screen; and without OpenJFX, what the user is told.
+// A JavaFX application without main, with OpenJFX on the module path, on a
+// private X screen; and without OpenJFX, what the user is told.
 class JavaFx : public ModernLauncher, public ::testing::WithParamInterface<fs::path> {};
 
 TEST_P(JavaFx, ApplicationWithoutMainStartsAndMissingJavaFxIsNamed) {
-    const fs::path openjfx = JLAUNCH_OPENJFX_LIB;
-    if (!fs::exists(openjfx / "javafx.graphics.jar")) {
-        GTEST_SKIP() << "OpenJFX is not installed in " << openjfx << " (scripts/setup installs it)";
+    // Debian's OpenJFX is built for the Java of its release, 17; the newest
+    // JDK gets OpenJFX 25 from scripts/fetch-openjfx.
+    const int major = majorVersion(GetParam());
+    const fs::path openjfx = major == 17   ? fs::path(JLAUNCH_OPENJFX_LIB)
+                             : major >= 25 ? fs::path(JLAUNCH_OPENJFX_NEWEST_LIB)
+                                           : fs::path();
+    if (openjfx.empty()) {
+        GTEST_SKIP() << "no OpenJFX for Java " << major;
     }
-    if (majorVersion(GetParam()) != 17) {
-        GTEST_SKIP() << "Debian's OpenJFX is built for the Java of its release, 17";
+    if (!fs::exists(folder_ / "javafx") ||
+        (!fs::exists(openjfx / "javafx.graphics.jar") && !fs::exists(openjfx / "javafx-graphics-25.0.2-linux.jar"))) {
+        GTEST_SKIP() << "OpenJFX is not in " << openjfx << " (scripts/setup installs and fetches it)";
     }
     writeSettings(GetParam(), "Main Class=FxApp\nModule Path=" + openjfx.string() +
                                   "\nAdd Modules=javafx.graphics\n[Class Path]\nClass Path=javafx");

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -38,6 +39,7 @@ protected:
         folder_ = mkdtemp(pattern.data());
         fs::copy_file(JLAUNCH_LINUX_LAUNCHER, folder_ / "app");
         std::ofstream(folder_ / "picture.png", std::ios::binary) << splash_test::pngFile(601, 301);
+        fs::create_directory(folder_ / "tmp");
         std::ofstream(folder_ / "app.ini")
             << "[Java Runtime Environment]\nMain Class=SplashProbe\nJRE Path=" << GetParam().string()
             << "\n[Class Path]\nClass Path=" << JLAUNCH_JVM_FIXTURES
@@ -58,6 +60,7 @@ protected:
         std::vector<std::string> argv{(folder_ / "app").string(), (folder_ / "release").string()};
         std::vector<std::string> environment{"LC_ALL=C.UTF-8", "HOME=" + folder_.string(), "PATH=/usr/bin:/bin"};
         if (display != nullptr) environment.push_back(std::string("DISPLAY=") + display);
+        environment.push_back("TMPDIR=" + (folder_ / "tmp").string());
         std::vector<char*> args, envp;
         for (auto& a : argv) args.push_back(a.data());
         for (auto& e : environment) envp.push_back(e.data());
@@ -104,6 +107,30 @@ TEST_P(NativeSplash, PictureIsShownWhileMainRunsAndTheApplicationSeesTheSplash) 
     EXPECT_EQ(finish(headless), 0);
 }
 
+// An executable jar's own picture ("SplashScreen-Image") when no "Splash
+// Screen" is set, as "java -jar" shows it; its copy for the splash library
+// is gone once the picture is up.
+TEST_P(NativeSplash, TheJarsOwnPictureIsShownWithoutSplashScreen) {
+    const char* display = getenv("DISPLAY");
+    const char* screenFile = getenv("JLAUNCH_SCREEN_FILE");
+    ASSERT_TRUE(display != nullptr && screenFile != nullptr) << "run under tests/support/with-xvfb.sh";
+    std::ofstream(folder_ / "manifest.txt") << "Manifest-Version: 1.0\nMain-Class: SplashProbe\n"
+                                               "SplashScreen-Image: pictures/splash.png\n";
+    const std::string make = "python3 '" + std::string(JLAUNCH_SOURCE_DIR) + "/tests/unit/make_jar.py' '" +
+                             (folder_ / "app.jar").string() + "' deflated '' META-INF/MANIFEST.MF '@" +
+                             (folder_ / "manifest.txt").string() + "' pictures/splash.png '@" +
+                             (folder_ / "picture.png").string() + "'";
+    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+    std::ofstream(folder_ / "app.ini") << "[Java Runtime Environment]\nMain Jar=app.jar\nJRE Path="
+                                       << GetParam().string() << "\n[Class Path]\nClass Path=" << JLAUNCH_JVM_FIXTURES
+                                       << "\n";
+    const pid_t child = start(display);
+    EXPECT_EQ(reported(), "splash=java.awt.Rectangle[x=659,y=389,width=601,height=301]");
+    EXPECT_EQ(splash_test::pictureShownAt(screenFile, 659, 389, 601, 301), "");
+    EXPECT_TRUE(fs::is_empty(folder_ / "tmp"));
+    EXPECT_EQ(finish(child), 0);
+}
+
 // The splash library closes its screen on a thread of its own; a process
 // that exits meanwhile pulls the display from under that thread, and the VM
 // reports the crash (an hs_err file, "A fatal error") while the exit code
@@ -117,8 +144,8 @@ TEST_P(NativeSplash, ClosingTheSplashAtExitNeverCrashes) {
         EXPECT_EQ(finish(start(display)), 0);
         std::ifstream err(folder_ / "err.txt");
         std::ifstream out(folder_ / "out.txt");
-        const std::string said = std::string(std::istreambuf_iterator<char>(err), {}) +
-                                 std::string(std::istreambuf_iterator<char>(out), {});
+        const std::string said =
+            std::string(std::istreambuf_iterator<char>(err), {}) + std::string(std::istreambuf_iterator<char>(out), {});
         EXPECT_EQ(said.find("A fatal error"), std::string::npos) << said;
     }
     for (const auto& entry : fs::directory_iterator(folder_)) {

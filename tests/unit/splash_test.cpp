@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "../support/splash_pictures.h"
+#include "splash/jar_splash.h"
 #include "splash/native_splash.h"
 #include "splash/picture_size.h"
 #include "splash/splash_choice.h"
@@ -77,7 +81,9 @@ TEST(SplashChoice, RuntimeLibraryIsLookedForTwoFoldersAboveTheVmLibrary) {
 // A GIF of `frames` frames on a canvas of width x height, each frame a tiny
 // image with a graphic control extension before it.
 std::string animatedGif(std::uint16_t width, std::uint16_t height, std::uint32_t frames) {
-    const auto u16 = [](std::uint16_t v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; };
+    const auto u16 = [](std::uint16_t v) {
+        return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+    };
     std::string gif = "GIF89a" + u16(width) + u16(height) + std::string("\x80\0\0", 3) + std::string(6, '\0');
     for (std::uint32_t i = 0; i < frames; ++i) {
         gif += std::string("\x21\xF9\x04\x04\x0A\0\0\0", 8);
@@ -104,8 +110,8 @@ TEST(PictureSize, AnimationsAreCountedAndOnlyRegularFilesAreAccepted) {
          true},
         {"a PNG has no frames to count", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x10\0\0\0\x10\x08\x06", 26),
          std::nullopt, true},
-        {"a PNG too large", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x40\0\0\0\x40\0\x08\x06", 26), std::nullopt,
-         false},
+        {"a PNG too large", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x40\0\0\0\x40\0\x08\x06", 26),
+         std::nullopt, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -152,6 +158,73 @@ TEST(PictureSize, HeadersOfTheCommonFormatsStateTheSizeBeforeDecoding) {
     EXPECT_FALSE(pictureSize(FileReader(folder.wide())).has_value()) << "a folder";
     EXPECT_TRUE(isDrawablePictureSize(1, 1) && isDrawablePictureSize(8192, 8192));
     EXPECT_FALSE(isDrawablePictureSize(0, 5) || isDrawablePictureSize(8193, 1) || isDrawablePictureSize(1, 30000));
+}
+
+// An executable jar's own splash picture, read from the jar as the zip it is
+// (made here by Python's zipfile, stored or deflated): the manifest's main
+// section names it; anything else gives none.
+TEST(JarSplash, ThePictureTheManifestNamesIsReadFromTheJar) {
+    std::string picture = "\x89PNG\r\n\x1a\n";
+    for (int i = 0; i < 400; ++i) picture += "row " + std::to_string(i % 37) + " \xff\x01 ";
+    const std::string manifest = "Manifest-Version: 1.0\r\nSplashScreen-Image: images/splash.png\r\n\r\n";
+    struct Case {
+        const char* name;
+        const char* method;
+        std::string comment;
+        std::vector<std::string> entries;  // name, text, ...
+        bool found;
+    };
+    const Case cases[] = {
+        {"deflated", "deflated", "", {"META-INF/MANIFEST.MF", manifest, "images/splash.png", picture}, true},
+        {"stored", "stored", "", {"META-INF/MANIFEST.MF", manifest, "images/splash.png", picture}, true},
+        {"after an archive comment that holds a false end record",
+         "deflated",
+         "PK\x05\x06 not the end",
+         {"images/splash.png", picture, "META-INF/MANIFEST.MF", manifest},
+         true},
+        {"name continued on a second line, LF line ends, any letter case",
+         "deflated",
+         "",
+         {"META-INF/MANIFEST.MF", "Main-Class: A\nsplashscreen-image: images/spl\n ash.png\n", "images/splash.png",
+          picture},
+         true},
+        {"only in a named section",
+         "deflated",
+         "",
+         {"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\n\nName: x\nSplashScreen-Image: images/splash.png\n",
+          "images/splash.png", picture},
+         false},
+        {"no such entry", "deflated", "", {"META-INF/MANIFEST.MF", manifest}, false},
+        {"a path outside the jar",
+         "deflated",
+         "",
+         {"META-INF/MANIFEST.MF", "SplashScreen-Image: /images/splash.png\n", "images/splash.png", picture},
+         false},
+        {"no manifest", "deflated", "", {"images/splash.png", picture}, false},
+    };
+    const testing::TestFolder folder;
+    const std::filesystem::path script = std::filesystem::path(JLAUNCH_SOURCE_DIR) / "tests/unit/make_jar.py";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path jar = folder.path() / "app.jar";
+        std::string command =
+            "python3 '" + script.string() + "' '" + jar.string() + "' " + c.method + " '" + c.comment + "'";
+        for (const std::string& entry : c.entries) command += " '" + entry + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        const auto read = jarSplashPicture(jar.wstring());
+        ASSERT_EQ(read.has_value(), c.found);
+        if (c.found) {
+            EXPECT_EQ(*read, picture);
+        }
+        // A jar cut short anywhere past its first bytes holds no picture.
+        std::ifstream in(jar, std::ios::binary);
+        const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        for (const std::size_t cut : {whole.size() - 1, whole.size() - 30, whole.size() / 2}) {
+            const auto shortened = folder.write("short.jar", whole.substr(0, cut));
+            EXPECT_FALSE(jarSplashPicture(shortened.wstring()).has_value()) << cut;
+        }
+    }
+    EXPECT_FALSE(jarSplashPicture((folder.path() / "missing.jar").wstring()).has_value());
 }
 
 }  // namespace

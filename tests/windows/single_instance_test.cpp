@@ -86,6 +86,8 @@ TEST_F(SingleInstanceLaunch, SettingsAndAnswersOfSecondaryMain) {
         List arguments;
         int exitCode;
         bool called;
+        // More "Java Runtime Environment" settings: a jar or module naming the class itself.
+        std::vector<std::pair<const wchar_t*, const wchar_t*>> jre = {};
     } cases[] = {
         {L"yes", L"", "int", false, {L"7", L"", L"\u00E9\u4E2D\U0001F600", L""}, 7, true},
         {L"yes", L"", "int", false, {}, 0, true},
@@ -97,14 +99,30 @@ TEST_F(SingleInstanceLaunch, SettingsAndAnswersOfSecondaryMain) {
         {L"Yes", L"", "int", false, {L"7"}, 0, false},
         {L"true", L"", "int", false, {L"7"}, 0, false},
         {L"yes", L"service", "int", false, {L"7"}, 0, false},
+        // No "Main Class": secondaryMain of the class the runtime's launcher helper returned.
+        {L"yes", L"", "int", false, {L"7"}, 7, true, {{L"Main Jar", L"app.jar"}, {L"Main Class", L""}}},
+        {L"yes",
+         L"",
+         "void",
+         false,
+         {L"8"},
+         0,
+         true,
+         {{L"Main Module", L"com.acme.app/com.acme.App"}, {L"Main Class", L""}}},
     };
+    // The double reads a jar's text as the class its manifest names.
+    copy_.folder().writeFile(L"app.jar", "com.acme.App");
     int n = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(
             narrowForReport(std::wstring(c.value) + L" " + c.applicationType + L" " + commandLine(c.arguments)) + " " +
             c.kind + (c.throws ? " throwing" : ""));
         settings_.set(kApplication, L"Single Instance", c.value)
-            .set(kApplication, L"Application Type", c.applicationType);
+            .set(kApplication, L"Application Type", c.applicationType)
+            .set(kJre, L"Main Class", L"com.acme.App")
+            .set(kJre, L"Main Jar", L"")
+            .set(kJre, L"Main Module", L"");
+        for (const auto& [key, value] : c.jre) settings_.set(kJre, key, value);
         auto& app = firstApp();
         if (c.kind == std::string("int")) app.secondaryMainReturningFirstArgument();
         if (c.kind == std::string("void")) app.secondaryMain("void");

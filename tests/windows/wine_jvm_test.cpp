@@ -122,6 +122,47 @@ TEST_P(GuiFailures, AreShownInAMessageBox) {
 INSTANTIATE_TEST_SUITE_P(WindowsRuntime, GuiFailures, testing::ValuesIn(guiFailures()),
                          [](const testing::TestParamInfo<RealVmCase>& row) { return std::string(row.param.name); });
 
+// What the runtime says only on its own Java streams reaches the GUI
+// launcher's box when the process has none: the boot layer's refusal (its
+// standard output) and the launcher helper's (its error stream, kept in a
+// temporary file that goes with the process).
+TEST_F(RealRuntime, GuiRefusalsSayWhatTheRuntimeSaid) {
+    install(L"jlaunch.exe");
+    const struct {
+        const char* name;
+        const char* mainClass;  // may go on with more lines of its section
+        std::wstring said;
+    } rows[] = {
+        {"missing module", "Hello\nMain Module=com.example.gone",
+         L"Error occurred during initialization of boot layer\njava.lang.module.FindException: Module "
+         L"com.example.gone not found"},
+        {"module path without the module", "Hello\nMain Module=com.example.gone/com.example.Main\nModule Path=mods",
+         L"Module com.example.gone not found"},
+        {"class without main", "NoMain", L"found in class NoMain"},
+    };
+    const std::wstring temporary = files_.makeFolder(L"temp");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeSettings(row.mainClass, "", "");
+        ChildProcess child =
+            ChildProcess::start(app(), commandLine({}), {}, {{L"TEMP", temporary}, {L"TMP", temporary}});
+        const HWND box = child.waitForWindow(kJavaTimeout, L"#32770");
+        ASSERT_NE(box, nullptr) << "no message box";
+        const MessageBoxView view = readMessageBox(box);
+        EXPECT_NE(view.text.find(row.said), std::wstring::npos) << describe(view);
+        EXPECT_TRUE(clickButton(box, IDOK));
+        EXPECT_EQ(child.waitForExit(kJavaTimeout), -1) << narrowForReport(child.blockingWindows());
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(temporary))) {
+            // The VM's own performance data folder stays, as with java.exe.
+            if (!entry.path().filename().string().starts_with("hsperfdata_")) {
+                left.push_back(entry.path().filename().string());
+            }
+        }
+        EXPECT_EQ(left, std::vector<std::string>{}) << "left in TEMP";
+    }
+}
+
 // The exit codes of both launchers are those of the runtime's own java.exe
 // running the same class with the same arguments.
 TEST_F(RealRuntime, ExitCodesAreThoseOfJavaExe) {
@@ -223,11 +264,11 @@ TEST_F(RealRuntime, TwentySecondInstancesAtOnceEachReachSecondaryMainOnce) {
 // handlers), mapped by the next.
 TEST_F(RealRuntime, StartupCacheIsMadeByTheFirstLaunchAndUsedByTheNext) {
     install(L"jlaunchc.exe");
-    const std::string ini = "[Java Runtime Environment]\r\nMain Class=ExitCode\r\nJRE Path=" +
-                            utf8Bytes(runtimeHome()) +
-                            "\r\nVirtual Machine Parameters=-XX:ActiveProcessorCount=2\r\nStartup Cache=yes\r\n"
-                            "[Class Path]\r\nClass Path=" +
-                            utf8Bytes(windowsPath(JLAUNCH_FIXTURE_JAR)) + "\r\n";
+    const std::string ini =
+        "[Java Runtime Environment]\r\nMain Class=ExitCode\r\nJRE Path=" + utf8Bytes(runtimeHome()) +
+        "\r\nVirtual Machine Parameters=-XX:ActiveProcessorCount=2\r\nStartup Cache=yes\r\n"
+        "[Class Path]\r\nClass Path=" +
+        utf8Bytes(windowsPath(JLAUNCH_FIXTURE_JAR)) + "\r\n";
     folder_.writeFile(L"app.ini", utf16Bytes(widen(ini)));
     const EnvironmentChanges environment = {{L"LOCALAPPDATA", files_ / L"local"}, {L"JLAUNCH_TRACE", L"-"}};
     const RunResult first = run({"7"}, environment);
