@@ -20,6 +20,7 @@
 #include <span>
 #include <thread>
 
+#include "common/byte_order.h"
 #include "common/handles_posix.h"
 #include "common/text.h"
 #include "common/thread.h"
@@ -122,9 +123,9 @@ Received receiveAll(int socket, std::span<std::uint8_t> bytes, std::optional<Clo
 }
 
 std::array<std::uint8_t, 4> codeBytes(std::int32_t code) {
-    const auto value = static_cast<std::uint32_t>(code);
-    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    std::array<std::uint8_t, 4> bytes{};
+    writeU32(bytes, 0, static_cast<std::uint32_t>(code));
+    return bytes;
 }
 
 // The connections of second instances that have no answer yet; each gets
@@ -444,9 +445,7 @@ std::int32_t SingleInstance::waitForFirstInstance() {
         // The first instance ended without a word: killed, its code unknown.
         return -1;
     }
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(code[0]) | (static_cast<std::uint32_t>(code[1]) << 8) |
-                                     (static_cast<std::uint32_t>(code[2]) << 16) |
-                                     (static_cast<std::uint32_t>(code[3]) << 24));
+    return static_cast<std::int32_t>(readU32(code, 0));
 }
 
 void SingleInstance::markStarted(ForwardHandler handler) {
