@@ -86,7 +86,8 @@ Result<std::wstring> embeddedSettingsText(const std::wstring& settingsFile, cons
 Result<LayeredSettings> openMainSettings(const std::wstring& executable) {
     auto path = settingsFilePathFor(executable);
     if (!path) {
-        return Failure{};
+        // No settings file can be named after it, and by design no message says so.
+        return alreadyShown(L"the executable's path " + executable + L" has no \".\" to name its settings file");
     }
     ProfileFile file(std::move(*path));
     // The embedded settings are deciphered with this key, so it always comes from the file.
