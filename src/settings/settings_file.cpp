@@ -46,10 +46,6 @@ std::wstring readProfileString(const std::wstring& file, const std::wstring& sec
     return ProfileFile(file).value(section, key);
 }
 
-std::vector<std::wstring> readSectionNames(const std::wstring& file) {
-    return ProfileFile(file).sectionNames();
-}
-
 std::wstring readSetting(const LayeredSettings& settings, const std::wstring& section, const std::wstring& key) {
     std::wstring result;
     settings.embedded().lookup(section, key, result);
