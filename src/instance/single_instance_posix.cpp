@@ -214,7 +214,7 @@ void takeConnection(UniqueFileDescriptor connection, const std::shared_ptr<Forwa
         return;
     }
     const std::span<const std::uint8_t, kRequestSize> received(request);
-    if (std::memcmp(request.data(), &kRequestMark, 4) != 0) {
+    if (readU32(request, 0) != kRequestMark) {
         return;
     }
     std::vector<std::wstring> arguments = readArguments(received.subspan<4, kArgumentRegionSize>());
@@ -342,7 +342,7 @@ struct SingleInstance::State {
     Handover handOver(UniqueFileDescriptor socket, const std::vector<std::wstring>& arguments,
                       Clock::time_point deadline) {
         std::array<std::uint8_t, kRequestSize> request{};
-        std::memcpy(request.data(), &kRequestMark, 4);
+        writeU32(request, 0, kRequestMark);
         writeArguments(std::span<std::uint8_t, kRequestSize>(request).subspan<4, kArgumentRegionSize>(), arguments);
         if (!sendAll(socket.get(), request)) {
             return Handover::NotTaken;
