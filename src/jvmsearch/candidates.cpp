@@ -170,9 +170,8 @@ bool isVersionInRange(const JavaVersion& version, const JavaVersion& minimum, co
 }
 
 void rankCandidates(std::vector<JvmCandidate>& candidates, bool favorMode, JvmType type) {
-    std::stable_sort(candidates.begin(), candidates.end(), [favorMode, type](const auto& a, const auto& b) {
-        return ranksHigher(a, b, favorMode, type);
-    });
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [favorMode, type](const auto& a, const auto& b) { return ranksHigher(a, b, favorMode, type); });
 }
 
 std::optional<JvmCandidate> selectCandidate(const std::vector<JvmCandidate>& ranked,

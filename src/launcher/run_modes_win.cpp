@@ -16,8 +16,8 @@ std::int32_t startPairedLauncherProcess(const std::wstring& pairProduct, bool wa
     const wchar_t* own = GetCommandLineW();
     std::vector<wchar_t> commandLine(own, own + wcslen(own) + 1);
     // A paired launcher that cannot be started is not reported (the exit code is 0), only traced.
-    if (!CreateProcessW(pairProduct.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessW(pairProduct.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         trace("paired launcher ", pairProduct, " not started: error ", static_cast<std::uint32_t>(GetLastError()));
     }
     const UniqueHandle processHandle(process.hProcess);

@@ -129,7 +129,8 @@ TEST_F(LayeredRead, SettingsFileIsWrittenReadAndDeleted) {
     jlaunch::writeProfileString(fresh, L"Other", L"K", L"v");
     jlaunch::writeProfileString(fresh, L"Java Runtime Environment", L"JRE Path", L"/opt/jre2");
     EXPECT_EQ(jlaunch::readProfileString(fresh, L"Java Runtime Environment", L"JRE Path"), L"/opt/jre2");
-    EXPECT_EQ(jlaunch::ProfileFile(fresh).sectionNames(), (std::vector<std::wstring>{L"Java Runtime Environment", L"Other"}));
+    EXPECT_EQ(jlaunch::ProfileFile(fresh).sectionNames(),
+              (std::vector<std::wstring>{L"Java Runtime Environment", L"Other"}));
     EXPECT_TRUE(jlaunch::deleteSettingsFile(fresh));
     EXPECT_FALSE(fs::exists(path("fresh.ini")));
     EXPECT_EQ(jlaunch::readProfileString(fresh, L"Other", L"K"), L"");

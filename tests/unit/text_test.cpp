@@ -127,7 +127,7 @@ struct Utf8StepCase {
 TEST(Utf8Step, DecodesOneCharacterOrGroupsTheMalformedBytes) {
     const Utf8StepCase cases[] = {
         {"A", true, U'A', 1},
-        {"\x7F" "B", true, 0x7F, 1},
+        {"\x7F\x42", true, 0x7F, 1},
         {"\xC2\x80", true, 0x80, 2},
         {"\xDF\xBF", true, 0x7FF, 2},
         {"\xE0\xA0\x80", true, 0x800, 3},
@@ -135,9 +135,9 @@ TEST(Utf8Step, DecodesOneCharacterOrGroupsTheMalformedBytes) {
         {"\xEE\x80\x80", true, 0xE000, 3},
         {"\xEF\xBF\xBF", true, 0xFFFF, 3},
         {"\xF0\x90\x80\x80", true, 0x10000, 4},
-        {"\xF4\x8F\xBF\xBF" "x", true, 0x10FFFF, 4},
+        {"\xF4\x8F\xBF\xBFx", true, 0x10FFFF, 4},
         // Lead bytes that start nothing, and a lone trail byte.
-        {"\x80" "A", false, 0, 1},
+        {"\x80\x41", false, 0, 1},
         {"\xC0\xAF", false, 0, 1},
         {"\xC1\xBF", false, 0, 1},
         {"\xF5\x80\x80\x80", false, 0, 1},
@@ -151,12 +151,12 @@ TEST(Utf8Step, DecodesOneCharacterOrGroupsTheMalformedBytes) {
         // Past U+10FFFF: the second trail byte is left for what follows.
         {"\xF4\x90\x80\x80", false, 0, 2},
         // A byte that cannot continue the sequence ends it and is not taken.
-        {"\xE2\x82" "A", false, 0, 2},
-        {"\xC3" "A", false, 0, 1},
-        {"\xF0\x9F\x98" "A", false, 0, 3},
+        {"\xE2\x82\x41", false, 0, 2},
+        {"\xC3\x41", false, 0, 1},
+        {"\xF0\x9F\x98\x41", false, 0, 3},
         // Cut off by the end: the rest is taken, whatever it is.
         {"\xE2\x82", false, 0, 2},
-        {"\xF0" "AB", false, 0, 3},
+        {"\xF0\x41\x42", false, 0, 3},
     };
     for (const auto& c : cases) {
         const jlaunch::Utf8Step step = jlaunch::decodeUtf8Step(c.bytes);
@@ -174,7 +174,7 @@ TEST(Utf8Step, DecodesOneCharacterOrGroupsTheMalformedBytes) {
 
 TEST(Utf8Step, EncodesWhatUtf8HasNoFormForAsReplacement) {
     const std::pair<char32_t, std::string_view> cases[] = {
-        {0xD800, "\xEF\xBF\xBD"}, {0xDFFF, "\xEF\xBF\xBD"}, {0x110000, "\xEF\xBF\xBD"},
+        {0xD800, "\xEF\xBF\xBD"},     {0xDFFF, "\xEF\xBF\xBD"},       {0x110000, "\xEF\xBF\xBD"},
         {0x7FFFFFFF, "\xEF\xBF\xBD"}, {0, std::string_view("\0", 1)},
     };
     for (const auto& [code, bytes] : cases) {
