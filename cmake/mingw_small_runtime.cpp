@@ -3,9 +3,10 @@
 // of the runtime into every shipped exe: the verbose terminate handler with
 // its demangler, and the std::__throw_* helpers that build their exceptions
 // with the copy-on-write string and the printf formatter. What the launcher
-// observes does not change: the same internal failures end the process, an
+// observes does not change: the same internal failures end the launch, an
 // allocation failure is still std::bad_alloc, and the others are the
-// launcher's own LaunchError, which nothing catches either.
+// launcher's own LaunchError, which the launch's one catch turns into the
+// internal-error message (internalFailureOfCurrentException).
 #include <windows.h>
 
 #include <cstdlib>

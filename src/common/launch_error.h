@@ -22,4 +22,8 @@ private:
     std::int32_t status_;
 };
 
+// The status of a standard-library exception in flight (called in a catch
+// block only); the platform decides which types it can meet.
+std::int32_t standardExceptionStatus();
+
 }  // namespace jlaunch

@@ -2,21 +2,10 @@
 
 #include <array>
 
+#include "common/byte_order.h"
 #include "common/file_reader.h"
 
 namespace jlaunch {
-
-namespace {
-
-std::uint32_t littleEndian(const unsigned char* bytes, std::size_t count) {
-    std::uint32_t value = 0;
-    for (std::size_t i = count; i-- > 0;) {
-        value = (value << 8) | bytes[i];
-    }
-    return value;
-}
-
-}  // namespace
 
 std::optional<std::uint16_t> peImageMachine(const FileReader& file) {
     // The DOS header: "MZ" at 0 and the offset of the NT headers at 0x3C.
@@ -24,7 +13,7 @@ std::optional<std::uint16_t> peImageMachine(const FileReader& file) {
     if (!file.readAt(0, dos.size(), dos.data()) || dos[0] != 'M' || dos[1] != 'Z') {
         return std::nullopt;
     }
-    const std::uint32_t ntOffset = littleEndian(&dos[0x3C], 4);
+    const std::uint32_t ntOffset = readU32(dos, 0x3C);
     // The offset is signed in the format; a negative one names nothing.
     if (ntOffset > 0x7FFFFFFFu) {
         return std::nullopt;
@@ -32,10 +21,10 @@ std::optional<std::uint16_t> peImageMachine(const FileReader& file) {
     // "PE\0\0", then the 20-byte file header, whose first field is the
     // machine; a file cut inside that header has no valid NT headers.
     std::array<unsigned char, 24> nt{};
-    if (!file.readAt(ntOffset, nt.size(), nt.data()) || littleEndian(nt.data(), 4) != 0x00004550u) {
+    if (!file.readAt(ntOffset, nt.size(), nt.data()) || readU32(nt, 0) != 0x00004550u) {
         return std::nullopt;
     }
-    return static_cast<std::uint16_t>(littleEndian(&nt[4], 2));
+    return readU16(nt, 4);
 }
 
 bool isX86Image(const std::wstring& path) {

@@ -5,6 +5,7 @@
 #include "common/language.h"
 #include "common/messages.h"
 #include "common/text.h"
+#include "common/utf8_step.h"
 
 namespace jlaunch {
 
@@ -67,44 +68,13 @@ std::uint16_t userInterfaceLanguage() {
     return 1033;
 }
 
-// Length of the UTF-8 sequence a lead byte starts, 0 for an invalid lead.
-int sequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    return 0;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
 }  // namespace
 
 std::string toNarrow(std::wstring_view wide) {
     std::string out;
     out.reserve(wide.size());
     for (wchar_t w : wide) {
-        auto c = static_cast<char32_t>(w);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            c = kReplacement;
-        }
-        appendUtf8(out, c);
+        encodeUtf8Step(out, static_cast<char32_t>(w));
     }
     return out;
 }
@@ -112,32 +82,11 @@ std::string toNarrow(std::wstring_view wide) {
 std::wstring toWide(std::string_view narrow) {
     std::wstring out;
     out.reserve(narrow.size());
-    std::size_t i = 0;
-    while (i < narrow.size()) {
-        const auto lead = static_cast<unsigned char>(narrow[i]);
-        const int length = sequenceLength(lead);
-        if (length == 1) {
-            out.push_back(static_cast<wchar_t>(lead));
-            ++i;
-            continue;
-        }
-        char32_t c = length == 2 ? (lead & 0x1Fu) : length == 3 ? (lead & 0x0Fu) : (lead & 0x07u);
-        bool valid = length != 0 && i + static_cast<std::size_t>(length) <= narrow.size();
-        for (int k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(narrow[i + static_cast<std::size_t>(k)]);
-            valid = (next & 0xC0u) == 0x80u;
-            c = (c << 6) | (next & 0x3Fu);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not text.
-        valid = valid && !(length == 3 && c < 0x800) && !(length == 4 && (c < 0x10000 || c > 0x10FFFF)) &&
-                !(c >= 0xD800 && c <= 0xDFFF);
-        if (valid) {
-            out.push_back(static_cast<wchar_t>(c));
-            i += static_cast<std::size_t>(length);
-        } else {
-            out.push_back(kReplacement);
-            ++i;
-        }
+    // Each bad byte becomes U+FFFD of its own, and reading goes on at the next.
+    for (std::size_t i = 0; i < narrow.size();) {
+        const Utf8Step step = decodeUtf8Step(narrow.substr(i));
+        out.push_back(step.valid ? static_cast<wchar_t>(step.code) : kReplacement);
+        i += step.valid ? step.length : 1;
     }
     return out;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "common/byte_order.h"
 #include "common/text.h"
 #include "common/utf8_text.h"
 
@@ -47,23 +48,9 @@ std::string hexDigits(std::uint64_t value) {
     return text;
 }
 
-void putUint32(std::span<std::uint8_t> at, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
-std::uint32_t getUint32(std::span<const std::uint8_t> at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(at[i]) << (8 * i);
-    }
-    return value;
-}
-
 std::uint64_t countChecksum(std::span<const std::uint8_t, kArgumentRegionSize> region, std::uint32_t count) {
     std::array<std::uint8_t, 4> countBytes{};
-    putUint32(countBytes, count);
+    writeU32(countBytes, 0, count);
     return fnv1a(countBytes, fnv1a(region.first(kArgumentBlockSize)));
 }
 
@@ -98,7 +85,7 @@ std::wstring wideText(std::u16string_view units) {
 }
 
 char16_t unitAt(std::span<const std::uint8_t, kArgumentRegionSize> region, std::size_t index) {
-    return static_cast<char16_t>(region[2 * index] | (region[2 * index + 1] << 8));
+    return static_cast<char16_t>(readU16(region, 2 * index));
 }
 
 }  // namespace
@@ -123,27 +110,22 @@ void writeArguments(std::span<std::uint8_t, kArgumentRegionSize> region, const s
             if (at + 4 > kArgumentBlockSize) {
                 return;  // callers check the size first; never write past the block
             }
-            region[at] = static_cast<std::uint8_t>(unit & 0xFF);
-            region[at + 1] = static_cast<std::uint8_t>(unit >> 8);
+            writeU16(region, at, unit);
             at += 2;
         }
         at += 2;
     }
     const auto count = static_cast<std::uint32_t>(arguments.size());
     const auto record = region.subspan(kCountOffset, kCountRecordSize);
-    putUint32(record.subspan(0, 4), kCountMark);
-    putUint32(record.subspan(4, 4), count);
-    const std::uint64_t checksum = countChecksum(region, count);
-    putUint32(record.subspan(8, 4), static_cast<std::uint32_t>(checksum));
-    putUint32(record.subspan(12, 4), static_cast<std::uint32_t>(checksum >> 32));
+    writeU32(record, 0, kCountMark);
+    writeU32(record, 4, count);
+    writeU64(record, 8, countChecksum(region, count));
 }
 
 std::vector<std::wstring> readArguments(std::span<const std::uint8_t, kArgumentRegionSize> region) {
     const auto record = region.subspan(kCountOffset, kCountRecordSize);
-    const std::uint32_t count = getUint32(record.subspan(4, 4));
-    const std::uint64_t checksum =
-        getUint32(record.subspan(8, 4)) | (static_cast<std::uint64_t>(getUint32(record.subspan(12, 4))) << 32);
-    const bool counted = getUint32(record.subspan(0, 4)) == kCountMark && checksum == countChecksum(region, count);
+    const std::uint32_t count = readU32(record, 4);
+    const bool counted = readU32(record, 0) == kCountMark && readU64(record, 8) == countChecksum(region, count);
 
     std::vector<std::wstring> arguments;
     std::u16string current;
@@ -172,10 +154,9 @@ std::wstring instanceName(std::wstring_view executablePath) {
     if (name.size() <= kMaxInstanceName) {
         return name;
     }
-    std::string units;
+    std::vector<std::uint8_t> units;
     for (const char16_t unit : toUtf16Units(name)) {
-        units.push_back(static_cast<char>(unit & 0xFF));
-        units.push_back(static_cast<char>(unit >> 8));
+        appendU16(units, unit);
     }
     const std::string digits = hexDigits(fnv1a(units));
     name.resize(kMaxInstanceName - kHashDigits - 1);

@@ -1,8 +1,12 @@
 #pragma once
 // The forwarded arguments as the instances of one executable hand them over,
-// and the names under which they find each other. The block's size and
-// layout never change, so that instances of older builds still understand
-// each other.
+// and the names under which they find each other (FORMAT.md beside this
+// file). The block's size and layout never change, so that instances of
+// older builds still understand each other. An older build is a launcher
+// that knows the block but not the count record beside it: jlaunch before
+// the record came, or any launcher made after the same layout. It writes
+// only the argument block, leaves the rest of the region zero, and reads
+// the block up to its first two NULs in a row.
 #include <cstddef>
 #include <cstdint>
 #include <span>

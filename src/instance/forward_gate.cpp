@@ -2,19 +2,24 @@
 
 #include <mutex>
 
+#include "common/trace.h"
+
 namespace jlaunch {
 
 void ForwardGate::open(ForwardHandler handler) {
     const std::lock_guard lock(monitor_);
     handler_ = std::move(handler);
     open_ = true;
+    trace("single instance: forwarded launches go to the application; ", waiting_, " waited for it");
     monitor_.notifyAll();
 }
 
 bool ForwardGate::serve(const std::vector<std::wstring>& arguments, const AnswerFunction& answer) {
     {
         const std::lock_guard lock(monitor_);
+        ++waiting_;
         monitor_.waitUntil([this] { return open_ || closed_; });
+        --waiting_;
         if (closed_ || !handler_) {
             return false;
         }
@@ -31,7 +36,14 @@ void ForwardGate::close() {
     const std::lock_guard lock(monitor_);
     closed_ = true;
     monitor_.notifyAll();
+    closing_ = calls_ > 0;
     monitor_.waitUntil([this] { return calls_ == 0; });
+    closing_ = false;
+}
+
+ForwardGate::Counts ForwardGate::counts() const {
+    const std::lock_guard lock(monitor_);
+    return {waiting_, calls_, closing_};
 }
 
 }  // namespace jlaunch

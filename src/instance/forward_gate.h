@@ -24,12 +24,23 @@ public:
     // No later call starts; returns once the calls in progress have ended.
     void close();
 
+    // What the gate holds at this moment: calls waiting for it to open,
+    // calls in the handler, and whether a close waits for those.
+    struct Counts {
+        int waiting = 0;
+        int inProgress = 0;
+        bool closing = false;
+    };
+    Counts counts() const;
+
 private:
-    Monitor monitor_;
+    mutable Monitor monitor_;
     ForwardHandler handler_;
     bool open_ = false;
     bool closed_ = false;
     int calls_ = 0;
+    int waiting_ = 0;
+    bool closing_ = false;
 };
 
 }  // namespace jlaunch

@@ -24,6 +24,7 @@
 #include <span>
 #include <thread>
 
+#include "common/byte_order.h"
 #include "common/handles_posix.h"
 #include "common/text.h"
 #include "common/thread.h"
@@ -129,9 +130,9 @@ Received receiveAll(int socket, std::span<std::uint8_t> bytes, std::optional<Clo
 }
 
 std::array<std::uint8_t, 4> codeBytes(std::int32_t code) {
-    const auto value = static_cast<std::uint32_t>(code);
-    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    std::array<std::uint8_t, 4> bytes{};
+    writeU32(bytes, 0, static_cast<std::uint32_t>(code));
+    return bytes;
 }
 
 // The connections of second instances that have no answer yet; each gets
@@ -220,7 +221,7 @@ void takeConnection(UniqueFileDescriptor connection, const std::shared_ptr<Forwa
         return;
     }
     const std::span<const std::uint8_t, kRequestSize> received(request);
-    if (std::memcmp(request.data(), &kRequestMark, 4) != 0) {
+    if (readU32(request, 0) != kRequestMark) {
         return;
     }
     std::vector<std::wstring> arguments = readArguments(received.subspan<4, kArgumentRegionSize>());
@@ -404,7 +405,7 @@ struct SingleInstance::State {
     Handover handOver(UniqueFileDescriptor socket, const std::vector<std::wstring>& arguments,
                       Clock::time_point deadline) {
         std::array<std::uint8_t, kRequestSize> request{};
-        std::memcpy(request.data(), &kRequestMark, 4);
+        writeU32(request, 0, kRequestMark);
         writeArguments(std::span<std::uint8_t, kRequestSize>(request).subspan<4, kArgumentRegionSize>(), arguments);
         if (!sendAll(socket.get(), request)) {
             return Handover::NotTaken;
@@ -537,9 +538,7 @@ std::int32_t SingleInstance::waitForFirstInstance() {
         // The first instance ended without a word: killed, its code unknown.
         return -1;
     }
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(code[0]) | (static_cast<std::uint32_t>(code[1]) << 8) |
-                                     (static_cast<std::uint32_t>(code[2]) << 16) |
-                                     (static_cast<std::uint32_t>(code[3]) << 24));
+    return static_cast<std::int32_t>(readU32(code, 0));
 }
 
 void SingleInstance::markStarted(ForwardHandler handler) {

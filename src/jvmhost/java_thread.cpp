@@ -1,8 +1,5 @@
 #include "jvmhost/java_thread.h"
 
-#include <new>
-
-#include "common/launch_error.h"
 #include "common/thread.h"
 #include "common/trace.h"
 #include "jvmhost/redirection.h"
@@ -16,10 +13,8 @@ namespace {
 Result<MainOutcome> runCatching(JvmSession& session, const LaunchPlan& plan, const MainHooks& hooks) {
     try {
         return runJavaThread(session, plan, hooks);
-    } catch (const LaunchError& error) {
-        return internalFailure(error.status());
-    } catch (const std::bad_alloc&) {
-        return internalFailure(LaunchError::kOutOfMemory);
+    } catch (...) {
+        return internalFailureOfCurrentException();
     }
 }
 

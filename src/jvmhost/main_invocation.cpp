@@ -145,7 +145,7 @@ Result<LocalRef<jclass>> loadThroughFindClass(const MainInvocation& call, JNIEnv
     const char* characters = env->GetStringUTFChars(name.get(), nullptr);
     if (characters == nullptr || threw(env)) {
         env->ExceptionDescribe();
-        return Failure{};
+        return alreadyShown(L"the main class name could not be read (described on the Java error stream)");
     }
     LocalRef<jclass> mainClass(env, env->FindClass(characters));
     const bool found = mainClass && !threw(env);
@@ -231,7 +231,7 @@ Result<MainOutcome> callMain(JNIEnv* env, JavaVM* vm, const MainInvocation& call
     const LocalRef<jobjectArray> arguments = newJavaStringArray(env, call.arguments);
     if (!arguments) {
         env->ExceptionDescribe();
-        return Failure{};
+        return alreadyShown(L"the arguments of main could not be made (described on the Java error stream)");
     }
     // From here on what the VM prints is the application's business.
     enterVmStage(VmStage::Running);
@@ -300,7 +300,7 @@ Result<MainOutcome> invokeMain(JNIEnv* env, JavaVM* vm, const MainInvocation& ca
     if (!called || detached) {
         return called;
     }
-    return Failure{};
+    return alreadyShown(L"the main thread could not detach from the Java VM");
 }
 
 }  // namespace jlaunch

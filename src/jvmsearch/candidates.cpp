@@ -1,5 +1,6 @@
 #include "jvmsearch/candidates.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -164,23 +165,13 @@ bool isPreferredKind(JavaKind kind, VendorFamily family, const JvmSourcePolicy& 
     return (kind == JavaKind::Jdk ? source.acceptJdk : source.acceptJre) && prefers(family, provider);
 }
 
-bool isPreferredKey(const VendorKey& key, const JvmSourcePolicy& source, const VmProviderPolicy& provider) {
-    return isPreferredKind(key.kind, key.family, source, provider);
-}
-
 bool isVersionInRange(const JavaVersion& version, const JavaVersion& minimum, const JavaVersion& maximum) {
     return compareJavaVersions(minimum, version) <= 0 && compareJavaVersions(version, maximum) <= 0;
 }
 
 void rankCandidates(std::vector<JvmCandidate>& candidates, bool favorMode, JvmType type) {
-    const std::size_t n = candidates.size();
-    for (std::size_t pass = 0; pass < n; ++pass) {
-        for (std::size_t i = 0; i + 1 < n; ++i) {
-            if (ranksHigher(candidates[i + 1], candidates[i], favorMode, type)) {
-                std::swap(candidates[i], candidates[i + 1]);
-            }
-        }
-    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [favorMode, type](const auto& a, const auto& b) { return ranksHigher(a, b, favorMode, type); });
 }
 
 std::optional<JvmCandidate> selectCandidate(const std::vector<JvmCandidate>& ranked,

@@ -54,9 +54,8 @@ const wchar_t* javaKindName(JavaKind kind);
 // Whether the policies let the search read a key at all.
 bool shouldReadKey(const VendorKey& key, const JvmSourcePolicy& source, const VmProviderPolicy& provider);
 
-// Whether a candidate of this key's kind and family is a preferred one.
-bool isPreferredKey(const VendorKey& key, const JvmSourcePolicy& source, const VmProviderPolicy& provider);
-// The same for a candidate whose kind its home told.
+// Whether a candidate of this kind (its key's, or the one its home told)
+// and family is a preferred one.
 bool isPreferredKind(JavaKind kind, VendorFamily family, const JvmSourcePolicy& source,
                      const VmProviderPolicy& provider);
 // False when "JVM Source" allows only the other kind.

@@ -1,11 +1,9 @@
 #include "launcher/launcher.h"
 
 #include <cstdlib>
-#include <new>
 
 #include "common/environment.h"
 #include "common/foreground.h"
-#include "common/launch_error.h"
 #include "common/paths.h"
 #include "common/system.h"
 #include "common/text.h"
@@ -135,7 +133,7 @@ Result<void> Launcher::initialize() {
     }
     auto choice = searchJvm(settings_, executable_);
     if (!choice) {
-        return Failure{};  // the user cancelled the "JRE Not Found" dialog
+        return alreadyShown(L"the \"JRE Not Found\" dialog was cancelled");
     }
     choice_ = std::move(*choice);
     if (choice_.notice) {
@@ -249,8 +247,12 @@ HostFacts Launcher::hostFacts() const {
 }
 
 void Launcher::report(const Failure& failure) const {
-    if (traceEnabled() && failure.message != kMsgNone) {
-        trace("failure shown: ", trimWhiteSpace(failureText(failure)));
+    if (traceEnabled()) {
+        if (failure.message == kMsgNone) {
+            trace("ending without a message: ", failure.detail);
+        } else {
+            trace("failure shown: ", trimWhiteSpace(failureText(failure)));
+        }
     }
     showFailure(splash_.splashWindowHandle(), failure);
 }
@@ -267,10 +269,10 @@ std::int32_t runLauncher() {
         settleStandardOutput();
         processEndsWith(code);
         return code;
-    } catch (const LaunchError& error) {
-        showFailure(nullptr, internalFailure(error.status()));
-    } catch (const std::bad_alloc&) {
-        showFailure(nullptr, internalFailure(LaunchError::kOutOfMemory));
+    } catch (...) {
+        const Failure failure = internalFailureOfCurrentException();
+        trace("internal failure: ", trimWhiteSpace(failureText(failure)));
+        showFailure(nullptr, failure);
     }
     return -1;
 }

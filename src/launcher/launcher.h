@@ -1,6 +1,8 @@
 #pragma once
 // The one object of the process: it orchestrates the launch and owns what
 // lives as long as the process (the hosted VM, the splash screen).
+// SINGLE_INSTANCE.md beside this file draws how single-instance mode runs
+// through its steps and threads.
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/handles_win.h"
+#include "common/trace.h"
 #include "launcher/run_modes.h"
 
 namespace jlaunch {
@@ -14,8 +15,11 @@ std::int32_t startPairedLauncherProcess(const std::wstring& pairProduct, bool wa
     // CreateProcessW may write into the command line, so it gets a copy.
     const wchar_t* own = GetCommandLineW();
     std::vector<wchar_t> commandLine(own, own + wcslen(own) + 1);
-    CreateProcessW(pairProduct.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                   &process);
+    // A paired launcher that cannot be started is not reported (the exit code is 0), only traced.
+    if (!CreateProcessW(pairProduct.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        trace("paired launcher ", pairProduct, " not started: error ", static_cast<std::uint32_t>(GetLastError()));
+    }
     const UniqueHandle processHandle(process.hProcess);
     const UniqueHandle threadHandle(process.hThread);
     if (!waitForExitCode || !processHandle) {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "common/utf8_step.h"
+
 namespace jlaunch {
 
 namespace {
@@ -34,67 +36,17 @@ bool sameName(std::wstring_view a, std::wstring_view b) {
                       [&lower](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
 }
 
-void appendCodePoint(std::wstring& out, char32_t c) {
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (c >= 0x10000) {
-            out.push_back(static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10)));
-            out.push_back(static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-            return;
-        }
-    }
-    out.push_back(static_cast<wchar_t>(c));
-}
-
-// The character of UTF-8 starting at bytes[i], moving `i` past what it took;
-// nothing for a malformed sequence. As MultiByteToWideChar does, a malformed
-// sequence takes its lead byte and every byte that could still continue it,
-// so "E2 82 41" is one bad character and "A"; one cut off by the end of the
-// text takes the rest of the text.
-std::optional<char32_t> nextUtf8(std::string_view bytes, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(bytes[i++]);
-    if (lead < 0x80) {
-        return lead;
-    }
-    const std::size_t trail = (lead >= 0xC2 && lead <= 0xDF)   ? 1
-                              : (lead >= 0xE0 && lead <= 0xEF) ? 2
-                              : (lead >= 0xF0 && lead <= 0xF4) ? 3
-                                                               : 0;
-    if (trail == 0) {
-        return std::nullopt;
-    }
-    if (bytes.size() - i < trail) {
-        i = bytes.size();
-        return std::nullopt;
-    }
-    char32_t c = lead & (0x7Fu >> (trail + 1));
-    for (std::size_t k = 1; k <= trail; ++k) {
-        const auto next = static_cast<unsigned char>(bytes[i]);
-        if ((next & 0xC0u) != 0x80u) {
-            return std::nullopt;
-        }
-        c = (c << 6) | (next & 0x3Fu);
-        // Past U+10FFFF: the byte that shows it is left for the next character.
-        if (trail == 3 && k == 2 && c >= (0x110000u >> 6)) {
-            return std::nullopt;
-        }
-        ++i;
-        // Overlong forms and surrogates, known once the first trail byte is in.
-        if (k == 1 && ((trail == 3 && c < 0x10) || (trail == 2 && (c < 0x20 || (c >= 0x360 && c <= 0x37F))))) {
-            return std::nullopt;
-        }
-    }
-    return c;
-}
-
 // UTF-8 with U+FFFD for malformed sequences; `valid` turns false at the first one.
 std::wstring decodeUtf8(std::string_view bytes, bool& valid) {
     std::wstring out;
     out.reserve(bytes.size());
     valid = true;
     for (std::size_t i = 0; i < bytes.size();) {
-        const auto c = nextUtf8(bytes, i);
-        valid = valid && c.has_value();
-        appendCodePoint(out, c.value_or(0xFFFD));
+        // A malformed sequence becomes one U+FFFD as Windows groups it.
+        const Utf8Step step = decodeUtf8Step(bytes.substr(i));
+        valid = valid && step.valid;
+        appendWideCodePoint(out, step.valid ? step.code : 0xFFFD);
+        i += step.length;
     }
     return out;
 }
@@ -150,20 +102,7 @@ std::string encodeUtf8(std::wstring_view text) {
     std::string out;
     out.reserve(text.size());
     forEachCodePoint(text, [&out](char32_t c) {
-        // UTF-8 has no form for an unpaired surrogate.
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            return;
-        }
-        constexpr unsigned char kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
-        const int trail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-        out.push_back(static_cast<char>(kLead[trail] | (c >> (6 * trail))));
-        for (int k = trail - 1; k >= 0; --k) {
-            out.push_back(static_cast<char>(0x80u | ((c >> (6 * k)) & 0x3Fu)));
-        }
+        encodeUtf8Step(out, c);  // an unpaired surrogate becomes U+FFFD
     });
     return out;
 }

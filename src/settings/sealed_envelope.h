@@ -1,6 +1,6 @@
 #pragma once
 // The envelope layout shared by the sealing (the packer's side) and the
-// opening (the launcher's); see sealed_settings.h.
+// opening (the launcher's); the layout is written down in FORMAT.md.
 #include <array>
 #include <cstddef>
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/byte_order.h"
 #include "common/utf8_text.h"
 #include "settings/sealed_envelope.h"
 
@@ -20,25 +21,13 @@ bool deriveKey(std::wstring_view upgradeCode, std::span<const std::uint8_t> salt
 
 using namespace envelope;
 
-namespace {
-
-std::uint32_t getUint32(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(bytes[offset + i]) << (8 * i);
-    }
-    return value;
-}
-
-}  // namespace
-
 OpenedSettings openSealedSettings(std::span<const std::uint8_t> sealed, std::wstring_view upgradeCode) {
     OpenedSettings result;
     if (sealed.size() < kSealedMinimumSize || sealed.size() > kSealedMaximumSize ||
         !std::equal(kMagic.begin(), kMagic.end(), sealed.begin())) {
         return result;
     }
-    const std::uint32_t iterations = getUint32(sealed, kIterationsOffset);
+    const std::uint32_t iterations = readU32(sealed, kIterationsOffset);
     if (iterations == 0 || iterations > kSealedMaximumIterations) {
         return result;
     }

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "common/byte_order.h"
 #include "common/utf8_text.h"
 #include "settings/sealed_envelope.h"
 #include "settings/sealed_settings.h"
@@ -11,16 +12,6 @@
 namespace jlaunch {
 
 using namespace envelope;
-
-namespace {
-
-void putUint32(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
-}  // namespace
 
 std::optional<std::vector<std::uint8_t>> sealSettingsText(std::wstring_view text, std::wstring_view upgradeCode,
                                                           std::uint32_t iterations) {
@@ -43,7 +34,7 @@ std::optional<std::vector<std::uint8_t>> sealSettingsTextWith(std::wstring_view 
     }
     std::vector<std::uint8_t> sealed(kSealedHeaderSize, 0);
     std::copy(kMagic.begin(), kMagic.end(), sealed.begin());
-    putUint32(sealed, kIterationsOffset, iterations);
+    writeU32(sealed, kIterationsOffset, iterations);
     std::copy(salt.begin(), salt.end(), sealed.begin() + kSaltOffset);
     std::copy(nonce.begin(), nonce.end(), sealed.begin() + kNonceOffset);
     GcmNonce gcmNonce{};

@@ -46,10 +46,6 @@ std::wstring readProfileString(const std::wstring& file, const std::wstring& sec
     return ProfileFile(file).value(section, key);
 }
 
-std::vector<std::wstring> readSectionNames(const std::wstring& file) {
-    return ProfileFile(file).sectionNames();
-}
-
 std::wstring readSetting(const LayeredSettings& settings, const std::wstring& section, const std::wstring& key) {
     std::wstring result;
     settings.embedded().lookup(section, key, result);
@@ -86,7 +82,8 @@ Result<std::wstring> embeddedSettingsText(const std::wstring& settingsFile, cons
 Result<LayeredSettings> openMainSettings(const std::wstring& executable) {
     auto path = settingsFilePathFor(executable);
     if (!path) {
-        return Failure{};
+        // No settings file can be named after it, and by design no message says so.
+        return alreadyShown(L"the executable's path " + executable + L" has no \".\" to name its settings file");
     }
     ProfileFile file(std::move(*path));
     // The embedded settings are deciphered with this key, so it always comes from the file.

@@ -47,7 +47,6 @@ private:
 
 // One value of one file, read once.
 std::wstring readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key);
-std::vector<std::wstring> readSectionNames(const std::wstring& file);
 // 0, or the system's error number when the file could not be written.
 std::uint32_t writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                                  const std::wstring& value);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "common/byte_order.h"
 #include "settings/sealed_settings.h"
 
 namespace jlaunch {
@@ -21,10 +22,7 @@ TrailerCheck findTrailer(std::span<const std::uint8_t> footer, std::uint64_t fil
         !std::equal(kMark.begin(), kMark.end(), footer.begin() + 8)) {
         return TrailerCheck::None;
     }
-    std::uint64_t size = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
-        size |= static_cast<std::uint64_t>(footer[i]) << (8 * i);
-    }
+    const std::uint64_t size = readU64(footer, 0);
     if (size > kSealedMaximumSize || size > fileSize - kTrailerFooterSize) {
         return TrailerCheck::Damaged;
     }
@@ -40,11 +38,7 @@ constexpr std::size_t kMaximumHeaders = 4096;
 constexpr std::uint32_t kSectionNoBits = 8;
 
 std::uint64_t little(const std::uint8_t* at, std::size_t width) {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < width; ++i) {
-        value |= static_cast<std::uint64_t>(at[i]) << (8 * i);
-    }
-    return value;
+    return readLittleEndian({at, width});
 }
 
 // The end of a table of `count` entries of `entrySize` bytes at `offset`, and
@@ -160,11 +154,9 @@ TrailerCheck examineLauncherFile(ReadAt read, std::uint64_t fileSize, TrailerPla
 }
 
 std::vector<std::uint8_t> trailerFooter(std::uint64_t size) {
-    std::vector<std::uint8_t> footer(8);
-    for (std::size_t i = 0; i < 8; ++i) {
-        footer[i] = static_cast<std::uint8_t>(size >> (8 * i));
-    }
-    footer.insert(footer.end(), kMark.begin(), kMark.end());
+    std::vector<std::uint8_t> footer(kTrailerFooterSize);
+    writeU64(footer, 0, size);
+    std::copy(kMark.begin(), kMark.end(), footer.begin() + 8);
     return footer;
 }
 

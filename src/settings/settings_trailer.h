@@ -2,6 +2,7 @@
 // How a Linux launcher carries its enciphered settings: appended after the
 // ELF image, which the loader never maps, so no header changes:
 //   envelope | envelope length (u64, little endian) | "jlaunch-settings"
+// (FORMAT.md beside this file).
 #include <cstddef>
 #include <cstdint>
 #include <optional>

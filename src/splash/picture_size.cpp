@@ -5,25 +5,19 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "common/byte_order.h"
+
 namespace jlaunch {
 
 namespace {
 
 using Bytes = std::array<unsigned char, 26>;
 
-std::uint32_t bigEndian16(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0] << 8 | p[1]);
+std::uint32_t bigEndian16(std::span<const unsigned char> bytes, std::size_t at) {
+    return static_cast<std::uint32_t>(readBigEndian(bytes.subspan(at, 2)));
 }
-std::uint32_t bigEndian32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-           static_cast<std::uint32_t>(p[2]) << 8 | p[3];
-}
-std::uint32_t littleEndian16(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[1] << 8 | p[0]);
-}
-std::uint32_t littleEndian32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[3]) << 24 | static_cast<std::uint32_t>(p[2]) << 16 |
-           static_cast<std::uint32_t>(p[1]) << 8 | p[0];
+std::uint32_t bigEndian32(std::span<const unsigned char> bytes, std::size_t at) {
+    return static_cast<std::uint32_t>(readBigEndian(bytes.subspan(at, 4)));
 }
 // A bottom-up bitmap states its height as a negative number.
 std::uint32_t magnitude(std::uint32_t value) {
@@ -60,9 +54,9 @@ std::optional<PictureSize> jpegSize(const FileReader& file) {
             if (!file.readAt(offset, head.size(), head.data())) {
                 return std::nullopt;
             }
-            return PictureSize{bigEndian16(&head[7]), bigEndian16(&head[5])};
+            return PictureSize{bigEndian16(head, 7), bigEndian16(head, 5)};
         }
-        offset += 2 + bigEndian16(&head[2]);
+        offset += 2 + bigEndian16(head, 2);
     }
     return std::nullopt;
 }
@@ -151,16 +145,16 @@ std::optional<PictureSize> pictureSize(const FileReader& file) {
         return std::nullopt;
     }
     if (startsWith(bytes, "\x89PNG\r\n\x1A\n")) {
-        return PictureSize{bigEndian32(&bytes[16]), bigEndian32(&bytes[20])};
+        return PictureSize{bigEndian32(bytes, 16), bigEndian32(bytes, 20)};
     }
     if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) {
-        return PictureSize{littleEndian16(&bytes[6]), littleEndian16(&bytes[8])};
+        return PictureSize{readU16(bytes, 6), readU16(bytes, 8)};
     }
     if (startsWith(bytes, "BM")) {
-        if (littleEndian32(&bytes[14]) == 12) {  // the OS/2 header of 16-bit sides
-            return PictureSize{littleEndian16(&bytes[18]), littleEndian16(&bytes[20])};
+        if (readU32(bytes, 14) == 12) {  // the OS/2 header of 16-bit sides
+            return PictureSize{readU16(bytes, 18), readU16(bytes, 20)};
         }
-        return PictureSize{magnitude(littleEndian32(&bytes[18])), magnitude(littleEndian32(&bytes[22]))};
+        return PictureSize{magnitude(readU32(bytes, 18)), magnitude(readU32(bytes, 22))};
     }
     return std::nullopt;
 }

@@ -116,7 +116,7 @@ int jlaunchIniQueryMain(int argc, char** argv) {
         name = name.substr(name.find_last_of("/\\") + 1);
         std::printf("== %s\n", name.c_str());
         std::string sections;
-        for (const auto& section : jlaunch::readSectionNames(file)) sections += "[" + escape(section) + "]";
+        for (const auto& section : jlaunch::ProfileFile(file).sectionNames()) sections += "[" + escape(section) + "]";
         std::printf("sections %s\n", sections.c_str());
         for (const auto& [section, key] : queries) {
             const std::wstring value = jlaunch::readProfileString(file, section, key);

@@ -12,6 +12,7 @@
 #include "packer.h"
 #include "settings/sealed_settings.h"
 #include "settings/settings_trailer.h"
+#include "test_support.h"
 
 namespace jlaunch {
 namespace {
@@ -93,9 +94,8 @@ TEST(CarriedSettings, OnlyAWholeTrailerAtTheEndIsFound) {
 // jlaunch-pack --jar puts the jar between the image and the settings, where
 // the launcher still finds them last and Java finds the jar's directory.
 TEST(CarriedSettings, ThePackerPutsAJarBeforeTheSettings) {
-    char pattern[] = "/tmp/jlaunch-jar-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::filesystem::path folder = pattern;
+    const jlaunch::testing::TestFolder scratch;
+    const std::filesystem::path& folder = scratch.path();
     const auto write = [&folder](const char* name, const std::string& bytes) {
         std::ofstream(folder / name, std::ios::binary) << bytes;
         return (folder / name).wstring();
@@ -141,7 +141,6 @@ TEST(CarriedSettings, ThePackerPutsAJarBeforeTheSettings) {
     ASSERT_EQ(pack::runPack({L"--launcher", out, L"--settings", ini, L"--out", out + L"2"}, printed, errors), 0);
     ASSERT_EQ(examine(bytesOf(out + L"2"), place), TrailerCheck::Found);
     EXPECT_EQ(place.offset, image.size());
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

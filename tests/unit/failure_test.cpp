@@ -1,6 +1,12 @@
 // Failures as values: what the one place that shows them will say.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "common/failure.h"
 #include "common/launch_error.h"
 
@@ -24,7 +30,7 @@ TEST(Failure, TextFillsTheMessageWithItsArguments) {
          L"The launcher stopped after an internal error: not enough memory.\n"},
         {jlaunch::internalFailure(jlaunch::LaunchError::kArithmeticOverflow),
          L"The launcher stopped after an internal error: 0x80070216.\n"},
-        {Failure{}, L""},  // already reported where it happened
+        {jlaunch::alreadyShown(L"the dialog was cancelled"), L""},  // its reason is for the trace only
         // The cause, one line each below the message, whether it ends with a line feed or not.
         {{jlaunch::kMsgMainClassNotFound,
           {std::wstring(L"App")},
@@ -44,6 +50,44 @@ TEST(Failure, TextFillsTheMessageWithItsArguments) {
     for (const auto& [failure, text] : cases) {
         EXPECT_EQ(jlaunch::failureText(failure), text);
     }
+}
+
+// Whatever is thrown ends the launch with the internal-error message, the
+// standard library's own exceptions included (on Windows they arrive as
+// LaunchError already).
+TEST(Failure, EveryExceptionIsAnInternalFailure) {
+    const std::pair<void (*)(), std::wstring> cases[] = {
+        {[] { throw std::bad_alloc(); }, L"not enough memory"},
+        {[] { std::vector<int>(2).at(2) = 0; }, L"0x8000000B"},
+        {[] { (void)std::string("ab").substr(3); }, L"0x8000000B"},
+        {[] { std::string().reserve(std::string().max_size() + 1); }, L"0x80070057"},
+        {[] { throw std::invalid_argument("x"); }, L"0x80070057"},
+        {[] { throw std::overflow_error("x"); }, L"0x80070216"},
+        {[] { throw std::runtime_error("x"); }, L"0x80004005"},
+        {[] { throw jlaunch::LaunchError(jlaunch::LaunchError::kArithmeticOverflow); }, L"0x80070216"},
+        {[] { throw 42; }, L"0x80004005"},
+    };
+    for (const auto& [thrower, reason] : cases) {
+        std::wstring text;
+        try {
+            thrower();
+        } catch (...) {
+            text = jlaunch::failureText(jlaunch::internalFailureOfCurrentException());
+        }
+        EXPECT_EQ(text, L"The launcher stopped after an internal error: " + reason + L".\n");
+    }
+}
+
+// Reading a Result as what it is not stops a checked build at once.
+TEST(FailureDeathTest, ResultReadAsWhatItIsNotStops) {
+    const jlaunch::Result<int> failed = jlaunch::alreadyShown(L"why");
+    const jlaunch::Result<int> value = 7;
+    const jlaunch::Result<void> succeeded;
+    EXPECT_DEATH((void)*failed, "holds a failure");
+    EXPECT_DEATH((void)value.failure(), "holds a value");
+    EXPECT_DEATH((void)succeeded.failure(), "succeeded");
+    EXPECT_EQ(*value, 7);
+    EXPECT_EQ(failed.failure().detail, L"why");
 }
 
 }  // namespace

@@ -134,8 +134,8 @@ TEST(Candidates, PoliciesChooseTheKeysAndTheirPreference) {
 
     const auto favorJre = jlaunch::parseJvmSource(L"favor_JRE");
     const auto defaults = jlaunch::parseVmProvider(L"");
-    EXPECT_FALSE(jlaunch::isPreferredKey(keys[0], favorJre, defaults));
-    EXPECT_TRUE(jlaunch::isPreferredKey(keys[1], favorJre, defaults));
+    EXPECT_FALSE(jlaunch::isPreferredKind(keys[0].kind, keys[0].family, favorJre, defaults));
+    EXPECT_TRUE(jlaunch::isPreferredKind(keys[1].kind, keys[1].family, favorJre, defaults));
 }
 
 TEST(Candidates, TodaysVendorsAreReadUnlessOneOldFamilyAloneIsNamed) {

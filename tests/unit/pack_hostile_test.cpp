@@ -17,6 +17,7 @@
 #include "pe_image.h"
 #include "resource_tree.h"
 #include "version_info.h"
+#include "test_support.h"
 
 namespace jlaunch {
 namespace {
@@ -204,9 +205,8 @@ TEST(PackHostileImages, IconsSharingBytesAndOverlongVersionStringsAreRefused) {
 
 // The output must be a regular file or nothing; a FIFO input is refused without waiting for a writer.
 TEST(PackHostileFiles, DevicesAndFifosAreNeitherReplacedNorAwaited) {
-    char pattern[] = "/tmp/jlaunch-pack-hostile-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::filesystem::path folder = pattern;
+    const jlaunch::testing::TestFolder scratch;
+    const std::filesystem::path& folder = scratch.path();
     std::ofstream(folder / "app.ini") << "[Product Information]\nUpgrade Code=C\n";
     ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
     std::filesystem::create_directory(folder / "dir");
@@ -239,7 +239,6 @@ TEST(PackHostileFiles, DevicesAndFifosAreNeitherReplacedNorAwaited) {
     EXPECT_TRUE(S_ISCHR(info.st_mode));
     ASSERT_EQ(lstat(toNarrowPath(fifo).c_str(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "settings/settings_trailer.h"
 #include "common/utf8_text.h"
 #include "version_info.h"
+#include "test_support.h"
 
 namespace jlaunch {
 namespace {
@@ -302,9 +303,8 @@ TEST(PackResources, TreeWrittenAtAnAddressReadsBackTheSame) {
 // jlaunch-pack on real files: each bad input is refused with its reason, and
 // nothing is left behind.
 TEST(PackTool, RefusalsLeaveNoFileBehind) {
-    char pattern[] = "/tmp/jlaunch-pack-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path folder = pattern;
+    const jlaunch::testing::TestFolder scratch;
+    const fs::path& folder = scratch.path();
     const auto write = [&folder](const char* name, const std::string& bytes) {
         std::ofstream(folder / name, std::ios::binary) << bytes;
         return (folder / name).wstring();
@@ -369,7 +369,6 @@ TEST(PackTool, RefusalsLeaveNoFileBehind) {
     ASSERT_EQ(pack::runPack({L"--launcher", out, L"--settings", good, L"--out", out + L"2"}, printed, errors), 0)
         << errors;
     EXPECT_EQ(fs::file_size(out + L"2"), once);
-    fs::remove_all(folder);
 }
 
 }  // namespace

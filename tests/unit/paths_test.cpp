@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/paths.h"
+#include "test_support.h"
 
 namespace {
 
@@ -55,15 +56,12 @@ TEST(Paths, SplitIntoRootAndComponents) {
 class PathsOnDisk : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "jlaunch-paths-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr) << std::strerror(errno);
-        root_ = pattern;
+        root_ = folder_.path().string();
         previousFolder_ = fs::current_path();
     }
     void TearDown() override {
         std::error_code ignored;
         fs::current_path(previousFolder_, ignored);
-        fs::remove_all(root_, ignored);
     }
     std::string path(const std::string& relative) const { return root_ + "/" + relative; }
     void touch(const std::string& relative) const { std::ofstream(path(relative)) << "x"; }
@@ -83,6 +81,7 @@ protected:
         return names;
     }
 
+    jlaunch::testing::TestFolder folder_;
     std::string root_;
     fs::path previousFolder_;
 };

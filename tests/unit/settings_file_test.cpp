@@ -38,22 +38,14 @@ std::wstring wide(const std::string& ascii) {
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class SettingsFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "jlaunch-settings-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr) << std::strerror(errno);
-        root_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
     std::string path(const std::string& relative) const { return root_ + "/" + relative; }
     std::wstring write(const std::string& relative, const std::string& bytes) const {
         std::ofstream(path(relative), std::ios::binary) << bytes;
         return wide(path(relative));
     }
 
-    std::string root_;
+    jlaunch::testing::TestFolder folder_;
+    std::string root_ = folder_.path().string();
 };
 
 using LayeredRead = SettingsFolder;
@@ -104,7 +96,7 @@ TEST_F(LayeredRead, BadFilesNeverCrashAndReadAsEmpty) {
     fs::create_directory(path("folder.ini"));
     const auto folder = layered(wide(path("folder.ini")));
     EXPECT_EQ(readSetting(folder, L"S", L"K"), L"");
-    EXPECT_TRUE(jlaunch::readSectionNames(wide(path("folder.ini"))).empty());
+    EXPECT_TRUE(jlaunch::ProfileFile(wide(path("folder.ini"))).sectionNames().empty());
 
     EXPECT_EQ(readSetting(layered(write("empty.ini", "")), L"S", L"K"), L"");
     EXPECT_EQ(readSetting(layered(write("dup.ini", "[S]\r\nK=1\r\n[S]\r\nK=2\r\n")), L"S", L"K"), L"1");
@@ -119,7 +111,7 @@ TEST_F(LayeredRead, BadFilesNeverCrashAndReadAsEmpty) {
     garbage[0] = 'x';  // not a byte-order mark
     const std::wstring garbled = write("garbage.ini", garbage + "\n[S]\nK=v\n" + garbage);
     EXPECT_EQ(readSetting(layered(garbled), L"S", L"K"), L"v");
-    EXPECT_FALSE(jlaunch::readSectionNames(garbled).empty());
+    EXPECT_FALSE(jlaunch::ProfileFile(garbled).sectionNames().empty());
 }
 
 TEST_F(LayeredRead, UnreadableFileReadsAsEmpty) {
@@ -137,7 +129,8 @@ TEST_F(LayeredRead, SettingsFileIsWrittenReadAndDeleted) {
     jlaunch::writeProfileString(fresh, L"Other", L"K", L"v");
     jlaunch::writeProfileString(fresh, L"Java Runtime Environment", L"JRE Path", L"/opt/jre2");
     EXPECT_EQ(jlaunch::readProfileString(fresh, L"Java Runtime Environment", L"JRE Path"), L"/opt/jre2");
-    EXPECT_EQ(jlaunch::readSectionNames(fresh), (std::vector<std::wstring>{L"Java Runtime Environment", L"Other"}));
+    EXPECT_EQ(jlaunch::ProfileFile(fresh).sectionNames(),
+              (std::vector<std::wstring>{L"Java Runtime Environment", L"Other"}));
     EXPECT_TRUE(jlaunch::deleteSettingsFile(fresh));
     EXPECT_FALSE(fs::exists(path("fresh.ini")));
     EXPECT_EQ(jlaunch::readProfileString(fresh, L"Other", L"K"), L"");

@@ -1,16 +1,21 @@
 // Text conversion, message table and formatting on Linux.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <cwctype>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "common/byte_order.h"
 #include "common/text.h"
+#include "common/utf8_step.h"
 #include "test_support.h"
 
 namespace {
@@ -110,6 +115,89 @@ TEST(TextConversion, RandomBytesDecodeToStableUnicode) {
         }
         ASSERT_EQ(toWide(toNarrow(wide)), wide);
     }
+}
+
+struct Utf8StepCase {
+    std::string_view bytes;
+    bool valid;
+    char32_t code;
+    std::size_t length;
+};
+
+TEST(Utf8Step, DecodesOneCharacterOrGroupsTheMalformedBytes) {
+    const Utf8StepCase cases[] = {
+        {"A", true, U'A', 1},
+        {"\x7F\x42", true, 0x7F, 1},
+        {"\xC2\x80", true, 0x80, 2},
+        {"\xDF\xBF", true, 0x7FF, 2},
+        {"\xE0\xA0\x80", true, 0x800, 3},
+        {"\xED\x9F\xBF", true, 0xD7FF, 3},
+        {"\xEE\x80\x80", true, 0xE000, 3},
+        {"\xEF\xBF\xBF", true, 0xFFFF, 3},
+        {"\xF0\x90\x80\x80", true, 0x10000, 4},
+        {"\xF4\x8F\xBF\xBFx", true, 0x10FFFF, 4},
+        // Lead bytes that start nothing, and a lone trail byte.
+        {"\x80\x41", false, 0, 1},
+        {"\xC0\xAF", false, 0, 1},
+        {"\xC1\xBF", false, 0, 1},
+        {"\xF5\x80\x80\x80", false, 0, 1},
+        {"\xFF", false, 0, 1},
+        // Overlong forms are known at the first trail byte, which they take.
+        {"\xE0\x9F\xBF", false, 0, 2},
+        {"\xF0\x8F\xBF\xBF", false, 0, 2},
+        // Surrogates, likewise.
+        {"\xED\xA0\x80", false, 0, 2},
+        {"\xED\xBF\xBF", false, 0, 2},
+        // Past U+10FFFF: the second trail byte is left for what follows.
+        {"\xF4\x90\x80\x80", false, 0, 2},
+        // A byte that cannot continue the sequence ends it and is not taken.
+        {"\xE2\x82\x41", false, 0, 2},
+        {"\xC3\x41", false, 0, 1},
+        {"\xF0\x9F\x98\x41", false, 0, 3},
+        // Cut off by the end: the rest is taken, whatever it is.
+        {"\xE2\x82", false, 0, 2},
+        {"\xF0\x41\x42", false, 0, 3},
+    };
+    for (const auto& c : cases) {
+        const jlaunch::Utf8Step step = jlaunch::decodeUtf8Step(c.bytes);
+        EXPECT_EQ(step.valid, c.valid) << ::testing::PrintToString(std::string(c.bytes));
+        EXPECT_EQ(step.length, c.length) << ::testing::PrintToString(std::string(c.bytes));
+        if (c.valid) {
+            EXPECT_EQ(static_cast<std::uint32_t>(step.code), static_cast<std::uint32_t>(c.code));
+            // Every valid character encodes back to the bytes it came from.
+            std::string again;
+            jlaunch::encodeUtf8Step(again, step.code);
+            EXPECT_EQ(again, c.bytes.substr(0, c.length));
+        }
+    }
+}
+
+TEST(Utf8Step, EncodesWhatUtf8HasNoFormForAsReplacement) {
+    const std::pair<char32_t, std::string_view> cases[] = {
+        {0xD800, "\xEF\xBF\xBD"},     {0xDFFF, "\xEF\xBF\xBD"},       {0x110000, "\xEF\xBF\xBD"},
+        {0x7FFFFFFF, "\xEF\xBF\xBD"}, {0, std::string_view("\0", 1)},
+    };
+    for (const auto& [code, bytes] : cases) {
+        std::string out = "x";
+        jlaunch::encodeUtf8Step(out, code);
+        EXPECT_EQ(out, "x" + std::string(bytes)) << static_cast<std::uint32_t>(code);
+    }
+}
+
+TEST(ByteOrder, ReadsAndWritesEachWidthInItsOrder) {
+    const std::uint8_t bytes[] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x88};
+    EXPECT_EQ(jlaunch::readU16(bytes, 1), 0x0302u);
+    EXPECT_EQ(jlaunch::readU32(bytes, 4), 0x88070605u);
+    EXPECT_EQ(jlaunch::readU64(bytes, 0), 0x8807060504030201u);
+    EXPECT_EQ(jlaunch::readBigEndian(std::span(bytes).subspan(6, 2)), 0x0788u);
+    EXPECT_EQ(jlaunch::readLittleEndian(std::span(bytes).first(3)), 0x030201u);
+    std::vector<std::uint8_t> out;
+    jlaunch::appendU16(out, 0xBEEF);
+    jlaunch::appendU32(out, 0x8807060504030201u & 0xFFFFFFFFu);
+    EXPECT_EQ(out, (std::vector<std::uint8_t>{0xEF, 0xBE, 0x01, 0x02, 0x03, 0x04}));
+    std::uint8_t written[8] = {};
+    jlaunch::writeU64(written, 0, jlaunch::readU64(bytes, 0));
+    EXPECT_TRUE(std::equal(std::begin(bytes), std::end(bytes), std::begin(written)));
 }
 
 TEST(ResourceStrings, LanguageFromLcAllThenLcMessagesThenLang) {

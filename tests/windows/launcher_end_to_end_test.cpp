@@ -206,7 +206,11 @@ TEST(LauncherSettingsPath, ExecutableWithoutDotInItsPathEndsSilently) {
     // A settings file under the name a careless implementation would form
     // has no main class, so reading it would show message 210.
     copy.writeSettings("[Product Information]\r\nProduct Name=Tool\r\n");
-    expectSilentFailure(launch(copy));
+    const std::wstring traceFile = copy.folder() / L"trace";
+    expectSilentFailure(launch(copy, {}, {{L"JLAUNCH_TRACE", traceFile}}));
+    // Silent for the user, never for the trace.
+    const std::string trace = readFileBytes(traceFile).value_or("");
+    EXPECT_NE(trace.find("ending without a message: the executable's path"), std::string::npos) << trace;
 }
 
 TEST(LauncherSettingsPath, DotInAFolderNameCountsWhenTheFileNameHasNone) {

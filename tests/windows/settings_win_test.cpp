@@ -137,9 +137,9 @@ TEST_F(SettingsFiles, SectionNamesBeyondTheFirstBufferAreAllListed) {
             remaining -= length + 1;
         }
         const std::wstring file = write(text, L"sections" + std::to_wstring(total) + L".ini");
-        EXPECT_EQ(readSectionNames(file), names);
+        EXPECT_EQ(ProfileFile(file).sectionNames(), names);
     }
-    EXPECT_TRUE(readSectionNames(temp_ / L"missing.ini").empty());
+    EXPECT_TRUE(ProfileFile(temp_ / L"missing.ini").sectionNames().empty());
 }
 
 TEST(SettingsFilePath, ExecutablePathUpToItsLastDotThenIni) {

@@ -47,10 +47,6 @@ std::uint32_t PeImage::directoryRva(std::size_t index) const {
     return index < directories_.size() ? directories_[index].first : 0;
 }
 
-std::uint32_t PeImage::directorySize(std::size_t index) const {
-    return index < directories_.size() ? directories_[index].second : 0;
-}
-
 std::optional<PeImage> PeImage::parse(std::span<const std::uint8_t> bytes, std::string& error) {
     PeImage image;
     if (!fits(bytes, 0, 64) || bytes[0] != 'M' || bytes[1] != 'Z') {
@@ -74,7 +70,6 @@ std::optional<PeImage> PeImage::parse(std::span<const std::uint8_t> bytes, std::
     image.sectionAlignment_ = readU32(bytes, image.optionalAt_ + 32);
     image.fileAlignment_ = readU32(bytes, image.optionalAt_ + 36);
     image.sizeOfHeaders_ = readU32(bytes, image.optionalAt_ + 60);
-    image.subsystem_ = readU16(bytes, image.optionalAt_ + 68);
     image.directoryCount_ = readU32(bytes, image.optionalAt_ + 108);
     image.sectionTableAt_ = image.optionalAt_ + optionalSize;
     const auto powerOfTwo = [](std::uint32_t n) { return n != 0 && (n & (n - 1)) == 0; };
@@ -179,7 +174,7 @@ std::optional<std::vector<std::uint8_t>> PeImage::withResources(std::span<const 
         imageEnd = std::max<std::uint64_t>(imageEnd, std::uint64_t{s.rawPointer} + s.rawSize);
     }
     const std::uint32_t certificateAt = directoryRva(kDirectorySecurity);  // a file offset
-    const std::uint32_t certificateSize = directorySize(kDirectorySecurity);
+    const std::uint32_t certificateSize = certificateAt != 0 ? directories_[kDirectorySecurity].second : 0;
     if (certificateAt != 0 && (certificateAt < imageEnd || !fits(bytes, certificateAt, certificateSize))) {
         error = "the certificate table does not lie after the image; it is not one this tool can rewrite";
         return std::nullopt;

@@ -26,9 +26,6 @@ public:
     static std::optional<PeImage> parse(std::span<const std::uint8_t> bytes, std::string& error);
 
     const std::vector<PeSection>& sections() const { return sections_; }
-    std::uint16_t subsystem() const { return subsystem_; }
-    std::uint32_t directoryRva(std::size_t index) const;
-    std::uint32_t directorySize(std::size_t index) const;
     // The resources; an image without a resource directory has none.
     const ResourceTree& resources() const { return resources_; }
 
@@ -40,13 +37,15 @@ public:
                                                            const ResourceTree& tree, std::string& error) const;
 
 private:
+    // The address (a file offset for the certificate table) a data directory names; 0 when absent.
+    std::uint32_t directoryRva(std::size_t index) const;
+
     std::size_t headerAt_ = 0;    // of the "PE\0\0" signature
     std::size_t optionalAt_ = 0;  // of the optional header
     std::size_t sectionTableAt_ = 0;
     std::uint32_t fileAlignment_ = 0;
     std::uint32_t sectionAlignment_ = 0;
     std::uint32_t sizeOfHeaders_ = 0;
-    std::uint16_t subsystem_ = 0;
     std::uint32_t directoryCount_ = 0;
     std::vector<PeSection> sections_;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> directories_;
