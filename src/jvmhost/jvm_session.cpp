@@ -103,6 +103,11 @@ Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
     vmOptions.reserve(options.size() + 3);
     // First: the VM takes its options in order, and complains about one
     // through whatever print hook it has at that moment.
+    // HotSpot lists every option string among the VM's arguments (jps -lv,
+    // JMX, crash logs) except those beginning "-Djava.class.path",
+    // "-Dsun.java.command" and "-Dsun.java.launcher", and takes a hook only
+    // by its exact name: the three words stay visible there. No child of the
+    // launcher gets them: the AOT cache is made from options without hooks.
     vmOptions.push_back({const_cast<char*>("vfprintf"), reinterpret_cast<void*>(&vmPrintHook)});
     for (const std::string& option : options) {
         vmOptions.push_back({const_cast<char*>(option.c_str()), nullptr});

@@ -12,6 +12,7 @@
 #include "instance/argument_block.h"
 #include "jvmhost/java_thread.h"
 #include "jvmhost/secondary_main.h"
+#include "jvmhost/startup_cache.h"
 #include "jvmhost/vm_output.h"
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
@@ -211,6 +212,11 @@ void Launcher::report(const Failure& failure) const {
 }
 
 std::int32_t runLauncher() {
+    // The child that makes a start-up cache traces to its output, which its
+    // parent traces: the trace file stays the parent's.
+    if (const auto made = runStartupCacheChild()) {
+        return *made;
+    }
     openTrace();
     try {
         Launcher launcher;

@@ -58,9 +58,9 @@ protected:
         fs::remove_all(folder_, ignored);
     }
 
-    void writeSettings(const std::string& classPath) const {
+    void writeSettings(const std::string& classPath, const fs::path& runtime = GetParam()) const {
         std::ofstream(folder_ / "app.ini")
-            << "[Java Runtime Environment]\nMain Class=Hello\nJRE Path=" << GetParam().string()
+            << "[Java Runtime Environment]\nMain Class=Hello\nJRE Path=" << runtime.string()
             << "\nStartup Cache=yes\nVirtual Machine Parameters=-Xlog:class+load=info"
             << "\n[Class Path]\nClass Path=" << classPath << "\n";
     }
@@ -127,6 +127,11 @@ protected:
 TEST_P(StartupCache, MadeOnTheFirstLaunchAndMappedOnTheNext) {
     const Launch first = run();
     EXPECT_NE(first.out.find(kFromJar), std::string::npos) << first.out;
+    // The runtime's own words about making the cache stay in the trace.
+    for (const std::string* text : {&first.out, &first.err}) {
+        EXPECT_EQ(text->find("AOTConfiguration"), std::string::npos) << *text;
+        EXPECT_EQ(text->find("AOTCache"), std::string::npos) << *text;
+    }
     const auto files = cacheFolderFiles();
     ASSERT_EQ(files.size(), 1u) << first.trace;  // the cache alone, no temporary left
     EXPECT_TRUE(isCache(files[0])) << files[0];
@@ -136,6 +141,29 @@ TEST_P(StartupCache, MadeOnTheFirstLaunchAndMappedOnTheNext) {
     EXPECT_NE(second.out.find(kFromCache), std::string::npos) << second.out << second.trace;
     EXPECT_EQ(second.out.find(kFromJar), std::string::npos) << second.out;
     EXPECT_EQ(cacheFolderFiles(), files);
+}
+
+// A jlinked runtime may have no java executable: the launcher makes the cache itself.
+TEST_P(StartupCache, ARuntimeWithoutJavaGetsOneToo) {
+    const fs::path runtime = folder_ / "runtime";
+    fs::create_directories(runtime / "bin");
+    for (const auto& entry : fs::directory_iterator(GetParam())) {
+        if (entry.path().filename() != "bin") {
+            fs::create_directory_symlink(entry.path(), runtime / entry.path().filename());
+        }
+    }
+    fs::create_symlink(GetParam() / "bin" / "javac", runtime / "bin" / "javac");
+    writeSettings("app.jar", runtime);
+    const Launch first = run();
+    const auto files = cacheFolderFiles();
+    ASSERT_EQ(files.size(), 1u) << first.trace;
+    // From Java 25 on still the AOT cache, not the older archive.
+    const std::string release = readFile(GetParam() / "release");
+    const auto at = release.find("JAVA_VERSION=\"");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(files[0].extension(), std::stoi(release.substr(at + 14)) >= 25 ? ".aot" : ".jsa");
+    const Launch second = run();
+    EXPECT_NE(second.out.find(kFromCache), std::string::npos) << second.out << second.trace;
 }
 
 TEST_P(StartupCache, AChangedJarGetsACacheOfItsOwn) {
