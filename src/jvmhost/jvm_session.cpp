@@ -1,5 +1,6 @@
 #include "jvmhost/jvm_session.h"
 
+#include <atomic>
 #include <utility>
 
 #include "common/paths.h"
@@ -17,8 +18,14 @@ void JNICALL exitHook(jint code) {
     finishStartupCacheNow();
     notifyVmEnd();
 }
+// Set once JNI_CreateJavaVM has returned: a crash before is the VM's start.
+std::atomic<bool> vmStarted{false};
+
 void JNICALL abortHook() {
     trace("the VM aborted");
+    if (!vmStarted.load()) {
+        dropStartupCacheInUse();
+    }
     notifyVmEnd();
 }
 
@@ -126,6 +133,7 @@ Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
     enterVmStage(VmStage::Creating);
     const jint result = entryPoints_.createJavaVm(&vm, &env, &arguments);
     trace("JNI_CreateJavaVM returned ", result);
+    vmStarted.store(true);
     if (result != JNI_OK) {
         // The VM's own words say more than the result's number.
         std::wstring said = collectedVmOutput();

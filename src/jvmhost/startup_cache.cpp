@@ -448,4 +448,18 @@ void finishStartupCacheNow() {
     finishPendingPlan();
 }
 
+void dropStartupCacheInUse() {
+    const StartupCachePlan plan = std::exchange(pendingPlan(), {});
+    if (!plan.paths.log.empty()) {
+        trace("startup cache: the VM crashed while starting with ", plan.paths.cache, "; it is removed");
+        cache_files::removeFile(plan.paths.cache);
+        cache_files::removeFile(plan.paths.log);
+    }
+    for (const std::wstring* own : {&plan.paths.temporary, &plan.paths.configuration}) {
+        if (!own->empty()) {
+            cache_files::removeFile(*own);
+        }
+    }
+}
+
 }  // namespace jlaunch

@@ -111,6 +111,10 @@ void finishStartupCacheAtExit(StartupCachePlan plan);
 // Completes the arranged plan at once (the VM is ending the process); later
 // calls and the exit handler then find nothing to do.
 void finishStartupCacheNow();
+// The VM crashed while it started: a cache it mapped may be what it crashed
+// on (an older runtime maps a cut-off archive and faults), so it goes and is
+// made again; nothing else of the plan is done.
+void dropStartupCacheInUse();
 
 // The platform's part.
 namespace cache_files {

@@ -61,7 +61,8 @@ protected:
     void writeSettings(const std::string& classPath, const fs::path& runtime = GetParam()) const {
         std::ofstream(folder_ / "app.ini")
             << "[Java Runtime Environment]\nMain Class=Hello\nJRE Path=" << runtime.string()
-            << "\nStartup Cache=yes\nVirtual Machine Parameters=-Xlog:class+load=info"
+            << "\nStartup Cache=yes\nVirtual Machine Parameters=-Xlog:class+load=info -XX:ErrorFile="
+            << (folder_ / "hs_err.log").string()
             << "\n[Class Path]\nClass Path=" << classPath << "\n";
     }
 
@@ -90,7 +91,7 @@ protected:
         return launch;
     }
 
-    void finish(Launch& launch, int n) const {
+    void finish(Launch& launch, int n, bool mustSucceed = true) const {
         int status = 0;
         waitpid(launch.pid, &status, 0);
         launch.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
@@ -98,14 +99,16 @@ protected:
         launch.out = readFile(folder_ / ("out" + tag));
         launch.err = readFile(folder_ / ("err" + tag));
         launch.trace = readFile(folder_ / ("trace" + tag));
-        EXPECT_EQ(launch.exitCode, 0) << launch.err;
-        EXPECT_NE(launch.out.find("arg:x\n"), std::string::npos) << launch.out;
+        if (mustSucceed) {
+            EXPECT_EQ(launch.exitCode, 0) << launch.err;
+            EXPECT_NE(launch.out.find("arg:x\n"), std::string::npos) << launch.out;
+        }
     }
 
-    Launch run() {
+    Launch run(bool mustSucceed = true) {
         const int n = ++launches_;
         Launch launch = start(n);
-        finish(launch, n);
+        finish(launch, n, mustSucceed);
         return launch;
     }
 
@@ -207,6 +210,22 @@ TEST_P(StartupCache, ADamagedCacheIsMadeAgainWithoutAWord) {
     run();
     const Launch later = run();
     EXPECT_NE(later.out.find(kFromCache), std::string::npos) << later.out << later.trace;
+}
+
+// A cache cut off behind a sound header (a full disk, a copy broken off):
+// an older runtime maps it and crashes; that launch at most.
+TEST_P(StartupCache, ACutOffCacheFailsOneLaunchAtMost) {
+    run();
+    const auto files = cacheFolderFiles();
+    ASSERT_EQ(files.size(), 1u);
+    const fs::path cache = folder_ / ".cache/app" / files[0];
+    fs::permissions(cache, fs::perms::owner_write, fs::perm_options::add);
+    fs::resize_file(cache, 20000);
+    run(false);
+    const Launch after = run();
+    run();
+    const Launch later = run();
+    EXPECT_NE(later.out.find(kFromCache), std::string::npos) << after.trace << later.out << later.trace;
 }
 
 TEST_P(StartupCache, AClassFolderRunsWithoutACache) {
