@@ -31,8 +31,14 @@ void JNICALL exitHook(jint code) {
         handler(static_cast<std::int32_t>(code));
     }
 }
+// Set once JNI_CreateJavaVM has returned: a crash before is the VM's start.
+std::atomic<bool> vmStarted{false};
+
 void JNICALL abortHook() {
     trace("the VM aborted");
+    if (!vmStarted.load()) {
+        dropStartupCacheInUse();
+    }
     notifyVmEnd();
 }
 
@@ -117,6 +123,11 @@ Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
     vmOptions.reserve(options.size() + 3);
     // First: the VM takes its options in order, and complains about one
     // through whatever print hook it has at that moment.
+    // HotSpot lists every option string among the VM's arguments (jps -lv,
+    // JMX, crash logs) except those beginning "-Djava.class.path",
+    // "-Dsun.java.command" and "-Dsun.java.launcher", and takes a hook only
+    // by its exact name: the three words stay visible there. No child of the
+    // launcher gets them: the AOT cache is made from options without hooks.
     vmOptions.push_back({const_cast<char*>("vfprintf"), reinterpret_cast<void*>(&vmPrintHook)});
     for (const std::string& option : options) {
         vmOptions.push_back({const_cast<char*>(option.c_str()), nullptr});
@@ -135,6 +146,7 @@ Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
     enterVmStage(VmStage::Creating);
     const jint result = entryPoints_.createJavaVm(&vm, &env, &arguments);
     trace("JNI_CreateJavaVM returned ", result);
+    vmStarted.store(true);
     if (result != JNI_OK) {
         // The VM's own words say more than the result's number.
         std::wstring said = collectedVmOutput();

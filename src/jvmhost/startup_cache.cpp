@@ -8,6 +8,8 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "common/trace.h"
+#include "common/utf8_text.h"
+#include "jvmhost/vm_output.h"
 
 namespace jlaunch {
 
@@ -16,6 +18,7 @@ namespace {
 // Enough for the runtimes an application switches between, few enough to
 // keep the folder small: an AOT cache is tens of megabytes.
 constexpr std::size_t kCachesKept = 3;
+
 
 void hashBytes(std::uint64_t& hash, const void* data, std::size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -67,6 +70,41 @@ bool looksLikeDynamicArchive(const std::wstring& path) {
            magic[2] == 0x0b && magic[3] == 0xf0;
 }
 
+// Adds the files a class or module path option names, with their sizes and
+// times, so that a changed jar makes another name; says why a path cannot be
+// cached, or nothing.
+std::string_view addPathFacts(CacheKey& key, std::string_view option) {
+    constexpr std::string_view classPath = "-Djava.class.path=";
+    constexpr std::string_view modulePath = "--module-path=";
+    const bool isClassPath = option.starts_with(classPath);
+    if (!isClassPath && !option.starts_with(modulePath)) {
+        return {};
+    }
+    for (std::size_t start = isClassPath ? classPath.size() : modulePath.size(), end = 0; start < option.size();
+         start = end + 1) {
+        end = std::min(option.find(static_cast<char>(kPathListSeparator), start), option.size());
+        const std::wstring entry = toWide(option.substr(start, end - start));
+        const auto facts = cache_files::fileFacts(entry);
+        key.add(entry, facts.size, facts.time);
+        if (facts.isFolder && isClassPath) {
+            return "a folder on the class path: the runtime caches only jars";
+        }
+        if (facts.isFolder) {
+            // A module path folder holds the jars: each counts.
+            FileFinder finder;
+            for (bool found = finder.find(entry + kPathSeparator + L"*"); found; found = finder.next()) {
+                const std::wstring name = finder.fileName();
+                if (name == L"." || name == L"..") {
+                    continue;  // their times change with everything beside them
+                }
+                const auto jar = cache_files::fileFacts(entry + kPathSeparator + name);
+                key.add(name, jar.size, jar.time);
+            }
+        }
+    }
+    return {};
+}
+
 StartupCachePlan& pendingPlan() {
     static StartupCachePlan plan;
     return plan;
@@ -88,33 +126,71 @@ void pruneCaches(const std::wstring& folder) {
     }
 }
 
+// The VM has written the record of this launch; a child makes the cache of
+// it, with its output kept for the trace, off the user's console.
+void makeAotCache(const StartupCachePlan& plan) {
+    const CachePaths& paths = plan.paths;
+    if (cache_files::fileFacts(paths.configuration).size == 0) {
+        trace("startup cache: the runtime recorded nothing to make the cache of");
+        return;
+    }
+    const std::wstring request = paths.configuration + L".request";
+    const std::wstring output = paths.configuration + L".out";
+    const auto text = childRequestText(plan.jvmLibraryPath, plan.createOptions);
+    if (!text) {
+        trace("startup cache: an option holds a line break; no cache is made");
+    } else if (!cache_files::writeNewFile(request, *text)) {
+        trace("startup cache: cannot write ", request);
+    } else {
+        trace("startup cache: making the AOT cache in a child process");
+        // Only the child sees these: the application has ended.
+        setEnvironmentVariable(kStartupCacheChildVariable, request);
+        if (traceEnabled()) {
+            setEnvironmentVariable(kTraceVariable, L"-");
+        }
+        const auto exitCode = cache_files::runHiddenChild(plan.executable, output);
+        removeEnvironmentVariable(kStartupCacheChildVariable);
+        removeEnvironmentVariable(kTraceVariable);
+        const std::string said = readSmallFile(output);
+        trace("startup cache: the child ended with ", exitCode ? decimalText(*exitCode) : L"no start", ", saying: ",
+              toWide(said));
+    }
+    for (const std::wstring* path : {&request, &output, &paths.configuration}) {
+        cache_files::removeFile(*path);
+    }
+}
+
 void finishPendingPlan() {
     // Once: the VM's exit hook may have finished it before the process's own exit.
     const StartupCachePlan plan = std::exchange(pendingPlan(), {});
-    if (plan.cachePath.empty()) {
+    const CachePaths& paths = plan.paths;
+    if (paths.cache.empty()) {
         return;
     }
-    if (!plan.logPath.empty()) {
-        if (cache_files::fileFacts(plan.logPath).size > 0) {
+    if (!paths.log.empty()) {
+        if (cache_files::fileFacts(paths.log).size > 0) {
             trace("startup cache: the runtime rejected the cache; it is removed and made again");
-            cache_files::removeFile(plan.cachePath);
+            cache_files::removeFile(paths.cache);
         }
-        cache_files::removeFile(plan.logPath);
+        cache_files::removeFile(paths.log);
     }
-    if (!plan.temporaryPath.empty()) {
+    if (!paths.configuration.empty()) {
+        makeAotCache(plan);
+    }
+    if (!paths.temporary.empty()) {
         // Renaming replaces a cache another launch made meanwhile: both are sound.
-        const bool made = cache_files::fileFacts(plan.temporaryPath).size > 0 &&
-                          cache_files::renameFile(plan.temporaryPath, plan.cachePath);
-        trace("startup cache: ", made ? "made " : "none made for ", plan.cachePath);
-        cache_files::removeFile(plan.temporaryPath);
+        const bool made = cache_files::fileFacts(paths.temporary).size > 0 &&
+                          cache_files::renameFile(paths.temporary, paths.cache);
+        trace("startup cache: ", made ? "made " : "none made for ", paths.cache);
+        cache_files::removeFile(paths.temporary);
     }
-    pruneCaches(parentPath(plan.cachePath, 1));
+    pruneCaches(parentPath(paths.cache, 1));
 }
 
 }  // namespace
 
-CacheKind chooseCacheKind(int featureVersion, bool hasJavaExecutable) {
-    if (featureVersion >= 25 && hasJavaExecutable) {
+CacheKind chooseCacheKind(int featureVersion) {
+    if (featureVersion >= 25) {
         return CacheKind::AotCache;
     }
     if (featureVersion >= 19) {
@@ -192,30 +268,90 @@ std::wstring CacheKey::fileName(CacheKind kind) const {
     return name;
 }
 
-std::vector<std::wstring> cacheOptions(CacheKind kind, bool exists, const std::wstring& cachePath,
-                                       const std::wstring& temporaryPath, const std::wstring& logPath) {
+CachePaths cachePathsFor(CacheKind kind, bool exists, const std::wstring& cachePath, std::uint32_t processId) {
+    // The process's number keeps two launches at once apart.
+    const std::wstring own = cachePath + L"." + decimalText(processId);
+    CachePaths paths;
+    paths.cache = cachePath;
+    if (exists) {
+        paths.log = own + L".log";
+    } else {
+        paths.temporary = own + L".tmp";
+        if (kind == CacheKind::AotCache) {
+            paths.configuration = own + L".aotconf";
+        }
+    }
+    return paths;
+}
+
+std::vector<std::wstring> cacheOptions(CacheKind kind, bool exists, const CachePaths& paths) {
     switch (kind) {
         case CacheKind::AotCache:
             if (!exists) {
-                return {L"-XX:AOTCacheOutput=" + temporaryPath};
+                // Recorded here, made by a child once the application ended:
+                // the one-step form would have the runtime's java print its
+                // progress on the user's console.
+                return {L"-XX:AOTMode=record", L"-XX:AOTConfiguration=" + paths.configuration};
             }
             // A rejected cache is told in the log file instead of on the console.
-            return {L"-Xlog:aot=off,cds=off", L"-Xlog:aot=error:file=" + logPath + L"::filecount=0",
-                    L"-XX:AOTCache=" + cachePath};
+            return {L"-Xlog:aot=off,cds=off", L"-Xlog:aot=error:file=" + paths.log + L"::filecount=0",
+                    L"-XX:AOTCache=" + paths.cache};
         case CacheKind::AutoDynamicArchive:
             if (exists) {
-                return {L"-XX:+AutoCreateSharedArchive", L"-XX:SharedArchiveFile=" + cachePath};
+                return {L"-XX:+AutoCreateSharedArchive", L"-XX:SharedArchiveFile=" + paths.cache};
             }
-            return {L"-XX:ArchiveClassesAtExit=" + temporaryPath};
+            return {L"-XX:ArchiveClassesAtExit=" + paths.temporary};
         case CacheKind::DynamicArchive:
             if (exists) {
-                return {L"-XX:SharedArchiveFile=" + cachePath};
+                return {L"-XX:SharedArchiveFile=" + paths.cache};
             }
-            return {L"-XX:ArchiveClassesAtExit=" + temporaryPath};
+            return {L"-XX:ArchiveClassesAtExit=" + paths.temporary};
         case CacheKind::None:
             break;
     }
     return {};
+}
+
+std::vector<std::string> aotCreateOptions(const std::vector<std::string>& launchOptions, const CachePaths& paths) {
+    std::vector<std::string> options;
+    for (const std::string& option : launchOptions) {
+        if (!choosesClassDataItself(option)) {
+            options.push_back(option);
+        }
+    }
+    options.push_back("-XX:AOTMode=create");
+    options.push_back(toNarrow(L"-XX:AOTConfiguration=" + paths.configuration));
+    options.push_back(toNarrow(L"-XX:AOTCache=" + paths.temporary));
+    return options;
+}
+
+std::optional<std::string> childRequestText(const std::wstring& jvmLibraryPath,
+                                            const std::vector<std::string>& options) {
+    std::string text = toUtf8(jvmLibraryPath);
+    for (const std::string& option : options) {
+        text.push_back('\n');
+        text.append(option);
+    }
+    if (std::count(text.begin(), text.end(), '\n') != static_cast<std::ptrdiff_t>(options.size()) ||
+        text.find('\r') != std::string::npos || text.find('\0') != std::string::npos) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::optional<ChildRequest> parseChildRequest(std::string_view text) {
+    const std::size_t end = text.find('\n');
+    const auto library = fromUtf8(text.substr(0, end));
+    if (!library || library->empty()) {
+        return std::nullopt;
+    }
+    ChildRequest request{*library, {}};
+    for (std::size_t start = end; start != std::string_view::npos && start < text.size();) {
+        const std::size_t next = text.find('\n', start + 1);
+        request.options.emplace_back(text.substr(start + 1, next == std::string_view::npos ? next : next - start - 1));
+        start = next;
+    }
+    return request;
 }
 
 std::vector<std::wstring> cachesToRemove(std::vector<CacheFile> caches, std::size_t keep) {
@@ -242,11 +378,9 @@ StartupCachePlan planStartupCache(const LauncherSettings& settings, const std::w
     }
     const std::wstring home = parentPath(jvmLibraryPath, 3);
     const std::string release = readSmallFile(home + kPathSeparator + L"release");
-    const bool hasJava = cache_files::fileFacts(cache_files::javaExecutable(home)).exists;
     const int feature = releaseFeatureVersion(release);
-    const CacheKind kind = chooseCacheKind(feature, hasJava);
-    trace("startup cache: the runtime in ", home, " is Java ", feature, ", java executable ", hasJava, ": ",
-          cacheKindName(kind));
+    const CacheKind kind = chooseCacheKind(feature);
+    trace("startup cache: the runtime in ", home, " is Java ", feature, ": ", cacheKindName(kind));
     if (kind == CacheKind::None) {
         return {};
     }
@@ -255,23 +389,9 @@ StartupCachePlan planStartupCache(const LauncherSettings& settings, const std::w
     const auto library = cache_files::fileFacts(jvmLibraryPath);
     key.add(jvmLibraryPath, library.size, library.time);
     key.add(release);
-    constexpr std::string_view classPathPrefix = "-Djava.class.path=";
     for (const std::string& option : vmOptions) {
-        std::string_view why;
-        if (choosesClassDataItself(option)) {
-            why = option;
-        }
         key.add(option);
-        for (std::size_t start = classPathPrefix.size(), end = 0;
-             why.empty() && option.starts_with(classPathPrefix) && start < option.size(); start = end + 1) {
-            end = std::min(option.find(static_cast<char>(kPathListSeparator), start), option.size());
-            const std::wstring entry = toWide(std::string_view(option).substr(start, end - start));
-            const auto facts = cache_files::fileFacts(entry);
-            if (facts.isFolder) {
-                why = "a folder on the class path: the runtime caches only jars";
-            }
-            key.add(entry, facts.size, facts.time);
-        }
+        const std::string_view why = choosesClassDataItself(option) ? std::string_view(option) : addPathFacts(key, option);
         if (!why.empty()) {
             trace("startup cache: none, for ", why);
             return {};
@@ -283,29 +403,37 @@ StartupCachePlan planStartupCache(const LauncherSettings& settings, const std::w
         trace("startup cache: none, the folder ", folder, " cannot be made");
         return {};
     }
-    StartupCachePlan plan;
-    plan.cachePath = folder + kPathSeparator + key.fileName(kind);
-    const auto cache = cache_files::fileFacts(plan.cachePath);
+    const std::wstring cachePath = folder + kPathSeparator + key.fileName(kind);
+    const auto cache = cache_files::fileFacts(cachePath);
     bool exists = cache.size > 0 && !cache.isFolder;
-    if (exists && kind != CacheKind::AotCache && !looksLikeDynamicArchive(plan.cachePath)) {
-        cache_files::removeFile(plan.cachePath);
+    if (exists && kind != CacheKind::AotCache && !looksLikeDynamicArchive(cachePath)) {
+        cache_files::removeFile(cachePath);
         exists = false;
     }
-    trace("startup cache: ", exists ? "using " : "to be made when the application ends: ", plan.cachePath);
-    std::wstring& own = exists ? plan.logPath : plan.temporaryPath;
-    own = plan.cachePath + L"." + decimalText(cache_files::processId()) + (exists ? L".log" : L".tmp");
+    trace("startup cache: ", exists ? "using " : "to be made when the application ends: ", cachePath);
     if (exists) {
-        cache_files::touchFile(plan.cachePath);
+        cache_files::touchFile(cachePath);
     }
-    for (const std::wstring& option : cacheOptions(kind, exists, plan.cachePath, plan.temporaryPath, plan.logPath)) {
+    StartupCachePlan plan;
+    plan.paths = cachePathsFor(kind, exists, cachePath, cache_files::processId());
+    if (!plan.paths.configuration.empty()) {
+        plan.executable = executable;
+        plan.jvmLibraryPath = jvmLibraryPath;
+        plan.createOptions = aotCreateOptions(vmOptions, plan.paths);
+    }
+    for (const std::wstring& option : cacheOptions(kind, exists, plan.paths)) {
         vmOptions.push_back(toNarrow(option));
     }
     return plan;
 }
 
 void finishStartupCacheAtExit(StartupCachePlan plan) {
-    if (plan.cachePath.empty()) {
+    if (plan.paths.cache.empty()) {
         return;
+    }
+    if (!plan.paths.configuration.empty()) {
+        // The record's one line on the console, at the end of a first launch.
+        setQuietVmText("AOTConfiguration recorded: " + toNarrow(plan.paths.configuration));
     }
     pendingPlan() = std::move(plan);
     // The VM ends the process itself on System.exit: an exit handler sees the
@@ -318,6 +446,20 @@ void finishStartupCacheAtExit(StartupCachePlan plan) {
 
 void finishStartupCacheNow() {
     finishPendingPlan();
+}
+
+void dropStartupCacheInUse() {
+    const StartupCachePlan plan = std::exchange(pendingPlan(), {});
+    if (!plan.paths.log.empty()) {
+        trace("startup cache: the VM crashed while starting with ", plan.paths.cache, "; it is removed");
+        cache_files::removeFile(plan.paths.cache);
+        cache_files::removeFile(plan.paths.log);
+    }
+    for (const std::wstring* own : {&plan.paths.temporary, &plan.paths.configuration}) {
+        if (!own->empty()) {
+            cache_files::removeFile(*own);
+        }
+    }
 }
 
 }  // namespace jlaunch

@@ -1,8 +1,13 @@
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+
+#include "common/handles_posix.h"
 
 #include "common/text.h"
 #include "jvmhost/startup_cache.h"
@@ -62,8 +67,43 @@ std::uint32_t processId() {
     return static_cast<std::uint32_t>(::getpid());
 }
 
-std::wstring javaExecutable(const std::wstring& javaHome) {
-    return javaHome + L"/bin/java";
+bool writeNewFile(const std::wstring& path, std::string_view bytes) {
+    const UniqueFileDescriptor file(::open(toNarrow(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!file) {
+        return false;
+    }
+    for (std::size_t written = 0; written < bytes.size();) {
+        const ssize_t count = ::write(file.get(), bytes.data() + written, bytes.size() - written);
+        if (count < 0 && errno != EINTR) {
+            return false;
+        }
+        written += count > 0 ? static_cast<std::size_t>(count) : 0;
+    }
+    return true;
+}
+
+std::optional<int> runHiddenChild(const std::wstring& executable, const std::wstring& outputPath) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string output = toNarrow(outputPath);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    std::string program = toNarrow(executable);
+    char* argv[] = {program.data(), nullptr};
+    pid_t child = 0;
+    const int started = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0) {
+        return std::nullopt;
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 }  // namespace jlaunch::cache_files

@@ -57,8 +57,45 @@ std::uint32_t processId() {
     return GetCurrentProcessId();
 }
 
-std::wstring javaExecutable(const std::wstring& javaHome) {
-    return javaHome + L"\\bin\\java.exe";
+bool writeNewFile(const std::wstring& path, std::string_view bytes) {
+    // In the user's own folder, which gives the file the user's own access.
+    const UniqueFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && bytes.size() <= MAXDWORD &&
+           WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) != 0 &&
+           written == bytes.size();
+}
+
+std::optional<int> runHiddenChild(const std::wstring& executable, const std::wstring& outputPath) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const UniqueFileHandle output(CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFileHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                             OPEN_EXISTING, 0, nullptr));
+    if (!output || !input) {
+        return std::nullopt;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input.get();
+    startup.hStdOutput = output.get();
+    startup.hStdError = output.get();
+    // CreateProcessW may write into the command line, so it gets a copy.
+    std::wstring commandLine = L"\"" + executable + L"\"";
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &startup, &process) == 0) {
+        return std::nullopt;
+    }
+    const UniqueHandle child(process.hProcess);
+    const UniqueHandle thread(process.hThread);
+    DWORD exitCode = 0;
+    if (WaitForSingleObject(child.get(), INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(child.get(), &exitCode)) {
+        return std::nullopt;
+    }
+    return static_cast<int>(exitCode);
 }
 
 }  // namespace jlaunch::cache_files

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "common/file_reader.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "common/trace.h"
 #include "common/utf8_text.h"
 #include "jvmhost/standard_output.h"
 
@@ -23,6 +25,7 @@ struct Collector {
     std::wstring helperErrorFile;
     EarlyVmEndHandler earlyEnd = nullptr;
     void* earlyEndContext = nullptr;
+    std::string quiet;
 };
 Collector c;
 
@@ -44,6 +47,15 @@ std::wstring messageText(const std::string& bytes) {
 
 jint JNICALL vmPrintHook(FILE* stream, const char* format, va_list arguments) {
     const std::string text = formatVmText(format, arguments);
+    bool quiet = false;
+    {
+        const std::lock_guard lock(c.mutex);
+        quiet = !c.quiet.empty() && text.find(c.quiet) != std::string::npos;
+    }
+    if (quiet) {
+        trace("the VM said, kept off the console: ", trimWhiteSpace(toWide(text)));
+        return static_cast<jint>(text.size());
+    }
     writeVmText(stream, text);
     keepVmText(text);
     return static_cast<jint>(text.size());
@@ -72,6 +84,11 @@ std::wstring collectedVmOutput() noexcept {
         bytes = c.kept;
     }
     return messageText(bytes);
+}
+
+void setQuietVmText(std::string text) noexcept {
+    const std::lock_guard lock(c.mutex);
+    c.quiet = std::move(text);
 }
 
 void setHelperErrorFile(const std::wstring& path) noexcept {

@@ -35,6 +35,10 @@ void enterVmStage(VmStage stage) noexcept;
 std::wstring collectedVmOutput() noexcept;
 constexpr std::size_t kVmOutputLimit = 4000;
 
+// A line of the VM's own that is for the trace, not the user (empty: none):
+// what the VM prints containing `text` is traced instead of printed.
+void setQuietVmText(std::string text) noexcept;
+
 // The file the launcher helper's error stream goes to for a moment (empty:
 // none); read (UTF-8, bounded) only when the VM ends the process.
 void setHelperErrorFile(const std::wstring& path) noexcept;

@@ -12,6 +12,7 @@
 #include "jvmhost/java_thread.h"
 #include "jvmhost/secondary_main.h"
 #include "jvmhost/standard_output.h"
+#include "jvmhost/startup_cache.h"
 #include "jvmhost/vm_output.h"
 #include "launcher/restart.h"
 #include "launcher/run_modes.h"
@@ -258,6 +259,11 @@ void Launcher::report(const Failure& failure) const {
 }
 
 std::int32_t runLauncher() {
+    // The child that makes a start-up cache traces to its output, which its
+    // parent traces: the trace file stays the parent's.
+    if (const auto made = runStartupCacheChild()) {
+        return *made;
+    }
     openTrace();
     try {
         std::int32_t code = 0;
