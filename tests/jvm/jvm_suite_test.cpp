@@ -316,7 +316,7 @@ const std::vector<FirstRunFault>& firstRunFaults() {
         {"ClassPathMatchingNothingNamesItsEntries",
          kOn17 + "Hello\n[Class Path]\nClass Path=missing.jar;lib/*.jar\n",
          255,
-         "No file matches these class path entries:\nmissing.jar\nlib/*.jar\nCould not find the main class Hello.",
+         "No file matches these class path entries:\nmissing.jar\nlib/*.jar\n",
          {}},
     };
     return faults;
