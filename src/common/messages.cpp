@@ -12,7 +12,17 @@ std::wstring resolve(const MessageText& message) {
     return messageText(std::get<unsigned>(message));
 }
 
+std::wstring title;
+
 }  // namespace
+
+void setMessageTitle(std::wstring text) {
+    title = std::move(text);
+}
+
+const std::wstring& messageTitle() {
+    return title;
+}
 
 std::wstring messageText(unsigned id) {
     std::wstring text;

@@ -28,6 +28,12 @@ using MessageText = std::variant<unsigned, std::wstring>;
 // nothing could be shown. On Linux the text goes to standard error.
 int showError(WindowHandle owner, const MessageText& text, const MessageText& caption = 0u);
 
+// The title of message boxes shown without a caption of their own: the
+// application's name, so the user knows which program speaks. Set by the
+// launcher before any other thread exists; empty: the system's default.
+void setMessageTitle(std::wstring title);
+const std::wstring& messageTitle();
+
 // The text of a message of the table; empty for 0 or a missing id.
 std::wstring messageText(unsigned id);
 

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "common/environment.h"
+#include "common/standard_error.h"
 #include "common/system.h"
 #include "common/text.h"
 #include "common/unique_resource.h"
@@ -90,9 +91,14 @@ void writeTraceLine(std::wstring_view text) {
             wide.push_back(c);
         }
     }
-    std::string line = toUtf8(wide);
-    line.push_back('\n');
+    wide.push_back(L'\n');
     const std::lock_guard lock(traceSink.mutex);
+    if (traceSink.stream.get() == stderr) {
+        // Shared with the launcher's messages: one encoding on the stream.
+        writeStandardError(wide);
+        return;
+    }
+    const std::string line = toUtf8(wide);
     if (traceSink.stream) {
         std::fwrite(line.data(), 1, line.size(), traceSink.stream.get());
         // A launch that crashes keeps its trace.

@@ -47,11 +47,13 @@ LaunchPlan planLaunch(const LauncherSettings& settings, const std::wstring& jvmL
     AssembledOptions assembled = assembleVmOptions(settings, host.executable, host.memory, environment);
     if (!assembled.hasClassPath && settings.mainModule.empty()) {
         // The VM still starts, and the main class lookup reports what is missing.
-        plan.notice = Failure{kMsgClassPathMissing, {}, {}};
-        if (!assembled.unmatchedEntries.empty()) {
-            plan.notice->cause.emplace_back(kMsgClassPathUnmatched);
-            plan.notice->cause.insert(plan.notice->cause.end(), assembled.unmatchedEntries.begin(),
-                                      assembled.unmatchedEntries.end());
+        // A class path that was written but matched nothing is not missing:
+        // then the entries that matched nothing are what the packager needs.
+        if (assembled.unmatchedEntries.empty()) {
+            plan.notice = Failure{kMsgClassPathMissing, {}, {}};
+        } else {
+            plan.notice = Failure{kMsgClassPathUnmatched, {}, {}};
+            plan.notice->cause.assign(assembled.unmatchedEntries.begin(), assembled.unmatchedEntries.end());
         }
     }
     for (const std::wstring& option : assembled.options) {

@@ -50,16 +50,8 @@ std::string readSmallFile(const std::wstring& path) {
     return text;
 }
 
-std::wstring applicationName(const LauncherSettings& settings, const std::wstring& executable) {
-    std::wstring name = settings.productName;
-    if (name.empty()) {
-        name = executable.substr(executable.rfind(kPathSeparator) + 1);
-        const auto dot = name.rfind(L'.');
-        if (dot != std::wstring::npos && dot != 0) {
-            name.resize(dot);
-        }
-    }
-    return safePathComponent(name).value_or(L"jlaunch");
+std::wstring cacheFolderName(const LauncherSettings& settings, const std::wstring& executable) {
+    return safePathComponent(applicationName(executable, settings.productName)).value_or(L"jlaunch");
 }
 
 // A dynamic archive begins with its magic number; a runtime that cannot
@@ -398,7 +390,7 @@ StartupCachePlan planStartupCache(const LauncherSettings& settings, const std::w
         }
     }
 
-    const std::wstring folder = cache_files::userCacheFolder(applicationName(settings, executable), environment);
+    const std::wstring folder = cache_files::userCacheFolder(cacheFolderName(settings, executable), environment);
     if (folder.empty() || !cache_files::createPrivateFolder(folder)) {
         trace("startup cache: none, the folder ", folder, " cannot be made");
         return {};

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/standard_error.h"
+#include "common/text.h"
 #include "jvmhost/vm_output.h"
 
 namespace jlaunch {
@@ -66,13 +68,10 @@ void writeVmText(FILE* stream, const std::string& text) {
         putText(text.c_str(), stream);
         return;
     }
-    // Its standard streams go to this process's error handle, which a GUI
-    // program started from a console has none of.
-    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    DWORD written = 0;
-    if (error != nullptr && error != INVALID_HANDLE_VALUE) {
-        WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    }
+    // Its standard streams go to this process's error handle (which a GUI
+    // program started from a console has none of), in the encoding the
+    // launcher's messages and trace use there.
+    writeStandardError(toWide(text));
 }
 
 }  // namespace jlaunch

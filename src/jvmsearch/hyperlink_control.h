@@ -28,8 +28,9 @@ public:
     // Subclasses the control (on its own thread) and starts the link. `font`
     // is the font to draw with; null takes the system's icon-title font. The
     // user's "Anchor Color" and "Anchor Color Visited" replace the colours.
-    // False when the control cannot be taken over or already was.
-    bool takeOver(HWND control, HFONT font);
+    // False when the control cannot be taken over or already was. The link
+    // opens `address`, or the label when that is empty.
+    bool takeOver(HWND control, HFONT font, const std::wstring& address = {});
 
     HWND window() const { return control_; }
     bool visited() const { return visited_; }

@@ -117,7 +117,7 @@ HyperLinkControl::~HyperLinkControl() {
     release();
 }
 
-bool HyperLinkControl::takeOver(HWND control, HFONT font) {
+bool HyperLinkControl::takeOver(HWND control, HFONT font, const std::wstring& address) {
     if (control_ != nullptr || control == nullptr || !IsWindow(control)) {
         return false;
     }
@@ -154,7 +154,7 @@ bool HyperLinkControl::takeOver(HWND control, HFONT font) {
     label_.resize(static_cast<std::size_t>(GetWindowTextW(control_, label_.data(), static_cast<int>(label_.size()))));
     updateLinkRect();
 
-    address_ = label_;
+    address_ = address.empty() ? label_ : address;
     if (tooltip_) {
         TTTOOLINFOW tool = toolRecord(control_);
         tool.rect = linkRect_;

@@ -3,10 +3,11 @@
 
 namespace jlaunch {
 
-std::optional<JreChoice> showJreNotFoundDialog(const std::wstring& message, JvmType /*type*/) {
+std::optional<JreChoice> showJreNotFoundDialog(const std::wstring& message, JvmType /*type*/,
+                                               const std::wstring& address) {
     // The message ends with "from:"; on a terminal the address follows it
     // where the dialog would show the link.
-    showError(nullptr, message + L"\n" + kJavaDownloadAddress);
+    showError(nullptr, message + L"\n" + address);
     return std::nullopt;
 }
 

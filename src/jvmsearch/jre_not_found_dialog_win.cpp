@@ -9,6 +9,7 @@
 #include "common/com_scope_win.h"
 #include "common/console_mode.h"
 #include "common/dialog_win.h"
+#include "common/failure.h"
 #include "common/handles_win.h"
 #include "jvmsearch/hyperlink_control.h"
 #include "jvmsearch/java_home.h"
@@ -22,11 +23,15 @@ namespace {
 
 struct DialogState {
     std::wstring message;
+    std::wstring address;
     JvmType type = JvmType::Default;
     std::wstring folder;
     std::wstring jvmLibrary;
     HyperLinkControl link{kDefaultLinkColor, kDefaultVisitedLinkColor};
 };
+
+// Dialog units from the link's left edge to the group box's right edge.
+constexpr LONG kWideLinkWidth = 160;
 
 std::mutex testBrowserMutex;
 FolderBrowser testBrowser;
@@ -40,6 +45,29 @@ std::optional<std::wstring> chooseFolder(HWND owner) {
     return browser ? browser(owner) : browseForJreFolder(owner);
 }
 
+// A packager's address is longer than the default: the link takes the
+// group's whole width, and an address wider still shows only its host.
+void showPackagersAddress(HWND dialog, HWND link, const std::wstring& address) {
+    RECT wide{0, 0, kWideLinkWidth, 0};
+    MapDialogRect(dialog, &wide);
+    RECT place{};
+    GetWindowRect(link, &place);
+    SetWindowPos(link, nullptr, 0, 0, wide.right, place.bottom - place.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    std::wstring label = address;
+    HDC dc = GetDC(link);
+    if (dc != nullptr) {
+        const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(link, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
+        SelectObject(dc, previous);
+        ReleaseDC(link, dc);
+        if (extent.cx > wide.right) {
+            label = shortLinkLabel(address);
+        }
+    }
+    SetWindowTextW(link, label.c_str());
+}
+
 void browse(HWND dialog, DialogState& state) {
     const std::optional<std::wstring> chosen = chooseFolder(dialog);
     if (!chosen) {
@@ -50,6 +78,9 @@ void browse(HWND dialog, DialogState& state) {
     const std::optional<JreChoice> choice = evaluateChosenFolder(*chosen, state.type);
     state.jvmLibrary = choice ? choice->jvmLibraryPath : std::wstring();
     EnableWindow(GetDlgItem(dialog, IDOK), state.jvmLibrary.empty() ? FALSE : TRUE);
+    // A grey OK alone does not tell the user what is wrong with the folder.
+    const std::wstring reason = choice ? std::wstring() : failureText(refusedFolderReason(*chosen, state.type));
+    SetDlgItemTextW(dialog, kJreDialogReason, reason.c_str());
 }
 
 INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -57,7 +88,10 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         auto* state = reinterpret_cast<DialogState*>(lParam);
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         HWND link = GetDlgItem(dialog, kJreDialogLink);
-        state->link.takeOver(link, reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)));
+        if (state->address != kJavaDownloadAddress) {
+            showPackagersAddress(dialog, link, state->address);
+        }
+        state->link.takeOver(link, reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)), state->address);
         SetDlgItemTextW(dialog, kJreDialogMessage, state->message.c_str());
         SendDlgItemMessageW(dialog, kJreDialogIcon, STM_SETICON,
                             reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_ERROR)), 0);
@@ -121,15 +155,16 @@ void setFolderBrowserForTesting(FolderBrowser browser) {
     testBrowser = std::move(browser);
 }
 
-std::optional<JreChoice> showJreNotFoundDialog(const std::wstring& message, JvmType type) {
+std::optional<JreChoice> showJreNotFoundDialog(const std::wstring& message, JvmType type, const std::wstring& address) {
     if (consoleMode()) {
         // The message ends with "from:"; the address follows where the
         // dialog would show the link, and nothing is chosen.
-        showError(nullptr, message + L"\n" + kJavaDownloadAddress);
+        showError(nullptr, message + L"\n" + address);
         return std::nullopt;
     }
     DialogState state;
     state.message = message;
+    state.address = address;
     state.type = type;
     const INT_PTR result = showModalDialog(kJreDialogResource, &dialogProc, reinterpret_cast<LPARAM>(&state));
     if (result != IDOK || state.jvmLibrary.empty()) {

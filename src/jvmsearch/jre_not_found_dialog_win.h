@@ -17,6 +17,7 @@ enum JreDialogItem : int {
     kJreDialogIcon = 204,
     kJreDialogLink = 205,
     kJreDialogHint = 206,
+    kJreDialogReason = 207,
 };
 
 // The shell's folder browser as Browse opens it: owned by `owner`, titled with

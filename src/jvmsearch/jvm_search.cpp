@@ -133,7 +133,11 @@ std::optional<JvmChoice> searchJvm(const LauncherSettings& settings, const std::
     }
 
     trace("no Java VM found: \"JRE Not Found\"");
-    const auto chosen = showJreNotFoundDialog(jreNotFoundMessage(settings), settings.jvmType);
+    if (!settings.downloadUrl.empty() && downloadAddress(settings.downloadUrl) != settings.downloadUrl) {
+        trace("Download URL ", settings.downloadUrl, " is no http or https address: the default link is shown");
+    }
+    const auto chosen =
+        showJreNotFoundDialog(jreNotFoundMessage(settings), settings.jvmType, downloadAddress(settings.downloadUrl));
     if (!chosen) {
         trace("no folder was chosen");
         return std::nullopt;

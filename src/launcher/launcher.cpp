@@ -14,6 +14,7 @@
 #include "jvmhost/standard_output.h"
 #include "jvmhost/startup_cache.h"
 #include "jvmhost/vm_output.h"
+#include "launcher/application_identity.h"
 #include "launcher/restart.h"
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
@@ -97,12 +98,17 @@ Result<void> Launcher::initialize() {
         return executable.failure();
     }
     executable_ = std::move(*executable);
+    setMessageTitle(applicationName(executable_, {}));
     trace("executable ", executable_, " with ", javaArguments_.size(), " arguments");
     auto settings = readLauncherSettings(executable_);
     if (!settings) {
         return settings.failure();
     }
     settings_ = std::move(*settings);
+    // Before any window, so that every window of the process is grouped under it.
+    if (!settings_.appUserModelId.empty()) {
+        applyAppUserModelId(settings_.appUserModelId);
+    }
     if (settings_.singleInstance) {
         if (!singleInstance_.setup(executable_, javaArguments_)) {
             // Never silently: the user's files (a file manager passes many) would just be lost.

@@ -152,6 +152,19 @@ std::wstring resolveJrePath(const std::wstring& value, const std::wstring& execu
     return parentPath(executable, 1) + kPathSeparator + value;
 }
 
+std::wstring applicationName(const std::wstring& executable, const std::wstring& productName) {
+    if (!productName.empty()) {
+        return productName;
+    }
+    const auto slash = executable.find_last_of(L"\\/");
+    std::wstring name = slash == std::wstring::npos ? executable : executable.substr(slash + 1);
+    // Only the last extension goes: "My.App.exe" is "My.App".
+    if (const auto dot = name.rfind(L'.'); dot != std::wstring::npos && dot != 0) {
+        name.resize(dot);
+    }
+    return name;
+}
+
 Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     auto opened = openMainSettings(executable);
     if (!opened) {
@@ -179,6 +192,8 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
         traced(kProductSection, L"Upgrade Code", store.file().value(kProductSection, L"Upgrade Code"));
     settings.productName =
         traced(kProductSection, L"Product Name", store.file().value(kProductSection, L"Product Name"));
+    // Even this file's own failures below are then shown under the product's name.
+    setMessageTitle(applicationName(executable, settings.productName));
 
     settings.minimumVersion = parseMinimumVersion(read(kJreSection, L"Minimum Version"));
     settings.maximumVersion = parseMaximumVersion(read(kJreSection, L"Maximum Version"));
@@ -224,7 +239,8 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
         if (!pathExists(store.file().path())) {
             return Failure{kMsgSettingsFileMissing, {store.file().path()}, {}, {}};
         }
-        return Failure{kMsgMainClassMissing, {}, {}, {}};
+        // Named with its file and the keys, so the packager knows where to look.
+        return Failure{kMsgMainClassMissingIn, {store.file().path()}, {}, {}};
     }
     std::replace(mainClass.begin(), mainClass.end(), L'.', L'/');
     settings.mainClassName = std::move(mainClass);
@@ -255,10 +271,21 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     settings.errorAppend = read(kApplicationSection, L"Error Append") == L"yes";
     settings.cmd = read(kApplicationSection, L"Cmd");
 
-    // Never layered: neither embedded settings nor the per-user copy show a splash.
-    settings.splashImagePath = store.file().value(kDisplaySection, L"Splash Screen");
-    settings.splashShadow = store.file().value(kDisplaySection, L"Splash Screen Shadow");
-    settings.preferNativeSplash = store.file().value(kDisplaySection, L"Preffer Native Splash Screen");
+    settings.downloadUrl = read(kJreSection, L"Download URL");
+    settings.appUserModelId = read(kApplicationSection, L"App User Model ID");
+
+    // The embedded settings are part of the file beside the executable, so
+    // they may show a splash; the per-user copy and "+" sections never do.
+    const auto display = [&store, &traced](const wchar_t* key) {
+        std::wstring value = store.file().value(kDisplaySection, key);
+        if (value.empty()) {
+            store.embedded().lookup(kDisplaySection, key, value);
+        }
+        return traced(kDisplaySection, key, std::move(value));
+    };
+    settings.splashImagePath = display(L"Splash Screen");
+    settings.splashShadow = display(L"Splash Screen Shadow");
+    settings.preferNativeSplash = display(L"Preffer Native Splash Screen");
     return settings;
 }
 

@@ -77,8 +77,13 @@ struct LauncherSettings {
     // More arguments for the main method, quoted as on a command line.
     std::wstring cmd;
 
+    // The "JRE Not Found" dialog's link; empty for the default address.
+    std::wstring downloadUrl;
+    // The taskbar's identity of the application's windows; empty: the system's.
+    std::wstring appUserModelId;
+
     // The "Display" keys as written, for the splash step to judge: only the
-    // file beside the executable counts for them.
+    // file beside the executable and its embedded settings count for them.
     std::wstring splashImagePath;
     std::wstring splashShadow;
     std::wstring preferNativeSplash;
@@ -105,9 +110,14 @@ std::optional<std::int32_t> parseRestartCode(const std::wstring& value);
 // A relative "JRE Path" is taken from the executable's folder.
 std::wstring resolveJrePath(const std::wstring& value, const std::wstring& executable);
 
+// The application's name, which titles its message boxes: "Product Name"
+// when set, else the executable's file name without its extension.
+std::wstring applicationName(const std::wstring& executable, const std::wstring& productName);
+
 // Reads every setting of the launch from the settings file beside
 // `executable`, its embedded settings and the per-user copy. Fails with
-// message 210 without a main class, main module or main jar.
+// message 260, naming the file, without a main class, main module or main jar.
+// From the moment the product's name is known, messages are titled with it.
 Result<LauncherSettings> readLauncherSettings(const std::wstring& executable);
 
 }  // namespace jlaunch

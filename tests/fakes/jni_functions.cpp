@@ -772,6 +772,27 @@ std::string stackReservation() {
     return "STACK reserved=" + number(static_cast<long long>(high - low)) + " via=GetCurrentThreadStackLimits" + both;
 }
 
+// The process's explicit App User Model ID as the shell reads it back. The
+// launcher loads shell32 only to set one; a system whose shell cannot read it
+// back (Wine's stub answers E_NOTIMPL) is named with its status.
+std::string appUserModelIdLine() {
+    using GetId = HRESULT(WINAPI*)(PWSTR*);
+    using FreeMemory = void(WINAPI*)(void*);
+    const HMODULE shell = GetModuleHandleW(L"shell32.dll");
+    if (shell == nullptr) return "APPID (shell32 not loaded)";
+    const FARPROC get = GetProcAddress(shell, "GetCurrentProcessExplicitAppUserModelID");
+    if (get == nullptr) return "APPID (no GetCurrentProcessExplicitAppUserModelID)";
+    PWSTR id = nullptr;
+    const HRESULT status = reinterpret_cast<GetId>(reinterpret_cast<GenericFunction>(get))(&id);
+    if (FAILED(status)) return "APPID unreadable " + hex32(static_cast<jint>(status));
+    if (id == nullptr) return "APPID (none)";
+    std::string line = "APPID " + escapeText(toU16(id));
+    const HMODULE ole = LoadLibraryW(L"ole32.dll");
+    const FARPROC free = ole != nullptr ? GetProcAddress(ole, "CoTaskMemFree") : nullptr;
+    if (free != nullptr) reinterpret_cast<FreeMemory>(reinterpret_cast<GenericFunction>(free))(id);
+    return line;
+}
+
 std::string environmentLine(const wchar_t* name) {
     const auto value = environmentVariable(name);
     const std::string shownName = toUtf8(toU16(name));
@@ -945,6 +966,8 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
     trace(environmentLine(L"KOV_JVM_PATH"));
     trace(environmentLine(L"KOV_JVM_HOME"));
     trace(environmentLine(L"Path"));
+    trace(appUserModelIdLine());
+    trace("ACP " + number(static_cast<long long>(GetACP())));
 
     if (!script.createWaitFile.empty()) {
         trace(std::string("CREATE-WAIT-FILE ") + (waitForFile(script.createWaitFile) ? "found" : "timed out"));

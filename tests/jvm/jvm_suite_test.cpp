@@ -340,7 +340,19 @@ const std::vector<FirstRunFault>& firstRunFaults() {
          "",
          {{"logs/both.log", "out:\nerr:\n"}}},
         {"MissingSettingsFileIsNamed", std::nullopt, 255, "The settings file {folder}/app.ini was not found.\n", {}},
-        {"EmptySettingsFileLacksTheMainClass", "", 255, "Main class was not specified in INI file.\n", {}},
+        {"EmptySettingsFileLacksTheMainClass",
+         "",
+         255,
+         "Main class was not specified in INI file {folder}/app.ini: set \u201CMain Class\u201D, \u201CMain "
+         "Module\u201D "
+         "or \u201CMain Jar\u201D in section [Java Runtime Environment].\n",
+         {}},
+        // Written but matching nothing: the entries are named, and the class path is not called missing.
+        {"ClassPathMatchingNothingNamesItsEntries",
+         kOn17 + "Hello\n[Class Path]\nClass Path=missing.jar;lib/*.jar\n",
+         255,
+         "No file matches these class path entries:\nmissing.jar\nlib/*.jar\n",
+         {}},
     };
     return faults;
 }

@@ -44,6 +44,11 @@ TEST(Failure, TextFillsTheMessageWithItsArguments) {
           {jlaunch::kMsgClassPathUnmatched, std::wstring(L"lib/*.jar"), std::wstring(L"app.jar")}},
          L"Java Class Path was not specified in INI file.\nNo file matches these class path entries:\nlib/*.jar\n"
          L"app.jar\n"},
+        {{jlaunch::kMsgClassPathUnmatched, {}, {}, {std::wstring(L"lib/*.jar"), std::wstring(L"app.jar")}},
+         L"No file matches these class path entries:\nlib/*.jar\napp.jar\n"},
+        {{jlaunch::kMsgMainClassMissingIn, {std::wstring(L"/opt/app/app.ini")}, {}},
+         L"Main class was not specified in INI file /opt/app/app.ini: set \u201CMain Class\u201D, \u201CMain "
+         L"Module\u201D or \u201CMain Jar\u201D in section [Java Runtime Environment].\n"},
         {{jlaunch::kMsgSettingsFileMissing, {std::wstring(L"/opt/app/app.ini")}, {}},
          L"The settings file /opt/app/app.ini was not found.\n"},
     };

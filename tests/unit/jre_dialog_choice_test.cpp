@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common/text.h"
 #include "jvmsearch/jre_not_found_dialog.h"
 #include "test_support.h"
 
@@ -85,14 +86,62 @@ TEST(JreDialogChoice, FoldersWithoutUsableVmOfferNothing) {
     ASSERT_EQ(chdir(saved.c_str()), 0);
 }
 
+TEST(JreDialogChoice, RefusedFoldersSayWhy) {
+    TestFolder f;
+    f.write("runtime-only/lib/libjava.so");
+    f.write("client-only/lib/libjava.so");
+    f.write("client-only/lib/client/libjvm.so");
+    f.write("nothing/readme.txt");
+    const struct {
+        std::string folder;
+        JvmType type;
+        std::wstring text;
+    } cases[] = {
+        {"nothing", JvmType::Default, L"No Java runtime in this folder: lib/libjava.so is missing."},
+        {"missing", JvmType::Server, L"No Java runtime in this folder: lib/libjava.so is missing."},
+        {"runtime-only", JvmType::Default,
+         L"This Java runtime has no Java VM library in its folders client, classic, hotspot, server, jrockit."},
+        {"client-only", JvmType::Server, L"This Java runtime has no Java VM library in its folders server."},
+        {"runtime-only", JvmType::FavorServer,
+         L"This Java runtime has no Java VM library in its folders server, client, classic, hotspot, server, "
+         L"jrockit."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        ASSERT_FALSE(evaluateChosenFolder(chosen(f, c.folder), c.type).has_value());
+        EXPECT_EQ(jlaunch::failureText(jlaunch::refusedFolderReason(chosen(f, c.folder), c.type)), c.text);
+    }
+    // A relative folder is never probed, so it holds no runtime.
+    EXPECT_EQ(jlaunch::refusedFolderReason(L"runtime-only", JvmType::Default).message, jlaunch::kMsgJreFolderNoRuntime);
+}
+
+TEST(JreDialogChoice, DownloadAddressIsAWebAddressOrTheDefault) {
+    const std::wstring standard = jlaunch::kJavaDownloadAddress;
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"", standard},
+        {L"https://example.org/java?v=21", L"https://example.org/java?v=21"},
+        {L"HTTP://example.org/", L"HTTP://example.org/"},
+        {L"https://", standard},  // no host
+        {L"file:///C:/Windows/System32/calc.exe", standard},
+        {L"C:\\Windows\\System32\\calc.exe", standard},
+        {L"javascript:alert(1)", standard},
+        {L" https://example.org/", standard},
+    };
+    for (const auto& [setting, address] : cases) {
+        EXPECT_EQ(jlaunch::downloadAddress(setting), address) << jlaunch::toNarrow(setting);
+    }
+}
+
 TEST(JreDialogChoice, LinuxWritesTheMessageAndAddressToStandardError) {
-    ::testing::internal::CaptureStderr();
-    const auto choice =
-        jlaunch::showJreNotFoundDialog(L"No Java runtime (version 17 is required) from:", JvmType::Server);
-    const std::string written = ::testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(choice.has_value());
-    EXPECT_EQ(written,
-              std::string("No Java runtime (version 17 is required) from:\n") + JLAUNCH_JAVA_DOWNLOAD_ADDRESS + "\n");
+    for (const std::wstring& address :
+         {std::wstring(jlaunch::kJavaDownloadAddress), std::wstring(L"https://x.test/")}) {
+        ::testing::internal::CaptureStderr();
+        const auto choice =
+            jlaunch::showJreNotFoundDialog(L"No Java runtime (version 17 is required) from:", JvmType::Server, address);
+        const std::string written = ::testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(choice.has_value());
+        EXPECT_EQ(written, "No Java runtime (version 17 is required) from:\n" + jlaunch::toNarrow(address) + "\n");
+    }
 }
 
 }  // namespace

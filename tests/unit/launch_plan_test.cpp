@@ -32,7 +32,8 @@ struct PlanCase {
     Strings options;
     std::uint64_t stackSize = 0;
     std::vector<std::wstring> arguments = {L"a", L"b c"};
-    bool notice = false;
+    // The message shown before the VM starts; kMsgNone for none.
+    jlaunch::MessageId notice = jlaunch::kMsgNone;
 };
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
@@ -120,6 +121,15 @@ TEST_F(LaunchPlanTable, SettingsBecomeOptionsStackAndArguments) {
          {L"a", L"b c", L"-x", L"two words", L"/jlt", L"home"}},  // expanded, then split
         {"no class path: a notice, and no parameters or Cmd",
          [](LauncherSettings& s) {
+             s.classPath.clear();
+             s.cmd = L"-x";
+         },
+         {},
+         0,
+         {L"a", L"b c"},
+         jlaunch::kMsgClassPathMissing},
+        {"a class path that matched nothing: only the entries' notice",
+         [](LauncherSettings& s) {
              s.classPath = L"missing.jar";
              s.libraryPath = L"/l";
              s.vmParameters = L"-Xss4m";
@@ -128,7 +138,7 @@ TEST_F(LaunchPlanTable, SettingsBecomeOptionsStackAndArguments) {
          {"-Djava.library.path=/l:{exe}/:.:/usr/bin:{home}/lib"},
          0,
          {L"a", L"b c"},
-         true},
+         jlaunch::kMsgClassPathUnmatched},
     };
     for (const PlanCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -146,7 +156,7 @@ TEST_F(LaunchPlanTable, SettingsBecomeOptionsStackAndArguments) {
         EXPECT_EQ(planned.vmOptions, expected);
         EXPECT_EQ(planned.javaThreadStackSize, c.stackSize);
         EXPECT_EQ(planned.main.arguments, c.arguments);
-        EXPECT_EQ(planned.notice.has_value(), c.notice);
+        EXPECT_EQ(planned.notice ? planned.notice->message : jlaunch::kMsgNone, c.notice);
         EXPECT_EQ(planned.main.mainClassName, L"com/acme/App");
     }
 }

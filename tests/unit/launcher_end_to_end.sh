@@ -23,7 +23,7 @@ check "German locale gives the German text" 255 "Die Einstellungsdatei $ini wurd
 check "LC_MESSAGES before LANG" 255 "Le fichier de paramètres $ini est introuvable." env -u LC_ALL LC_MESSAGES=fr_FR LANG=de_DE "$app"
 check "Spanish" 255 "No se encontró el archivo de configuración $ini." env LC_ALL=es_ES.UTF-8 "$app"
 : > "$ini"
-check "an empty settings file gives message 210" 255 "La clase principal no fue especificada en el archivo INI." env LC_ALL=es_ES.UTF-8 "$app"
+check "an empty settings file names itself and the keys" 255 "La clase principal no fue especificada en el archivo INI $ini: indique «Main Class», «Main Module» o «Main Jar»" env LC_ALL=es_ES.UTF-8 "$app"
 
 # The settings file is the executable's name with ".ini"; a dot in a folder never counts.
 # A maximum without any digit accepts no installed Java (it is 0.0.0.0).
@@ -44,7 +44,7 @@ check "the class path is missing" 255 "Java Class Path was not specified in INI 
 
 # A folder where the settings file should be reads as no settings.
 rm "$work/My App.d/bin/tool.ini"; mkdir "$work/My App.d/bin/tool.ini"
-check "a folder in place of the settings file" 255 "Main class was not specified in INI file." env LC_ALL=C "$app"
+check "a folder in place of the settings file" 255 "Main class was not specified in INI file $ini: set" env LC_ALL=C "$app"
 
 # Product names that climb out of the per-user folder give no per-user file:
 # a "JRE Path" planted where they would lead is never read.
@@ -59,9 +59,9 @@ rm "$work/My App.d/bin/tool.ini"; mkdir "$work/My App.d/bin/tool.ini"
 # What was opened is checked, not a name checked and then opened: a FIFO or
 # an endless device in place of the file never blocks or floods the launch.
 rmdir "$work/My App.d/bin/tool.ini"; mkfifo "$work/My App.d/bin/tool.ini"
-check "a FIFO in place of the settings file" 255 "Main class was not specified in INI file." timeout 20 env LC_ALL=C "$app"
+check "a FIFO in place of the settings file" 255 "Main class was not specified in INI file $ini: set" timeout 20 env LC_ALL=C "$app"
 rm "$work/My App.d/bin/tool.ini"; ln -s /dev/zero "$work/My App.d/bin/tool.ini"
-check "a link to /dev/zero in place of the settings file" 255 "Main class was not specified in INI file." timeout 20 env LC_ALL=C "$app"
+check "a link to /dev/zero in place of the settings file" 255 "Main class was not specified in INI file $ini: set" timeout 20 env LC_ALL=C "$app"
 
 # Packed settings are trusted only whole and last: a byte appended after packing
 # (a jar appended by hand, a download with junk) is reported, never run as if

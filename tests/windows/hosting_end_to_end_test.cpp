@@ -110,6 +110,35 @@ TEST_F(HostingLaunch, OptionsReachTheVmInOrderWithBothHooksAndNoUnrecognizedOpti
     EXPECT_EQ(without.trace.options(), rest) << without.report();
 }
 
+TEST_F(HostingLaunch, AppUserModelIdIsTheProcesssOwnBeforeTheVmIsCreated) {
+    // Wine's shell takes the identity but cannot give it back (E_NOTIMPL);
+    // there the launcher's own trace is what shows it was set.
+    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    const std::wstring launcherTrace = files_ / L"launcher-trace.txt";
+    for (const std::wstring& id : {std::wstring(), std::wstring(L"Acme.Editor.\u0394\u65E5")}) {
+        SCOPED_TRACE(narrowForReport(id));
+        if (id.empty()) {
+            settings_.remove(kApplication, L"App User Model ID");
+        } else {
+            settings_.set(kApplication, L"App User Model ID", id);
+        }
+        const Launch launched = launch({}, {{L"JLAUNCH_TRACE", launcherTrace}});
+        expectCleanRun(launched);
+        const std::string traced = readFileBytes(launcherTrace).value_or("");
+        const bool set =
+            traced.find("App User Model ID " + fake_jvm::toUtf8(fake_jvm::toU16(id)) + " set") != std::string::npos;
+        EXPECT_EQ(set, !id.empty()) << traced;
+        const std::string readBack = "APPID " + fake_jvm::escapeText(fake_jvm::toU16(id));
+        if (id.empty()) {
+            EXPECT_FALSE(launched.trace.containsPrefix("APPID Acme")) << launched.report();
+        } else {
+            EXPECT_TRUE(launched.trace.contains(readBack) ||
+                        (wine && launched.trace.contains("APPID unreadable 0x80004001")))
+                << launched.report();
+        }
+    }
+}
+
 TEST_F(HostingLaunch, ClassPathEntriesAreResolvedAgainstTheExecutablesFolder) {
     const TemporaryFolder& exe = copy_.folder();
     exe.writeFile(L"lib\\a.jar", "jar");
@@ -172,8 +201,7 @@ TEST_F(HostingLaunch, MissingClassPathShowsMessage209AndTheVmStartsWithoutOne) {
         ASSERT_EQ(launched.boxes.size(), 1u) << launched.report();
         // Entries that matched nothing are named below the message.
         EXPECT_EQ(launched.boxes.front().text,
-                  classPath ? message(209) + L"\n" + message(kMsgClassPathUnmatched) + L"\nmissing.jar\nlib\\*.jar\n"
-                            : message(209))
+                  classPath ? message(kMsgClassPathUnmatched) + L"\nmissing.jar\nlib\\*.jar\n" : message(209))
             << launched.report();
         // The library path came before; parameters, redirection and "Cmd" are not read.
         const std::vector<std::string> options = launched.trace.options();

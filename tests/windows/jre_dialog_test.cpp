@@ -294,6 +294,7 @@ struct DialogOptions {
     std::wstring message = L"No Java VM was found.";
     std::optional<RECT> ownerRect;  // an active owner window placed here
     bool minimizeOwner = false;
+    std::wstring address = kJavaDownloadAddress;
 };
 
 // The dialog windows of one thread; none for no thread (Wine would list
@@ -401,7 +402,7 @@ private:
             }
         }
         threadId_ = GetCurrentThreadId();
-        result_.set_value(showJreNotFoundDialog(options_.message, options_.type));
+        result_.set_value(showJreNotFoundDialog(options_.message, options_.type, options_.address));
         if (owner_ != nullptr) {
             DestroyWindow(owner_);
         }
@@ -698,6 +699,32 @@ TEST_F(JreDialog, ShowsTheErrorIconAndTheDownloadLink) {
     EXPECT_FALSE(run.result().has_value());
 }
 
+TEST_F(JreDialog, PackagersDownloadAddressIsTheLinkAndFitsItsControl) {
+    for (const auto& [address, label] :
+         {std::pair<std::wstring, std::wstring>{L"https://example.org/java", L"https://example.org/java"},
+          {L"https://downloads.example.org/java/runtime-21-for-my-application",
+           L"https://downloads.example.org/\u2026"}}) {
+        DialogOptions options;
+        options.address = address;
+        DialogRun run(options);
+        HWND dialog = run.dialog();
+        ASSERT_NE(dialog, nullptr);
+        HWND link = GetDlgItem(dialog, kJreDialogLink);
+        EXPECT_EQ(windowText(link), label);
+        HDC dc = GetDC(link);
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(sendTo(link, WM_GETFONT)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(link, dc);
+        RECT client{};
+        GetClientRect(link, &client);
+        EXPECT_LE(extent.cx, client.right) << "the address is cut off";
+        ASSERT_TRUE(clickButton(dialog, IDCANCEL));
+        EXPECT_FALSE(run.result().has_value());
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Choosing a folder
 
@@ -706,6 +733,8 @@ struct FolderCase {
     JvmType type;
     std::vector<const wchar_t*> vmFolders;
     const wchar_t* expectedLibrary;  // relative to the home; null: OK stays disabled
+    const wchar_t* reason = L"";     // shown below the field
+    bool runtime = true;             // bin\java.dll is there
 };
 
 void PrintTo(const FolderCase& value, std::ostream* out) {
@@ -717,7 +746,9 @@ class JreDialogFolder : public JreDialog, public ::testing::WithParamInterface<F
 TEST_P(JreDialogFolder, OkIsAvailableExactlyForAUsableVm) {
     const FolderCase& folderCase = GetParam();
     const std::wstring home = folder_.makeFolder(L"jre");
-    folder_.writeFile(L"jre\\bin\\java.dll", "");
+    if (folderCase.runtime) {
+        folder_.writeFile(L"jre\\bin\\java.dll", "");
+    }
     for (const wchar_t* vm : folderCase.vmFolders) {
         folder_.writeFile(std::wstring(L"jre\\bin\\") + vm + L"\\jvm.dll", "");
     }
@@ -728,6 +759,7 @@ TEST_P(JreDialogFolder, OkIsAvailableExactlyForAUsableVm) {
     browseTo(dialog, home);
     EXPECT_EQ(browser_.lastOwner(), dialog);
     EXPECT_EQ(pathText(dialog), home);
+    EXPECT_EQ(windowText(GetDlgItem(dialog, kJreDialogReason)), folderCase.reason);
     if (folderCase.expectedLibrary == nullptr) {
         EXPECT_FALSE(okEnabled(dialog));
         ASSERT_TRUE(clickButton(dialog, IDCANCEL));
@@ -745,12 +777,27 @@ TEST_P(JreDialogFolder, OkIsAvailableExactlyForAUsableVm) {
 INSTANTIATE_TEST_SUITE_P(
     Types, JreDialogFolder,
     ::testing::Values(
-        FolderCase{"ServerRefusesClientOnly", JvmType::Server, {L"client"}, nullptr},
+        FolderCase{"ServerRefusesClientOnly",
+                   JvmType::Server,
+                   {L"client"},
+                   nullptr,
+                   L"This Java runtime has no Java VM library in its folders server."},
         FolderCase{"ServerTakesServer", JvmType::Server, {L"server"}, L"bin\\server\\jvm.dll"},
         FolderCase{"DefaultTakesClientOnly", JvmType::Default, {L"client"}, L"bin\\client\\jvm.dll"},
         FolderCase{"DefaultPrefersClient", JvmType::Default, {L"server", L"client"}, L"bin\\client\\jvm.dll"},
         FolderCase{"FavorServerPrefersServer", JvmType::FavorServer, {L"client", L"server"}, L"bin\\server\\jvm.dll"},
-        FolderCase{"RuntimeWithoutVm", JvmType::Default, {}, nullptr}),
+        FolderCase{"RuntimeWithoutVm",
+                   JvmType::Default,
+                   {},
+                   nullptr,
+                   L"This Java runtime has no Java VM library in its folders client, classic, hotspot, server, "
+                   L"jrockit."},
+        FolderCase{"NoRuntimeThoughAVm",
+                   JvmType::Default,
+                   {},
+                   nullptr,
+                   L"No Java runtime in this folder: bin\\java.dll is missing.",
+                   false}),
     [](const ::testing::TestParamInfo<FolderCase>& tested) { return std::string(tested.param.name); });
 
 TEST_F(JreDialog, OkFollowsTheLastFolderChosen) {
@@ -772,8 +819,12 @@ TEST_F(JreDialog, OkFollowsTheLastFolderChosen) {
     browseTo(dialog, folder_ / L"missing");
     EXPECT_EQ(pathText(dialog), folder_ / L"missing");
     EXPECT_FALSE(okEnabled(dialog));
+    // Why, in the dialog's language; gone once a usable folder is chosen.
+    EXPECT_EQ(windowText(GetDlgItem(dialog, kJreDialogReason)),
+              L"Kein Java-Laufzeitsystem in diesem Ordner: bin\\java.dll fehlt.");
     browseTo(dialog, server);
     EXPECT_TRUE(okEnabled(dialog));
+    EXPECT_EQ(windowText(GetDlgItem(dialog, kJreDialogReason)), L"");
 
     ASSERT_TRUE(clickButton(dialog, IDOK));
     const std::optional<JreChoice> choice = run.result();

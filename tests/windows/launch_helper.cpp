@@ -5,7 +5,6 @@
 #include <cwchar>
 #include <memory>
 #include <stdexcept>
-#include <thread>
 
 namespace jlaunch::test {
 
@@ -102,13 +101,6 @@ std::vector<HWND> childrenOf(HWND parent) {
     std::vector<HWND> children;
     EnumChildWindows(parent, collectChild, reinterpret_cast<LPARAM>(&children));
     return children;
-}
-
-BOOL CALLBACK collectThreadWindow(HWND window, LPARAM parameter) {
-    if (IsWindowVisible(window) && equalsClass(window, L"#32770")) {
-        reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
-    }
-    return TRUE;
 }
 
 std::wstring folderOf(const std::wstring& path) {
@@ -318,37 +310,6 @@ std::string describe(const MessageBoxView& view) {
     out += view.owner != nullptr ? ", owned" : ", no owner";
     out += view.hasIcon ? ", icon" : ", no icon";
     return out;
-}
-
-std::wstring defaultMessageBoxCaption() {
-    std::atomic<DWORD> threadId{0};
-    std::thread shower([&threadId] {
-        threadId = GetCurrentThreadId();
-        MessageBoxW(nullptr, L"caption probe", nullptr, MB_ICONERROR);
-    });
-    std::wstring caption;
-    HWND box = nullptr;
-    const auto deadline = Clock::now() + kWindowTimeout;
-    while (box == nullptr && Clock::now() < deadline) {
-        std::vector<HWND> windows;
-        if (threadId != 0) {
-            EnumThreadWindows(threadId, collectThreadWindow, reinterpret_cast<LPARAM>(&windows));
-        }
-        if (windows.empty()) {
-            Sleep(10);
-        } else {
-            box = windows.front();
-        }
-    }
-    if (box == nullptr) {
-        shower.detach();  // cannot be answered; the process ends with it
-        throw std::runtime_error("the caption probe's message box did not appear");
-    }
-    caption = windowText(box);
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(box, WM_COMMAND, IDOK, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
-    shower.join();
-    return caption;
 }
 
 std::wstring testProgramPath() {

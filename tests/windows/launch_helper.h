@@ -112,10 +112,6 @@ MessageBoxView readMessageBox(HWND box);
 // A readable summary of a message box, for failure reports.
 std::string describe(const MessageBoxView& view);
 
-// The caption MessageBoxW gives a box shown without one, in this process's
-// language: found by showing such a box here and reading it.
-std::wstring defaultMessageBoxCaption();
-
 // The launcher under test: JLAUNCH_EXE when set, otherwise jlaunch.exe two
 // folders above this test program (build\windows\tests\windows\ lies below
 // build\windows\).

@@ -16,16 +16,31 @@
 namespace jlaunch::test {
 namespace {
 
-// Message 210 as each shipped language words it.
+// Message 260 as each shipped language words it; %s is the settings file's path.
 const std::map<LANGID, std::wstring>& mainClassMissingTexts() {
     static const std::map<LANGID, std::wstring> texts = {
-        {1033, L"Main class was not specified in INI file."},
-        {1031, L"Main class in der INI-Datei nicht spezifiziert."},
-        {1036, L"Classe principale non spécifiée dans le fichier INI."},
-        {1038, L"Az induló osztály nincs meghatározva az INI fájlban."},
-        {1040, L"Classe principale non specificata nel file INI."},
-        {2070, L"A classe principal não foi especificada no ficheiro INI."},
-        {3082, L"La clase principal no fue especificada en el archivo INI."},
+        {1033,
+         L"Main class was not specified in INI file %s: set \u201CMain Class\u201D, \u201CMain Module\u201D or "
+         L"\u201CMain Jar\u201D in section [Java Runtime Environment].\n"},
+        {1031,
+         L"Main class in der INI-Datei %s nicht spezifiziert: setzen Sie \u201EMain Class\u201C, \u201EMain "
+         L"Module\u201C oder \u201EMain Jar\u201C im Abschnitt [Java Runtime Environment].\n"},
+        {1036,
+         L"Classe principale non sp\u00E9cifi\u00E9e dans le fichier INI %s : indiquez \u00AB Main Class \u00BB, "
+         L"\u00AB Main Module \u00BB ou \u00AB Main Jar \u00BB dans la section [Java Runtime Environment].\n"},
+        {1038,
+         L"Az indul\u00F3 oszt\u00E1ly nincs meghat\u00E1rozva a(z) %s INI f\u00E1jlban: adja meg a \u201EMain "
+         L"Class\u201D, \u201EMain Module\u201D vagy \u201EMain Jar\u201D kulcsot a [Java Runtime Environment] "
+         L"szakaszban.\n"},
+        {1040,
+         L"Classe principale non specificata nel file INI %s: impostare \u00ABMain Class\u00BB, \u00ABMain "
+         L"Module\u00BB o \u00ABMain Jar\u00BB nella sezione [Java Runtime Environment].\n"},
+        {2070,
+         L"A classe principal n\u00E3o foi especificada no ficheiro INI %s: defina \u00ABMain Class\u00BB, "
+         L"\u00ABMain Module\u00BB ou \u00ABMain Jar\u00BB na sec\u00E7\u00E3o [Java Runtime Environment].\n"},
+        {3082,
+         L"La clase principal no fue especificada en el archivo INI %s: indique \u00ABMain Class\u00BB, \u00ABMain "
+         L"Module\u00BB o \u00ABMain Jar\u00BB en la secci\u00F3n [Java Runtime Environment].\n"},
     };
     return texts;
 }
@@ -66,8 +81,10 @@ std::wstring expectedSettingsFileMissingText(const std::wstring& settingsPath) {
 
 // The text a launcher started from this process must show: the launcher and
 // this test program share Wine's system locale, which follows LC_ALL.
-std::wstring expectedMainClassMissingText() {
-    return inSystemLanguage(mainClassMissingTexts());
+std::wstring expectedMainClassMissingText(const std::wstring& settingsPath) {
+    std::wstring text = inSystemLanguage(mainClassMissingTexts());
+    text.replace(text.find(L"%s"), 2, settingsPath);
+    return text;
 }
 
 const char kMainClassSettings[] = "[Java Runtime Environment]\r\nMain Class=com.example.App\r\n";
@@ -131,9 +148,9 @@ void expectSettingsAccepted(const Outcome& outcome) {
     expectFailedExit(outcome);
 }
 
-void expectMainClassMissing(const Outcome& outcome) {
+void expectMainClassMissing(const Outcome& outcome, const LauncherCopy& copy) {
     ASSERT_TRUE(outcome.box.has_value()) << "no message box was shown";
-    EXPECT_EQ(outcome.box->text, expectedMainClassMissingText()) << describe(*outcome.box);
+    EXPECT_EQ(outcome.box->text, expectedMainClassMissingText(copy.settingsPath())) << describe(*outcome.box);
     expectFailedExit(outcome);
 }
 
@@ -164,8 +181,8 @@ TEST(LauncherMessages, NoSettingsFileNamesItsPathInAnErrorBoxWithoutOwnerThenExi
     EXPECT_EQ(box.className, L"#32770") << describe(box);
     EXPECT_EQ(box.text, expectedSettingsFileMissingText(copy.settingsPath())) << describe(box);
     EXPECT_EQ(box.owner, nullptr) << "a message before any splash window has no owner";
-    // Shown without a caption of its own, the box has the system's default title.
-    EXPECT_EQ(box.caption, defaultMessageBoxCaption()) << describe(box);
+    // Titled with the application's name: without settings, the executable's name.
+    EXPECT_EQ(box.caption, L"My App") << describe(box);
     ASSERT_EQ(box.buttons.size(), 1u) << describe(box);
     EXPECT_EQ(box.buttons.front().id, IDOK) << describe(box);
     EXPECT_TRUE(box.hasIcon) << describe(box);
@@ -229,7 +246,26 @@ TEST(LauncherSettingsFile, MainClassPresentLeadsToTheJavaSearch) {
 TEST(LauncherSettingsFile, MainClassInAnotherSectionIsNotFound) {
     const LauncherCopy copy(L"app.exe");
     copy.writeSettings("[Application]\r\nMain Class=com.example.App\r\n[Java Runtime Environment+]\r\nMain Class=\r\n");
-    expectMainClassMissing(launch(copy));
+    expectMainClassMissing(launch(copy), copy);
+}
+
+TEST(LauncherSettingsFile, MessageBoxesAreTitledWithTheProductNameElseTheExecutablesName) {
+    const struct {
+        const char* settings;
+        const wchar_t* title;
+    } cases[] = {
+        {"[Product Information]\r\nProduct Name=Acme \xC3\x84" "ditor\r\n", L"Acme \u00C4ditor"},
+        {"[Product Information]\r\nProduct Name=\r\n", L"My.App"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        const LauncherCopy copy(L"My.App.exe");
+        copy.writeSettings(std::string("\xEF\xBB\xBF") + c.settings);
+        const Outcome outcome = launch(copy);
+        expectMainClassMissing(outcome, copy);
+        ASSERT_TRUE(outcome.box.has_value());
+        EXPECT_EQ(outcome.box->caption, c.title) << describe(*outcome.box);
+    }
 }
 
 TEST(LauncherSettingsFile, MainClassOnlyInThePlusSectionCounts) {
@@ -241,7 +277,7 @@ TEST(LauncherSettingsFile, MainClassOnlyInThePlusSectionCounts) {
 TEST(LauncherBadInput, BinaryGarbageReadsAsNoSettings) {
     const LauncherCopy copy(L"app.exe");
     copy.writeSettings(garbage(64 * 1024));
-    expectMainClassMissing(launch(copy));
+    expectMainClassMissing(launch(copy), copy);
 }
 
 TEST(LauncherBadInput, EmptyAndBlankFilesReadAsNoSettings) {
@@ -249,7 +285,7 @@ TEST(LauncherBadInput, EmptyAndBlankFilesReadAsNoSettings) {
         SCOPED_TRACE(testing::PrintToString(bytes));
         const LauncherCopy copy(L"app.exe");
         copy.writeSettings(bytes);
-        expectMainClassMissing(launch(copy));
+        expectMainClassMissing(launch(copy), copy);
     }
 }
 
@@ -282,14 +318,14 @@ TEST(LauncherBadInput, DuplicatedSectionsTheFirstWins) {
         copy.writeSettings(
             "[Java Runtime Environment]\r\nMinimum Version=1.8\r\n"
             "[Java Runtime Environment]\r\nMain Class=com.example.Second\r\n");
-        expectMainClassMissing(launch(copy));
+        expectMainClassMissing(launch(copy), copy);
     }
 }
 
 TEST(LauncherBadInput, FolderWhereTheSettingsFileShouldBe) {
     const LauncherCopy copy(L"app.exe");
     copy.folder().makeFolder(L"app.ini");
-    expectMainClassMissing(launch(copy, {}, {}, Answer::Command));
+    expectMainClassMissing(launch(copy, {}, {}, Answer::Command), copy);
 }
 
 TEST(LauncherBadInput, OverlongAppDataCountsAsNotSet) {
@@ -330,7 +366,7 @@ TEST_F(LauncherUserCopy, CopyWithoutJrePathIsReadWithoutHarm) {
 TEST_F(LauncherUserCopy, CopyNeverSuppliesTheMainClass) {
     copy_.writeSettings(productSection_);
     writeUserCopy("[Java Runtime Environment]\r\nJRE Path=C:\\jre\r\nMain Class=com.example.App\r\n");
-    expectMainClassMissing(launch(copy_, {}, environment()));
+    expectMainClassMissing(launch(copy_, {}, environment()), copy_);
 }
 
 TEST_F(LauncherUserCopy, FolderInPlaceOfTheCopyIsHarmless) {

@@ -15,6 +15,7 @@
 #include "common/handles_win.h"
 #include "common/messages.h"
 #include "common/paths.h"
+#include "../support/splash_pictures.h"
 #include "hosting_end_to_end_test.h"
 #include "packer.h"
 #include "pe_image.h"
@@ -117,6 +118,22 @@ TEST_F(PackedLaunch, RunsFromItsEmbeddedSettingsWhichAKeyBesideOverridesAndAPlus
     EXPECT_TRUE(hasOption(launched, "-Djava.class.path=C:\\other.jar")) << launched.report();
     EXPECT_TRUE(launched.trace.contains("ARG 0 --embedded")) << launched.report();
     EXPECT_TRUE(launched.trace.contains("ARG 1 --extended")) << launched.report();
+}
+
+TEST_F(PackedLaunch, SplashScreenFromTheEmbeddedSettingsIsShown) {
+    const std::wstring picture = files_.writeFile(L"splash.png", splash_test::pngFile(40, 30));
+    const std::wstring display = L"Display";
+    useJavaHome(fake_jvm::Variant::SplashDouble);
+    settings_.set(display, L"Splash Screen", picture).set(display, L"Preffer Native Splash Screen", L"Yes");
+    packSettings();
+    const Launch launched = launch();
+    expectCleanRun(launched);
+    EXPECT_TRUE(launched.trace.contains("SPLASH LoadFile \"" + fake_jvm::escapeBytes(hosting::ansi(picture)) + "\""))
+        << launched.report();
+    // "-nosplash" still wins over the embedded settings.
+    const Launch without = launch(L"-nosplash");
+    expectCleanRun(without);
+    EXPECT_FALSE(without.trace.containsPrefix("SPLASH ")) << without.report();
 }
 
 TEST_F(PackedLaunch, SettingsThatCannotBeDecipheredEndTheLaunchWithTheirMessage) {
@@ -401,6 +418,27 @@ TEST_F(PackedLaunch, ConsoleBuildPrintsTheStackTraceOnStandardErrorWhenFailureCh
     EXPECT_NE(run.errors.find("java.lang.X: boom"), std::string::npos)
         << run.errors << "\n"
         << fake_jvm::Trace::read(files_ / L"trace.txt").dump();
+}
+
+TEST_F(PackedLaunch, ConsoleBuildRedirectedWritesMessagesAndTraceInUtf8) {
+    // A name no single-byte code page holds, so the message carries Greek and Japanese.
+    const std::wstring exe = copy_.exeFolder() + L"\\\u0394\u03BF\u03BA\u03B9\u03BC\u03AE \u65E5\u672C.exe";
+    if (!CopyFileW(consoleLauncher().c_str(), exe.c_str(), FALSE)) {
+        GTEST_SKIP() << "Wine cannot store this file name under the current LC_ALL: " << GetLastError();
+    }
+    const std::wstring settings = exe.substr(0, exe.size() - 4) + L".ini";
+    const EnvironmentScope trace(L"JLAUNCH_TRACE", std::wstring(L"-"));
+    const ConsoleRun run = runConsole(exe, files_ / L"errors.txt");
+    EXPECT_EQ(run.exitCode, -1) << run.errors;
+    const auto utf8 = [](const std::wstring& text) { return fake_jvm::toUtf8(fake_jvm::toU16(text)); };
+    std::wstring shown = message(kMsgSettingsFileMissing, {settings});
+    EXPECT_NE(run.errors.find(utf8(shown)), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find(" ms  settings file " + utf8(settings) + " (not found)\n"), std::string::npos)
+        << run.errors;
+    // Nothing in another encoding: the whole stream is valid UTF-8.
+    const int wide = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, run.errors.data(),
+                                         static_cast<int>(run.errors.size()), nullptr, 0);
+    EXPECT_GT(wide, 0) << run.errors;
 }
 
 }  // namespace

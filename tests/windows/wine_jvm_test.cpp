@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -188,6 +189,48 @@ TEST_F(RealRuntime, ExitCodesAreThoseOfJavaExe) {
             const RunResult r = run({command.begin() + 1, command.end()});
             EXPECT_EQ(r.exitCode, expected) << narrowForReport(launcher) << "\n" << r.err;
         }
+    }
+}
+
+// Java's own escape of a text, as the fixtures print it (CodePoints.escaped).
+std::string javaEscaped(const std::wstring& text) {
+    std::string escaped;
+    for (const wchar_t c : text) {
+        if (c >= 0x20 && c < 0x7F && c != L'\\') {
+            escaped.push_back(static_cast<char>(c));
+        } else {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04x", static_cast<unsigned>(c));
+            escaped += code;
+        }
+    }
+    return escaped;
+}
+
+// The launcher runs in the UTF-8 code page (its manifest), so the narrow
+// strings it hands to the VM hold any text: a class path in a folder named in
+// Greek and Japanese, and a -D value naming it, reach Java whole.
+TEST_F(RealRuntime, ClassPathAndPropertyInAGreekAndJapaneseFolderReachJavaWhole) {
+    const std::wstring folder = folder_ / L"\u0394\u03BF\u03BA\u03B9\u03BC\u03AE \u65E5\u672C";
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+        GTEST_SKIP() << "Wine cannot store this file name under the current LC_ALL: " << GetLastError();
+    }
+    for (const wchar_t* name : {L"Properties.class", L"CodePoints.class"}) {
+        const std::wstring from = windowsPath(JLAUNCH_JVM_FIXTURES) + L"\\" + name;
+        ASSERT_TRUE(CopyFileW(from.c_str(), (folder + L"\\" + name).c_str(), FALSE)) << narrowForReport(from);
+    }
+    const std::wstring settings = L"[Java Runtime Environment]\r\nMain Class=Properties\r\nJRE Path=" + runtimeHome() +
+                                  L"\r\nVirtual Machine Parameters=-XX:ActiveProcessorCount=2 \"-Dapp.folder=" +
+                                  folder + L"\"\r\n[Class Path]\r\nClass Path=" + folder + L"\r\n";
+    folder_.writeFile(L"app.ini", utf16Bytes(settings));
+    for (const wchar_t* launcher : {L"jlaunchc.exe", L"jlaunch.exe"}) {
+        SCOPED_TRACE(narrowForReport(launcher));
+        install(launcher);
+        const RunResult r = run({"app.folder", "java.class.path", "sun.jnu.encoding"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.out.find("app.folder=" + javaEscaped(folder) + "\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("java.class.path=" + javaEscaped(folder)), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("sun.jnu.encoding=UTF-8\n"), std::string::npos) << r.out;
     }
 }
 

@@ -95,7 +95,7 @@ expect_run "signed exe reads its embedded settings" $'[Product Information]\r\nU
 expect_run "signed exe refuses a wrong code" $'[Product Information]\r\nUpgrade Code=wrong\r\n' 255 \
   'cannot be deciphered with the'
 cp "$work/jlaunchc.exe" "$work/signed/tool.exe"
-expect_run "plain console launcher without settings" "" 255 "Main class was not specified in INI file."
+expect_run "plain console launcher without settings" "" 255 "Main class was not specified in INI file"
 
 if [ "$failures" -eq 0 ]; then
   echo "all checks passed"
