@@ -1,6 +1,7 @@
 #include "common/dialog_win.h"
 
 #include "common/resource_language_win.h"
+#include "common/system_library_win.h"
 
 #include <commctrl.h>
 
@@ -31,7 +32,10 @@ INT_PTR showModalDialog(unsigned id, DLGPROC procedure, LPARAM parameter) {
     }
     // Loads the common controls library, whose themed classes the manifest asks for.
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&classes);
+    if (const auto initialize =
+            systemFunction<decltype(&InitCommonControlsEx)>(SystemLibrary::CommonControls, "InitCommonControlsEx")) {
+        initialize(&classes);
+    }
     return DialogBoxIndirectParamW(module, dialogTemplate, GetActiveWindow(), procedure, parameter);
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "common/system_library_win.h"
 #include "common/unique_resource.h"
 
 namespace jlaunch {
@@ -26,7 +27,7 @@ using UniqueRegistryKey = UniqueResource<ClosedBy<HKEY, &RegCloseKey>>;
 using UniqueGdiObject = UniqueResource<ClosedBy<HGDIOBJ, &DeleteObject>>;
 using UniqueWindow = UniqueResource<ClosedBy<HWND, &destroyLiveWindow>>;
 using UniqueModule = UniqueResource<ClosedBy<HMODULE, &FreeLibrary>>;
-using UniqueTaskMemory = UniqueResource<ClosedBy<void*, &CoTaskMemFree>>;
+using UniqueTaskMemory = UniqueResource<ClosedBy<void*, &freeTaskMemory>>;
 using UniqueLocalMemory = UniqueResource<ClosedBy<HLOCAL, &LocalFree>>;
 using UniqueFileView = UniqueResource<ClosedBy<void*, &UnmapViewOfFile>>;
 

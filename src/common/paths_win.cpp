@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <shlwapi.h>
 
 #include "common/handles_win.h"
 #include "common/paths.h"
@@ -61,8 +60,9 @@ bool isAbsolutePath(std::wstring_view path) {
 }
 
 bool isNetworkPath(const std::wstring& path) {
-    // Some PathIsUNCW versions (Wine's, Windows Server 2003) also count "\\?\C:\" as a network path.
-    return path.starts_with(kUncPrefix) || (!hasLongPathPrefix(path) && PathIsUNCW(path.c_str()) != FALSE);
+    // "\\server\share", "\\?\UNC\server\share"; not "\\?\C:\", which some
+    // PathIsUNCW versions (Wine's, Windows Server 2003) also count.
+    return path.starts_with(kUncPrefix) || (!hasLongPathPrefix(path) && path.starts_with(L"\\\\"));
 }
 
 std::vector<std::wstring> splitPath(std::wstring_view path) {

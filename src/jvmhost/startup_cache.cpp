@@ -19,7 +19,6 @@ namespace {
 // keep the folder small: an AOT cache is tens of megabytes.
 constexpr std::size_t kCachesKept = 3;
 
-
 void hashBytes(std::uint64_t& hash, const void* data, std::size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     for (std::size_t i = 0; i < size; ++i) {
@@ -144,8 +143,8 @@ void makeAotCache(const StartupCachePlan& plan) {
         removeEnvironmentVariable(kStartupCacheChildVariable);
         removeEnvironmentVariable(kTraceVariable);
         const std::string said = readSmallFile(output);
-        trace("startup cache: the child ended with ", exitCode ? decimalText(*exitCode) : L"no start", ", saying: ",
-              toWide(said));
+        trace("startup cache: the child ended with ", exitCode ? decimalText(*exitCode) : L"no start",
+              ", saying: ", toWide(said));
     }
     for (const std::wstring* path : {&request, &output, &paths.configuration}) {
         cache_files::removeFile(*path);
@@ -171,8 +170,8 @@ void finishPendingPlan() {
     }
     if (!paths.temporary.empty()) {
         // Renaming replaces a cache another launch made meanwhile: both are sound.
-        const bool made = cache_files::fileFacts(paths.temporary).size > 0 &&
-                          cache_files::renameFile(paths.temporary, paths.cache);
+        const bool made =
+            cache_files::fileFacts(paths.temporary).size > 0 && cache_files::renameFile(paths.temporary, paths.cache);
         trace("startup cache: ", made ? "made " : "none made for ", paths.cache);
         cache_files::removeFile(paths.temporary);
     }
@@ -383,7 +382,8 @@ StartupCachePlan planStartupCache(const LauncherSettings& settings, const std::w
     key.add(release);
     for (const std::string& option : vmOptions) {
         key.add(option);
-        const std::string_view why = choosesClassDataItself(option) ? std::string_view(option) : addPathFacts(key, option);
+        const std::string_view why =
+            choosesClassDataItself(option) ? std::string_view(option) : addPathFacts(key, option);
         if (!why.empty()) {
             trace("startup cache: none, for ", why);
             return {};

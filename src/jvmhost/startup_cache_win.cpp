@@ -71,8 +71,8 @@ std::optional<int> runHiddenChild(const std::wstring& executable, const std::wst
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const UniqueFileHandle output(CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
                                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const UniqueFileHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
-                                             OPEN_EXISTING, 0, nullptr));
+    const UniqueFileHandle input(
+        CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr));
     if (!output || !input) {
         return std::nullopt;
     }

@@ -7,12 +7,19 @@
 #include <array>
 
 #include "common/com_scope_win.h"
+#include "common/system_library_win.h"
 #include "common/text.h"
 #include "jvmsearch/hyperlink_control.h"
 
 namespace jlaunch {
 
 namespace {
+
+// Only a subclassed control calls it, after SetWindowSubclass loaded the library.
+LRESULT defaultSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return systemFunction<decltype(&DefSubclassProc)>(SystemLibrary::CommonControls, "DefSubclassProc")(window, message,
+                                                                                                        wParam, lParam);
+}
 
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kToolId = 1;
@@ -121,7 +128,10 @@ bool HyperLinkControl::takeOver(HWND control, HFONT font, const std::wstring& ad
     if (control_ != nullptr || control == nullptr || !IsWindow(control)) {
         return false;
     }
-    if (!SetWindowSubclass(control, &HyperLinkControl::subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+    const auto subclass =
+        systemFunction<decltype(&SetWindowSubclass)>(SystemLibrary::CommonControls, "SetWindowSubclass");
+    if (subclass == nullptr ||
+        !subclass(control, &HyperLinkControl::subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
         return false;
     }
     control_ = control;
@@ -145,7 +155,10 @@ bool HyperLinkControl::takeOver(HWND control, HFONT font, const std::wstring& ad
     makeLinkFont();
 
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
+    if (const auto initialize =
+            systemFunction<decltype(&InitCommonControlsEx)>(SystemLibrary::CommonControls, "InitCommonControlsEx")) {
+        initialize(&classes);
+    }
     tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, control_, nullptr,
                                    GetModuleHandleW(nullptr), nullptr));
@@ -232,7 +245,8 @@ void HyperLinkControl::activate() {
     request.lpVerb = L"open";
     request.lpFile = address_.c_str();
     request.nShow = SW_SHOWNORMAL;
-    if (ShellExecuteExW(&request) && reinterpret_cast<INT_PTR>(request.hInstApp) > 32) {
+    const auto execute = systemFunction<decltype(&ShellExecuteExW)>(SystemLibrary::Shell, "ShellExecuteExW");
+    if (execute != nullptr && execute(&request) && reinterpret_cast<INT_PTR>(request.hInstApp) > 32) {
         visited_ = true;
         InvalidateRect(control_, nullptr, TRUE);
     }
@@ -267,7 +281,7 @@ LRESULT CALLBACK HyperLinkControl::subclassProc(HWND window, UINT message, WPARA
                                                 UINT_PTR /*id*/, DWORD_PTR self) {
     auto* link = reinterpret_cast<HyperLinkControl*>(self);
     if (link == nullptr || link->control_ != window) {
-        return DefSubclassProc(window, message, wParam, lParam);
+        return defaultSubclassProc(window, message, wParam, lParam);
     }
     return link->handle(message, wParam, lParam);
 }
@@ -369,16 +383,17 @@ LRESULT HyperLinkControl::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_NCDESTROY:
             release();
-            return DefSubclassProc(window, message, wParam, lParam);
+            return defaultSubclassProc(window, message, wParam, lParam);
         default:
             break;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return defaultSubclassProc(window, message, wParam, lParam);
 }
 
 void HyperLinkControl::release() {
     if (control_ != nullptr) {
-        RemoveWindowSubclass(control_, &HyperLinkControl::subclassProc, kSubclassId);
+        systemFunction<decltype(&RemoveWindowSubclass)>(SystemLibrary::CommonControls, "RemoveWindowSubclass")(
+            control_, &HyperLinkControl::subclassProc, kSubclassId);
         control_ = nullptr;
     }
     tooltip_.reset();

@@ -11,6 +11,7 @@
 #include "common/dialog_win.h"
 #include "common/failure.h"
 #include "common/handles_win.h"
+#include "common/system_library_win.h"
 #include "jvmsearch/hyperlink_control.h"
 #include "jvmsearch/java_home.h"
 #include "jvmsearch/jre_not_found_dialog.h"
@@ -142,9 +143,14 @@ std::optional<std::wstring> browseForJreFolder(HWND owner) {
     request.pszDisplayName = displayName.data();
     request.lpszTitle = title.c_str();
     request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-    const UniqueTaskMemory chosen(SHBrowseForFolderW(&request));
+    const auto browse = systemFunction<decltype(&SHBrowseForFolderW)>(SystemLibrary::Shell, "SHBrowseForFolderW");
+    const auto pathOf = systemFunction<decltype(&SHGetPathFromIDListW)>(SystemLibrary::Shell, "SHGetPathFromIDListW");
+    if (browse == nullptr || pathOf == nullptr) {
+        return std::nullopt;
+    }
+    const UniqueTaskMemory chosen(browse(&request));
     std::array<wchar_t, MAX_PATH> path{};
-    if (!chosen || !SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(chosen.get()), path.data())) {
+    if (!chosen || !pathOf(static_cast<PCIDLIST_ABSOLUTE>(chosen.get()), path.data())) {
         return std::nullopt;
     }
     return std::wstring(path.data());

@@ -1,0 +1,64 @@
+#include "common/system_library_win.h"
+
+#include <objbase.h>
+
+#include <atomic>
+#include <string>
+
+namespace jlaunch {
+
+namespace {
+
+// Plain globals: a function's static would bring the thread-safe guard into
+// the exe. Two threads loading at once both get the same module.
+std::atomic<HMODULE> loaded[3] = {};
+
+HMODULE loadFromSystemFolder(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return nullptr;
+    }
+    return LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
+}
+
+HMODULE load(SystemLibrary library) {
+    switch (library) {
+        case SystemLibrary::CommonControls:
+            // By name: the manifest's Common Controls 6 dependency redirects the
+            // name to the side-by-side assembly, which a path would bypass; it
+            // is resolved before any folder a copy could be planted in.
+            return LoadLibraryW(L"comctl32.dll");
+        case SystemLibrary::Shell:
+            return loadFromSystemFolder(L"shell32.dll");
+        case SystemLibrary::Com:
+            return loadFromSystemFolder(L"ole32.dll");
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+FARPROC systemLibraryFunction(SystemLibrary library, const char* name) {
+    std::atomic<HMODULE>& slot = loaded[static_cast<int>(library)];
+    HMODULE module = slot.load();
+    if (module == nullptr) {
+        module = load(library);
+        if (module == nullptr) {
+            return nullptr;
+        }
+        slot.store(module);
+    }
+    return GetProcAddress(module, name);
+}
+
+void freeTaskMemory(void* memory) noexcept {
+    if (memory == nullptr) {
+        return;
+    }
+    if (const auto free = systemFunction<decltype(&CoTaskMemFree)>(SystemLibrary::Com, "CoTaskMemFree")) {
+        free(memory);
+    }
+}
+
+}  // namespace jlaunch
