@@ -293,8 +293,8 @@ private:
             }
             // Each request is read on a thread of its own: a connection that
             // sends nothing must not hold up the launches behind it.
-            const bool started = startDetachedThread(
-                [connection, gate = gate_] { takeConnection(std::move(*connection), gate); });
+            const bool started =
+                startDetachedThread([connection, gate = gate_] { takeConnection(std::move(*connection), gate); });
             if (!started) {
                 takeConnection(std::move(*connection), gate_);
             }
@@ -452,8 +452,8 @@ bool SingleInstance::setup(const std::wstring& executable, const std::vector<std
         state.problem = "the socket's path is too long";
         return state.switchOff();
     }
-    state.lock.reset(open((state.socketPath + ".lock").c_str(),
-                          O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
+    state.lock.reset(
+        open((state.socketPath + ".lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
     if (!state.lock) {
         state.problem = errorText("its lock cannot be opened");
         return state.switchOff();

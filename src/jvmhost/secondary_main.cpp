@@ -7,8 +7,9 @@ namespace jlaunch {
 
 namespace {
 
-SecondaryMainOutcome callOnAttachedThread(JNIEnv* env, const std::wstring& mainClassName, const std::vector<std::wstring>& arguments,
-                          const std::function<void(std::int32_t)>& answer) {
+SecondaryMainOutcome callOnAttachedThread(JNIEnv* env, const std::wstring& mainClassName,
+                                          const std::vector<std::wstring>& arguments,
+                                          const std::function<void(std::int32_t)>& answer) {
     const LocalRef<jclass> mainClass(env, env->FindClass(toNarrow(mainClassName).c_str()));
     if (!mainClass || threw(env)) {
         env->ExceptionClear();
@@ -61,7 +62,8 @@ SecondaryMainOutcome callSecondaryMain(JavaVM* vm, const std::wstring& mainClass
     if (vm->AttachCurrentThread(&env, nullptr) != JNI_OK || env == nullptr) {
         return SecondaryMainOutcome::Failed;
     }
-    const SecondaryMainOutcome served = callOnAttachedThread(static_cast<JNIEnv*>(env), mainClassName, arguments, answer);
+    const SecondaryMainOutcome served =
+        callOnAttachedThread(static_cast<JNIEnv*>(env), mainClassName, arguments, answer);
     if (!stayAttached) {
         vm->DetachCurrentThread();
     }

@@ -21,6 +21,7 @@ enum class SecondaryMainOutcome { Served, Failed, Missing };
 // secondaryMain: the caller decides what a launch without one means.
 // The thread detaches again unless `stayAttached`.
 SecondaryMainOutcome callSecondaryMain(JavaVM* vm, const std::wstring& mainClassName, bool stayAttached,
-                       const std::vector<std::wstring>& arguments, const std::function<void(std::int32_t)>& answer);
+                                       const std::vector<std::wstring>& arguments,
+                                       const std::function<void(std::int32_t)>& answer);
 
 }  // namespace jlaunch

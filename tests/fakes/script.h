@@ -27,7 +27,8 @@ enum class SecondaryKind { None, Void, Int };
 struct Action {
     enum class Kind { Return, PrintOut, PrintErr, Sleep, Thread, Exit, Throw, Abort, WaitFile, Window };
     Kind kind = Kind::Return;
-    std::u16string text;    // PrintOut, PrintErr: the line; Throw: the stack trace text; WaitFile: the path; Window: its title
+    std::u16string
+        text;  // PrintOut, PrintErr: the line; Throw: the stack trace text; WaitFile: the path; Window: its title
     std::string className;  // Throw: the exception's class, slash form
     long long number = 0;   // Sleep, Thread: milliseconds; Exit: the status
 };

@@ -85,9 +85,19 @@ TEST(LauncherSettings, JvmTypeAndYesAreExactOrCaseBlind) {
 
 TEST(LauncherSettings, RestartCodeIsAWholeNumberOtherThanZero) {
     const std::pair<const wchar_t*, std::optional<std::int32_t>> rows[] = {
-        {L"3", 3},         {L" 42 ", 42},  {L"-1", -1},          {L"+7", 7},
-        {L"3221225477", static_cast<std::int32_t>(0xC0000005u)}, {L"4294967295", -1},
-        {L"4294967296", {}}, {L"-2147483649", {}}, {L"0", {}}, {L"", {}}, {L"-", {}}, {L"3a", {}}, {L"0x10", {}},
+        {L"3", 3},
+        {L" 42 ", 42},
+        {L"-1", -1},
+        {L"+7", 7},
+        {L"3221225477", static_cast<std::int32_t>(0xC0000005u)},
+        {L"4294967295", -1},
+        {L"4294967296", {}},
+        {L"-2147483649", {}},
+        {L"0", {}},
+        {L"", {}},
+        {L"-", {}},
+        {L"3a", {}},
+        {L"0x10", {}},
     };
     for (const auto& [text, code] : rows) {
         EXPECT_EQ(jlaunch::parseRestartCode(text), code) << testing::PrintToString(std::wstring(text));

@@ -217,9 +217,10 @@ TEST_F(SingleInstanceLaunch, RestartCodeStartsTheApplicationAgainAsTheNextFirstI
     const std::wstring scriptPath = files_ / L"script-restart.txt";
     ASSERT_TRUE(first_.writeTo(scriptPath));
     const std::wstring launcherTrace = files_ / L"launcher-trace.txt";
-    ChildProcess first = copy_.start(commandLine({L"a", L"b c"}), {{fake_jvm::kScriptVariable, scriptPath},
-                                                                    {fake_jvm::kTraceVariable, files_ / L"trace-restart"},
-                                                                    {L"JLAUNCH_TRACE", launcherTrace}});
+    ChildProcess first =
+        copy_.start(commandLine({L"a", L"b c"}), {{fake_jvm::kScriptVariable, scriptPath},
+                                                  {fake_jvm::kTraceVariable, files_ / L"trace-restart"},
+                                                  {L"JLAUNCH_TRACE", launcherTrace}});
     EXPECT_EQ(first.waitForExit(kLaunchTimeout), 7);
     // The last run's trace says the limit stopped it.
     bool limited = false;
