@@ -5,6 +5,7 @@
 
 #include "common/failure.h"
 #include "common/java_version.h"
+#include "settings/setting_keys.h"
 
 namespace jlaunch {
 
@@ -97,9 +98,17 @@ bool parseSingleInstance(const std::wstring& applicationType, const std::wstring
 // A relative "JRE Path" is taken from the executable's folder.
 std::wstring resolveJrePath(const std::wstring& value, const std::wstring& executable);
 
+class LayeredSettings;
+
+// Every key of the vocabulary, layered as the table says; "JRE Path" comes
+// from the per-user copy of `executable` alone when that exists (never for a
+// service, never when `executable` is empty). Each value is traced.
+SettingValues readSettingValues(const LayeredSettings& store, const std::wstring& executable);
+
 // Reads every setting of the launch from the settings file beside
 // `executable`, its embedded settings and the per-user copy. Fails with
-// message 210 without a main class, main module or main jar.
+// message 210 without a main class, main module or main jar, and with
+// message 252 or 253 for a version it cannot read or a range that is empty.
 Result<LauncherSettings> readLauncherSettings(const std::wstring& executable);
 
 }  // namespace jlaunch
