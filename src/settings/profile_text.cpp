@@ -334,8 +334,11 @@ ProfileText ProfileText::parse(std::wstring text) {
     return profile;
 }
 
-std::optional<std::size_t> ProfileText::firstSection(std::wstring_view section) const {
-    section = trimProfileSpace(untilNul(section));
+std::optional<std::size_t> ProfileText::firstSection(std::wstring_view section, bool trim) const {
+    section = untilNul(section);
+    if (trim) {
+        section = trimProfileSpace(section);
+    }
     for (std::size_t s = 0; s < sections_.size(); ++s) {
         if (sameName(at(sections_[s].name), section)) {
             return s;
@@ -366,10 +369,13 @@ std::wstring ProfileText::value(std::wstring_view section, std::wstring_view key
 
 std::vector<std::wstring> ProfileText::keyNames(std::wstring_view section) const {
     std::vector<std::wstring> names;
-    if (const auto s = firstSection(section)) {
+    // A name as sectionNames() gave it, which keeps blanks a NUL left at its end.
+    if (const auto s = firstSection(section, false)) {
         for (std::size_t k = sections_[*s].firstKey; k < keysEnd(*s); ++k) {
-            if (keys_[k].hasValue) {
-                names.emplace_back(at(keys_[k].name));
+            // As the system lists them: no empty name, no comment.
+            const std::wstring_view name = at(keys_[k].name);
+            if (keys_[k].hasValue && !name.empty() && name.front() != L';') {
+                names.emplace_back(name);
             }
         }
     }

@@ -32,7 +32,8 @@ public:
     // included.
     std::vector<std::wstring> sectionNames() const;
     // The names of the keys with a value in the first section named
-    // `section`, in file order, repeats included.
+    // `section` (as sectionNames() gives it), in file order, repeats included, as the system lists them:
+    // without empty names and lines that begin with ";".
     std::vector<std::wstring> keyNames(std::wstring_view section) const;
 
 private:
@@ -52,7 +53,7 @@ private:
         std::size_t firstKey = 0;  // its keys are keys_[firstKey, next section's firstKey)
     };
     std::wstring_view at(Span span) const { return std::wstring_view(text_).substr(span.offset, span.length); }
-    std::optional<std::size_t> firstSection(std::wstring_view section) const;
+    std::optional<std::size_t> firstSection(std::wstring_view section, bool trim = true) const;
     std::size_t keysEnd(std::size_t section) const {
         return section + 1 < sections_.size() ? sections_[section + 1].firstKey : keys_.size();
     }
