@@ -8,13 +8,12 @@
 #include "jvmsearch/installed_java.h"
 #include "jvmsearch/java_home.h"
 #include "jvmsearch/jre_not_found_dialog.h"
+#include "settings/setting_keys.h"
 #include "settings/settings_file.h"
 
 namespace jlaunch {
 
 namespace {
-
-const std::wstring kJreSection = L"Java Runtime Environment";
 
 // The executable's own folder, or its "jre64" folder, when it is a Java home.
 std::optional<std::wstring> executableFolderHome(const std::wstring& executable) {
@@ -171,7 +170,8 @@ std::optional<Failure> writeBackJrePath(const LauncherSettings& settings, const 
         if (file.empty()) {
             continue;  // no file can be formed: nothing to remember it in
         }
-        const std::uint32_t error = writeProfileString(file, kJreSection, L"JRE Path", folder);
+        const SettingKey& key = settingKey(SettingId::JrePath);
+        const std::uint32_t error = writeProfileString(file, std::wstring(key.section), std::wstring(key.key), folder);
         if (error != 0 && !failure) {
             failure = Failure{kMsgJrePathNotRemembered, {file, systemErrorText(error)}, {}};
         }

@@ -10,16 +10,12 @@
 #include "common/text.h"
 #include "common/trace.h"
 #include "settings/command_line.h"
+#include "settings/settings_check.h"
 #include "settings/settings_file.h"
 
 namespace jlaunch {
 
 namespace {
-
-const std::wstring kProductSection = L"Product Information";
-const std::wstring kJreSection = L"Java Runtime Environment";
-const std::wstring kDisplaySection = L"Display";
-const std::wstring kApplicationSection = L"Application";
 
 struct ProviderRow {
     std::wstring_view name;
@@ -53,7 +49,7 @@ constexpr std::array<SourceRow, 4> kSourceTable = {{
 
 JavaVersion parseMinimumVersion(const std::wstring& value) {
     JavaVersion version;
-    if (value != L"any") {
+    if (!equalsIgnoringCase(value, L"any")) {
         parseJavaVersion(value, kVersionFillerLow, version);
     }
     return version;
@@ -63,7 +59,7 @@ JavaVersion parseMaximumVersion(const std::wstring& value) {
     JavaVersion version;
     // No maximum at all sets no upper bound; leaving 0.0.0.0 would turn
     // every installed Java away while the message reads as if none were set.
-    if (value == L"any" || value.empty()) {
+    if (value.empty() || equalsIgnoringCase(value, L"any")) {
         version.components.fill(kVersionFillerHigh);
     } else {
         parseJavaVersion(value, kVersionFillerHigh, version);
@@ -165,60 +161,195 @@ std::wstring applicationName(const std::wstring& executable, const std::wstring&
     return name;
 }
 
+SettingValues readSettingValues(const LayeredSettings& store, const std::wstring& executable) {
+    SettingValues values;
+    for (const SettingKey& key : settingKeys()) {
+        SettingValue& read = valueOf(values, key.id);
+        const bool isService = valueOf(values, SettingId::ApplicationType).value == L"service";
+        if ((key.sources & kFromPerUser) != 0 && !isService && !executable.empty()) {
+            const std::wstring userFile =
+                userSettingsFilePath(executable, valueOf(values, SettingId::ProductName).value,
+                                     valueOf(values, SettingId::ProductCode).value, false);
+            const bool userFileFound = !userFile.empty() && pathExists(userFile);
+            trace("per-user settings file ", userFile.empty() ? L"(no folder for it)" : userFile,
+                  userFileFound ? " (found: " : " (not found)", userFileFound ? key.key : L"",
+                  userFileFound ? " is read from it alone)" : "");
+            if (userFileFound) {
+                read.value = readProfileString(userFile, std::wstring(key.section), std::wstring(key.key));
+                trace("  [", key.section, "] ", key.key, " = ", read.value, " (per-user copy)");
+                continue;
+            }
+        }
+        read = readSetting(store, key);
+        if (!read.value.empty()) {
+            trace("  [", key.section, "] ", key.key, " = ", read.value,
+                  read.extended ? L" (extended by its \"+\" section)" : L"");
+        }
+    }
+    return values;
+}
+
+namespace {
+
+void applySetting(LauncherSettings& settings, SettingId id, std::wstring value) {
+    switch (id) {
+        case SettingId::ProductCode:
+            settings.productCode = std::move(value);
+            break;
+        case SettingId::UpgradeCode:
+            settings.upgradeCode = std::move(value);
+            break;
+        case SettingId::ProductName:
+            settings.productName = std::move(value);
+            break;
+        case SettingId::MinimumVersion:
+            settings.minimumVersion = parseMinimumVersion(value);
+            break;
+        case SettingId::MaximumVersion:
+            settings.maximumVersion = parseMaximumVersion(value);
+            break;
+        case SettingId::ApplicationType:
+            settings.isService = value == L"service";
+            break;
+        case SettingId::PreferredVersions:
+            settings.preferredVersions = splitList(value, L";");
+            break;
+        case SettingId::JrePath:
+            settings.jrePath = std::move(value);
+            break;
+        case SettingId::JvmType:
+            settings.jvmType = parseJvmType(value);
+            break;
+        case SettingId::JvmSource:
+            settings.jvmSource = parseJvmSource(value);
+            break;
+        case SettingId::VmProvider:
+            settings.vmProvider = parseVmProvider(value);
+            break;
+        case SettingId::MainModule:
+            settings.mainModule = std::move(value);
+            break;
+        case SettingId::MainJar:
+            settings.mainJar = std::move(value);
+            break;
+        case SettingId::ModulePath:
+            settings.modulePath = std::move(value);
+            break;
+        case SettingId::AddModules:
+            settings.addModules = std::move(value);
+            break;
+        case SettingId::MainClass:
+            std::replace(value.begin(), value.end(), L'.', L'/');
+            settings.mainClassName = std::move(value);
+            break;
+        case SettingId::FailureCheck:
+            settings.failureCheck = parseYes(value);
+            break;
+        case SettingId::OverrideWorkingDir:
+            settings.overrideWorkingDir = parseYes(value);
+            break;
+        case SettingId::SystemPath:
+            settings.systemPath = std::move(value);
+            break;
+        case SettingId::LibraryPath:
+            settings.libraryPath = std::move(value);
+            break;
+        case SettingId::PairProduct:
+            settings.pairProduct = std::move(value);
+            break;
+        case SettingId::PairReturnCode:
+            settings.pairReturnCode = parseYes(value);
+            break;
+        case SettingId::SingleInstance:
+            // A service never reads the key.
+            settings.singleInstance = !settings.isService && value == L"yes";
+            break;
+        case SettingId::RestartCode:
+            settings.restartCode = parseRestartCode(value);
+            if (!value.empty() && !settings.restartCode) {
+                trace("Restart Code \"", value, "\" is not a whole number other than 0: no restart");
+            }
+            break;
+        case SettingId::StartupCache:
+            settings.startupCache = parseYes(value);
+            break;
+        case SettingId::DownloadUrl:
+            settings.downloadUrl = std::move(value);
+            break;
+        case SettingId::AppUserModelId:
+            settings.appUserModelId = std::move(value);
+            break;
+        case SettingId::ClassPath:
+            settings.classPath = std::move(value);
+            break;
+        case SettingId::EmbeddedJar:
+            settings.embeddedJar = parseYes(value);
+            break;
+        case SettingId::VmParameters:
+            settings.vmParameters = std::move(value);
+            break;
+        case SettingId::OutputFile:
+            settings.outputFile = std::move(value);
+            break;
+        case SettingId::OutputAppend:
+            settings.outputAppend = value == L"yes";
+            break;
+        case SettingId::ErrorFile:
+            settings.errorFile = std::move(value);
+            break;
+        case SettingId::ErrorAppend:
+            settings.errorAppend = value == L"yes";
+            break;
+        case SettingId::Cmd:
+            settings.cmd = std::move(value);
+            break;
+        case SettingId::SplashScreen:
+            settings.splashImagePath = std::move(value);
+            break;
+        case SettingId::SplashScreenShadow:
+            settings.splashShadow = std::move(value);
+            break;
+        case SettingId::PreferNativeSplash:
+            settings.preferNativeSplash = std::move(value);
+            break;
+    }
+}
+
+}  // namespace
+
 Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     auto opened = openMainSettings(executable);
     if (!opened) {
         return opened.failure();
     }
     const LayeredSettings& store = *opened;
+    const std::wstring& file = store.file().path();
     if (traceEnabled()) {
-        trace("settings file ", store.file().path(), pathExists(store.file().path()) ? " (found)" : " (not found)");
+        trace("settings file ", file, pathExists(file) ? " (found)" : " (not found)");
         trace("embedded settings: ", store.embedded().empty() ? "none" : "present");
+        traceSettingNames(store);
     }
-    const auto traced = [](const std::wstring& section, const wchar_t* key, std::wstring value) {
-        if (!value.empty()) {
-            trace("  [", section, "] ", key, " = ", value);
-        }
-        return value;
-    };
-    const auto read = [&store, &traced](const std::wstring& section, const wchar_t* key) {
-        return traced(section, key, readSetting(store, section, key));
-    };
-    LauncherSettings settings;
-    // The product's names are never layered: they name the per-user folder.
-    settings.productCode =
-        traced(kProductSection, L"Product Code", store.file().value(kProductSection, L"Product Code"));
-    settings.upgradeCode =
-        traced(kProductSection, L"Upgrade Code", store.file().value(kProductSection, L"Upgrade Code"));
-    settings.productName =
-        traced(kProductSection, L"Product Name", store.file().value(kProductSection, L"Product Name"));
+    SettingValues values = readSettingValues(store, executable);
     // Even this file's own failures below are then shown under the product's name.
-    setMessageTitle(applicationName(executable, settings.productName));
-
-    settings.minimumVersion = parseMinimumVersion(read(kJreSection, L"Minimum Version"));
-    settings.maximumVersion = parseMaximumVersion(read(kJreSection, L"Maximum Version"));
-    const std::wstring applicationType = read(kApplicationSection, L"Application Type");
-    settings.isService = applicationType == L"service";
-    settings.preferredVersions = splitList(read(kJreSection, L"Preferred versions"), L";");
-
-    std::wstring jrePath;
-    if (settings.isService) {
-        jrePath = read(kJreSection, L"JRE Path");
-    } else {
-        const std::wstring userFile =
-            userSettingsFilePath(executable, settings.productName, settings.productCode, false);
-        const bool userFileFound = !userFile.empty() && pathExists(userFile);
-        trace("per-user settings file ", userFile.empty() ? L"(no folder for it)" : userFile,
-              userFileFound ? " (found: JRE Path is read from it alone)" : " (not found)");
-        jrePath = userFileFound
-                      ? traced(kJreSection, L"JRE Path", readProfileString(userFile, kJreSection, L"JRE Path"))
-                      : read(kJreSection, L"JRE Path");
+    setMessageTitle(applicationName(executable, valueOf(values, SettingId::ProductName).value));
+    for (const ValueProblem& problem : checkSettingValues(values)) {
+        if (traceEnabled()) {
+            describe(problem, [](std::initializer_list<TracePiece> pieces) { writeTracePieces(pieces); });
+        }
+        const SettingKey& key = settingKey(problem.id);
+        if (problem.kind == ValueProblem::Kind::Unreadable) {
+            return Failure{
+                kMsgSettingUnreadable, {std::wstring(key.key), std::wstring(key.section), problem.value, file}, {}};
+        }
+        if (problem.kind == ValueProblem::Kind::EmptyRange) {
+            return Failure{kMsgVersionRangeEmpty, {problem.value, problem.other, file}, {}};
+        }
     }
-    settings.jrePath = resolveJrePath(jrePath, executable);
-
-    settings.jvmType = parseJvmType(read(kJreSection, L"JVM Type"));
-    settings.jvmSource = parseJvmSource(read(kJreSection, L"JVM Source"));
-    settings.vmProvider = parseVmProvider(read(kJreSection, L"VM Provider"));
+    LauncherSettings settings;
+    for (const SettingKey& key : settingKeys()) {
+        applySetting(settings, key.id, std::move(valueOf(values, key.id).value));
+    }
+    settings.jrePath = resolveJrePath(settings.jrePath, executable);
 
     trace("versions accepted: ", settings.minimumVersion, " to ", settings.maximumVersion);
     trace("JVM type: ", jvmTypeName(settings.jvmType));
@@ -229,63 +360,14 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
           settings.vmProvider.preferJRockit, ", IBM ", settings.vmProvider.acceptIbm, "/",
           settings.vmProvider.preferIbm);
 
-    settings.mainModule = read(kJreSection, L"Main Module");
-    settings.mainJar = read(kJreSection, L"Main Jar");
-    settings.modulePath = read(kJreSection, L"Module Path");
-    settings.addModules = read(kJreSection, L"Add Modules");
-    std::wstring mainClass = read(kJreSection, L"Main Class");
-    if (mainClass.empty() && settings.mainModule.empty() && settings.mainJar.empty()) {
+    if (settings.mainClassName.empty() && settings.mainModule.empty() && settings.mainJar.empty()) {
         // Without its file, every value is empty: the file is what is missing.
-        if (!pathExists(store.file().path())) {
-            return Failure{kMsgSettingsFileMissing, {store.file().path()}, {}, {}};
+        if (!pathExists(file)) {
+            return Failure{kMsgSettingsFileMissing, {file}, {}, {}};
         }
         // Named with its file and the keys, so the packager knows where to look.
-        return Failure{kMsgMainClassMissingIn, {store.file().path()}, {}, {}};
+        return Failure{kMsgMainClassMissingIn, {file}, {}, {}};
     }
-    std::replace(mainClass.begin(), mainClass.end(), L'.', L'/');
-    settings.mainClassName = std::move(mainClass);
-
-    settings.failureCheck = parseYes(read(kApplicationSection, L"Failure Check"));
-    settings.overrideWorkingDir = parseYes(read(kApplicationSection, L"Override WorkingDir"));
-    settings.systemPath = read(kJreSection, L"System Path");
-    settings.libraryPath = read(kJreSection, L"Library Path");
-    settings.pairProduct = read(kApplicationSection, L"Pair Product");
-    settings.pairReturnCode = parseYes(read(kApplicationSection, L"Pair Return Code"));
-    // A service never reads the key.
-    settings.singleInstance =
-        !settings.isService && parseSingleInstance(applicationType, read(kApplicationSection, L"Single Instance"));
-
-    const std::wstring restartCode = read(kApplicationSection, L"Restart Code");
-    settings.restartCode = parseRestartCode(restartCode);
-    if (!restartCode.empty() && !settings.restartCode) {
-        trace("Restart Code \"", restartCode, "\" is not a whole number other than 0: no restart");
-    }
-
-    settings.startupCache = parseYes(read(kJreSection, L"Startup Cache"));
-    settings.classPath = read(L"Class Path", L"Class Path");
-    settings.embeddedJar = parseYes(read(kApplicationSection, L"Embedded Jar"));
-    settings.vmParameters = read(kJreSection, L"Virtual Machine Parameters");
-    settings.outputFile = read(kApplicationSection, L"Output File");
-    settings.outputAppend = read(kApplicationSection, L"Output Append") == L"yes";
-    settings.errorFile = read(kApplicationSection, L"Error File");
-    settings.errorAppend = read(kApplicationSection, L"Error Append") == L"yes";
-    settings.cmd = read(kApplicationSection, L"Cmd");
-
-    settings.downloadUrl = read(kJreSection, L"Download URL");
-    settings.appUserModelId = read(kApplicationSection, L"App User Model ID");
-
-    // The embedded settings are part of the file beside the executable, so
-    // they may show a splash; the per-user copy and "+" sections never do.
-    const auto display = [&store, &traced](const wchar_t* key) {
-        std::wstring value = store.file().value(kDisplaySection, key);
-        if (value.empty()) {
-            store.embedded().lookup(kDisplaySection, key, value);
-        }
-        return traced(kDisplaySection, key, std::move(value));
-    };
-    settings.splashImagePath = display(L"Splash Screen");
-    settings.splashShadow = display(L"Splash Screen Shadow");
-    settings.preferNativeSplash = display(L"Preffer Native Splash Screen");
     return settings;
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/failure.h"
 #include "common/java_version.h"
+#include "settings/setting_keys.h"
 
 namespace jlaunch {
 
@@ -114,10 +115,18 @@ std::wstring resolveJrePath(const std::wstring& value, const std::wstring& execu
 // when set, else the executable's file name without its extension.
 std::wstring applicationName(const std::wstring& executable, const std::wstring& productName);
 
+class LayeredSettings;
+
+// Every key of the vocabulary, layered as the table says; "JRE Path" comes
+// from the per-user copy of `executable` alone when that exists (never for a
+// service, never when `executable` is empty). Each value is traced.
+SettingValues readSettingValues(const LayeredSettings& store, const std::wstring& executable);
+
 // Reads every setting of the launch from the settings file beside
 // `executable`, its embedded settings and the per-user copy. Fails with
-// message 260, naming the file, without a main class, main module or main jar.
-// From the moment the product's name is known, messages are titled with it.
+// message 260, naming the file, without a main class, main module or main jar,
+// and with message 252 or 253 for a version it cannot read or a range that is
+// empty. From the moment the product's name is known, messages are titled with it.
 Result<LauncherSettings> readLauncherSettings(const std::wstring& executable);
 
 }  // namespace jlaunch

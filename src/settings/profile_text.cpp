@@ -273,27 +273,52 @@ ProfileText ProfileText::parse(std::wstring text) {
     return profile;
 }
 
-std::wstring ProfileText::value(std::wstring_view section, std::wstring_view key) const {
-    section = trimProfileSpace(untilNul(section));
-    key = trimProfileSpace(untilNul(key));
+std::optional<std::size_t> ProfileText::firstSection(std::wstring_view section, bool trim) const {
+    section = untilNul(section);
+    if (trim) {
+        section = trimProfileSpace(section);
+    }
     for (std::size_t s = 0; s < sections_.size(); ++s) {
-        if (!sameName(at(sections_[s].name), section)) {
+        if (sameName(at(sections_[s].name), section)) {
+            return s;
+        }
+    }
+    return std::nullopt;
+}
+
+std::wstring ProfileText::value(std::wstring_view section, std::wstring_view key) const {
+    key = trimProfileSpace(untilNul(key));
+    // Only the first section of a name counts.
+    const auto s = firstSection(section);
+    if (!s) {
+        return {};
+    }
+    for (std::size_t k = sections_[*s].firstKey; k < keysEnd(*s); ++k) {
+        if (!sameName(at(keys_[k].name), key)) {
             continue;
         }
-        const std::size_t end = s + 1 < sections_.size() ? sections_[s + 1].firstKey : keys_.size();
-        for (std::size_t k = sections_[s].firstKey; k < end; ++k) {
-            if (!sameName(at(keys_[k].name), key)) {
-                continue;
-            }
-            std::wstring_view v = at(keys_[k].value);
-            if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front()) {
-                v = v.substr(1, v.size() - 2);
-            }
-            return std::wstring(v);
+        std::wstring_view v = at(keys_[k].value);
+        if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front()) {
+            v = v.substr(1, v.size() - 2);
         }
-        return {};  // only the first section of a name counts
+        return std::wstring(v);
     }
     return {};
+}
+
+std::vector<std::wstring> ProfileText::keyNames(std::wstring_view section) const {
+    std::vector<std::wstring> names;
+    // A name as sectionNames() gave it, which keeps blanks a NUL left at its end.
+    if (const auto s = firstSection(section, false)) {
+        for (std::size_t k = sections_[*s].firstKey; k < keysEnd(*s); ++k) {
+            // As the system lists them: no empty name, no comment.
+            const std::wstring_view name = at(keys_[k].name);
+            if (keys_[k].hasValue && !name.empty() && name.front() != L';') {
+                names.emplace_back(name);
+            }
+        }
+    }
+    return names;
 }
 
 std::vector<std::wstring> ProfileText::sectionNames() const {

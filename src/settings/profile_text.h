@@ -31,6 +31,10 @@ public:
     // Every section header's name in file order, duplicates and empty names
     // included.
     std::vector<std::wstring> sectionNames() const;
+    // The names of the keys with a value in the first section named
+    // `section` (as sectionNames() gives it), in file order, repeats included, as the system lists them:
+    // without empty names and lines that begin with ";".
+    std::vector<std::wstring> keyNames(std::wstring_view section) const;
 
 private:
     // Names and values are places in `text_`, not strings of their own: a
@@ -49,6 +53,10 @@ private:
         std::size_t firstKey = 0;  // its keys are keys_[firstKey, next section's firstKey)
     };
     std::wstring_view at(Span span) const { return std::wstring_view(text_).substr(span.offset, span.length); }
+    std::optional<std::size_t> firstSection(std::wstring_view section, bool trim = true) const;
+    std::size_t keysEnd(std::size_t section) const {
+        return section + 1 < sections_.size() ? sections_[section + 1].firstKey : keys_.size();
+    }
 
     std::wstring text_;
     std::vector<Section> sections_;

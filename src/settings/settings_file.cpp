@@ -1,6 +1,9 @@
 #include "settings/settings_file.h"
 
+#include <algorithm>
+
 #include "common/paths.h"
+#include "common/text.h"
 #include "common/system.h"
 #include "settings/embedded_settings.h"
 
@@ -63,6 +66,63 @@ std::wstring readSetting(const LayeredSettings& settings, const std::wstring& se
     return result;
 }
 
+SettingValue readSetting(const LayeredSettings& settings, const SettingKey& key) {
+    const std::wstring section(key.section);
+    const std::wstring name(key.key);
+    SettingValue read;
+    if (!key.layered()) {
+        read.value = settings.file().value(section, name);
+        if (read.value.empty() && (key.sources & kFromPacked) != 0) {
+            settings.embedded().lookup(section, name, read.value);
+        }
+        return read;
+    }
+    settings.embedded().lookup(section, name, read.value);
+    const std::wstring own = settings.file().value(section, name);
+    std::wstring extension = settings.file().value(section + L"+", name);
+    if (!own.empty()) {
+        read.value = own;
+        read.hiddenExtension = std::move(extension);
+    } else if (!extension.empty()) {
+        read.extended = true;
+        const bool joinsItself =
+            extension.front() == L' ' ||
+            ((key.kind == ValueKind::List || key.kind == ValueKind::Versions) && extension.starts_with(key.words));
+        if (!joinsItself) {
+            read.value.push_back(L' ');
+        }
+        read.value += extension;
+    }
+    if (key.kind != ValueKind::Arguments && key.kind != ValueKind::List && key.kind != ValueKind::Versions) {
+        read.value = std::wstring(trimWhiteSpace(read.value));
+    }
+    return read;
+}
+
+std::vector<NamedSection> outlineOf(const ProfileFile& file) {
+    std::vector<NamedSection> outline;
+    for (std::wstring& name : file.sectionNames()) {
+        const bool repeated = std::any_of(outline.begin(), outline.end(), [&name](const NamedSection& earlier) {
+            return equalsIgnoringCase(trimWhiteSpace(earlier.name), trimWhiteSpace(name));
+        });
+        std::vector<std::wstring> keys = repeated ? std::vector<std::wstring>() : file.keyNames(name);
+        outline.push_back({std::move(name), std::move(keys)});
+    }
+    return outline;
+}
+
+std::vector<NamedSection> outlineOf(const EmbeddedSettings& settings) {
+    std::vector<NamedSection> outline;
+    for (const EmbeddedSettings::Section& section : settings.sections()) {
+        NamedSection named{section.name, {}};
+        for (const auto& pair : section.pairs) {
+            named.keys.push_back(pair.first);
+        }
+        outline.push_back(std::move(named));
+    }
+    return outline;
+}
+
 Result<std::wstring> embeddedSettingsText(const std::wstring& settingsFile, const std::wstring& upgradeCode) {
     EmbeddedText embedded = openEmbeddedSettings(readCarriedSettings(), upgradeCode);
     switch (embedded.status) {
@@ -87,7 +147,8 @@ Result<LayeredSettings> openMainSettings(const std::wstring& executable) {
     }
     ProfileFile file(std::move(*path));
     // The embedded settings are deciphered with this key, so it always comes from the file.
-    const std::wstring upgradeCode = file.value(L"Product Information", L"Upgrade Code");
+    const SettingKey& key = settingKey(SettingId::UpgradeCode);
+    const std::wstring upgradeCode = file.value(std::wstring(key.section), std::wstring(key.key));
     auto text = embeddedSettingsText(file.path(), upgradeCode);
     if (!text) {
         return text.failure();

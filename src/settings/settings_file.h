@@ -7,6 +7,7 @@
 
 #include "common/failure.h"
 #include "settings/ini_text.h"
+#include "settings/setting_keys.h"
 
 namespace jlaunch {
 
@@ -38,6 +39,8 @@ public:
     std::wstring value(const std::wstring& section, const std::wstring& key) const;
     // The non-empty section names in file order.
     std::vector<std::wstring> sectionNames() const;
+    // The key names of the first section of that name, in file order.
+    std::vector<std::wstring> keyNames(const std::wstring& section) const;
 
 private:
     struct Content;
@@ -69,6 +72,23 @@ private:
 // The layered read: the embedded value, replaced by the file's value when
 // that is not empty, or else extended by the value of section "<section>+".
 std::wstring readSetting(const LayeredSettings& settings, const std::wstring& section, const std::wstring& key);
+
+// The layered read of one key as its kind wants it: a word, name, version,
+// path or text loses the blanks around it (an extension alone is no longer
+// " yes"), and an extension of a list that begins with the list's separator
+// is joined without the space. A key that is not layered is read from the
+// file alone.
+SettingValue readSetting(const LayeredSettings& settings, const SettingKey& key);
+
+// The sections of a settings text with their keys, in file order, as the
+// names diagnostics look at them.
+struct NamedSection {
+    std::wstring name;
+    std::vector<std::wstring> keys;
+};
+// A section that repeats an earlier name has no keys listed: they are never read.
+std::vector<NamedSection> outlineOf(const ProfileFile& file);
+std::vector<NamedSection> outlineOf(const EmbeddedSettings& settings);
 
 // The settings text carried inside the launcher, deciphered with the upgrade
 // code of `settingsFile`; empty when the launcher carries none. Fails with the

@@ -93,6 +93,10 @@ std::vector<std::wstring> ProfileFile::sectionNames() const {
     return names;
 }
 
+std::vector<std::wstring> ProfileFile::keyNames(const std::wstring& section) const {
+    return content_->text ? content_->text->keyNames(section) : std::vector<std::wstring>();
+}
+
 std::uint32_t writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                                  const std::wstring& value) {
     const auto bytes = readFileBytes(file);

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/function_ref.h"
 #include "settings/settings_file.h"
 
 namespace jlaunch {
@@ -34,11 +35,15 @@ std::wstring ProfileFile::value(const std::wstring& section, const std::wstring&
     }
 }
 
-std::vector<std::wstring> ProfileFile::sectionNames() const {
+namespace {
+
+// A list the profile functions write as NUL-separated names, its non-empty
+// names; `fetch` fills a buffer and returns the length the system reports.
+std::vector<std::wstring> nameList(FunctionRef<DWORD(wchar_t*, DWORD)> fetch) {
     std::wstring buffer(256, L'\0');
     DWORD length = 0;
     while (true) {
-        length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), path_.c_str());
+        length = fetch(buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length != buffer.size() - 2) {
             break;
         }
@@ -57,6 +62,20 @@ std::vector<std::wstring> ProfileFile::sectionNames() const {
         list.remove_prefix(end + 1);
     }
     return names;
+}
+
+}  // namespace
+
+std::vector<std::wstring> ProfileFile::sectionNames() const {
+    return nameList(
+        [this](wchar_t* buffer, DWORD size) { return GetPrivateProfileSectionNamesW(buffer, size, path_.c_str()); });
+}
+
+std::vector<std::wstring> ProfileFile::keyNames(const std::wstring& section) const {
+    // Without a key name the system lists the section's keys.
+    return nameList([this, &section](wchar_t* buffer, DWORD size) {
+        return GetPrivateProfileStringW(section.c_str(), nullptr, L"", buffer, size, path_.c_str());
+    });
 }
 
 std::uint32_t writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,

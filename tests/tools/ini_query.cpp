@@ -5,7 +5,8 @@
 // Usage: ini_query QUERIES FILE...
 //        ini_query --set EDITS FILE...
 // QUERIES holds one "section<TAB>key" a line (ASCII, \uXXXX for other
-// characters). For each FILE, prints its section names, then every answer.
+// characters). For each FILE, prints its section names, each section's key
+// names, then every answer.
 // With --set, EDITS holds "section<TAB>key<TAB>value" lines, written in turn
 // into every FILE with the launcher's own profile writer.
 // FILE must be a full path: Windows looks for a bare name in its own folder.
@@ -118,6 +119,13 @@ int jlaunchIniQueryMain(int argc, char** argv) {
         std::string sections;
         for (const auto& section : jlaunch::ProfileFile(file).sectionNames()) sections += "[" + escape(section) + "]";
         std::printf("sections %s\n", sections.c_str());
+        // The keys of each section, as the names diagnostics list them.
+        const jlaunch::ProfileFile profile(file);
+        for (const auto& section : profile.sectionNames()) {
+            std::string keys;
+            for (const auto& key : profile.keyNames(section)) keys += "[" + escape(key) + "]";
+            std::printf("keys of [%s] %s\n", escape(section).c_str(), keys.c_str());
+        }
         for (const auto& [section, key] : queries) {
             const std::wstring value = jlaunch::readProfileString(file, section, key);
             std::printf("%s|%s=%s\n", escape(section).c_str(), escape(key).c_str(), escape(value).c_str());

@@ -26,12 +26,15 @@ check "Spanish" 255 "No se encontró el archivo de configuración $ini." env LC_
 check "an empty settings file names itself and the keys" 255 "La clase principal no fue especificada en el archivo INI $ini: indique «Main Class», «Main Module» o «Main Jar»" env LC_ALL=es_ES.UTF-8 "$app"
 
 # The settings file is the executable's name with ".ini"; a dot in a folder never counts.
-# A maximum without any digit accepts no installed Java (it is 0.0.0.0).
+# A version the launcher cannot read, or a range without a version, stops it before any search.
 printf '[Java Runtime Environment]\nMain Class=com.example.App\nMaximum Version=latest\n' > "$work/My App.d/bin/tool.ini"
-check "settings read, no Java in range" 255 "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (latest version) from:" env -u JAVA_HOME LC_ALL=C "$app"
+check "a maximum without digits is named" 255 "“Maximum Version” in [Java Runtime Environment] is not a Java version: “latest”." env LC_ALL=C "$app"
+printf '[Java Runtime Environment]\nMain Class=com.example.App\nMinimum Version=26\nMaximum Version=17\n' > "$work/My App.d/bin/tool.ini"
+check "an empty range is named with the file" 255 "“Minimum Version” 26 is above “Maximum Version” 17: no Java version fits.
+Settings file: $ini" env LC_ALL=C "$app"
 # Single instance whose socket folder is not the user's alone: said, and the launch goes on.
 mkdir -p "$work/run" && : > "$work/run/jlaunch"
-printf '[Java Runtime Environment]\nMain Class=com.example.App\nMaximum Version=latest\n[Application]\nSingle Instance=yes\n' > "$work/My App.d/bin/tool.ini"
+printf '[Java Runtime Environment]\nMain Class=com.example.App\nMinimum Version=99\n[Application]\nSingle Instance=yes\n' > "$work/My App.d/bin/tool.ini"
 check "an unsafe socket folder is named, the launch goes on" 255 "Single instance is off: the folder $work/run/jlaunch, where its socket lies, could not be made accessible to this user alone.
 The Java Runtime Environment (JRE) was not found." env -u JAVA_HOME XDG_RUNTIME_DIR="$work/run" LC_ALL=C "$app"
 printf '[Java Runtime Environment]\nMain Class=com.example.App\nJVM Type=server\nMinimum Version=1.8\nMaximum Version=1.8\n' > "$work/My App.d/bin/tool.ini"

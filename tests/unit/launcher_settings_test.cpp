@@ -55,7 +55,8 @@ TEST(LauncherSettings, VersionBounds) {
     EXPECT_EQ(jlaunch::parseMinimumVersion(L""), JavaVersion{});
     EXPECT_EQ(jlaunch::parseMinimumVersion(L"ANY"), JavaVersion{});
     EXPECT_EQ(jlaunch::parseMaximumVersion(L"any"), (JavaVersion{{65535, 65535, 65535, 65535}}));
-    EXPECT_EQ(jlaunch::parseMaximumVersion(L"Any"), JavaVersion{});
+    // "any" in any letter case: a maximum of 0.0.0.0 would accept no Java at all.
+    EXPECT_EQ(jlaunch::parseMaximumVersion(L"Any"), (JavaVersion{{65535, 65535, 65535, 65535}}));
     // No maximum is no upper bound; a maximum without any digit stays 0.0.0.0.
     EXPECT_EQ(jlaunch::parseMaximumVersion(L""), (JavaVersion{{65535, 65535, 65535, 65535}}));
     EXPECT_EQ(jlaunch::parseMaximumVersion(L"latest"), JavaVersion{});

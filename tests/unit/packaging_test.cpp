@@ -190,6 +190,8 @@ TEST(PackOptions, CommandLineTable) {
         {with({L"--icon"}), "--icon needs a value"},
         {with({L"--name", L""}), "--name needs a value"},
         {with({L"--execution-level", L"admin"}), "--execution-level must be"},
+        {{L"--check", L"s.ini"}, ""},
+        {{L"--check", L"s.ini", L"--out", L"o"}, "--check takes no other option"},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -314,6 +316,11 @@ TEST(PackTool, RefusalsLeaveNoFileBehind) {
     const std::wstring good = write("good.ini", "[Product Information]\nUpgrade Code=C\nProduct Name=Prod\n[A]\nk=v\n");
     const std::wstring bad = write("bad.ini", "[Product Information]\nUpgrade Code=C\nwords\n");
     const std::wstring noCode = write("nocode.ini", "[A]\nk=v\n");
+    const std::wstring clean = write("clean.ini", "[Java Runtime Environment]\nMain Class=A\nMinimum Version=17\n");
+    const std::wstring misspelt =
+        write("misspelt.ini",
+              "[Java Runtime Environment]\nMain Class=A\nMinimum Version=26\nMaximum Version=17\n"
+              "[Aplication]\nCmd=x\n");
     const std::wstring notIcon = write("not.ico", "GIF89a............");
     const std::wstring text = write("text.exe", "MZ but not a PE at all, not even close to one of those");
     const std::wstring self = fs::read_symlink("/proc/self/exe").wstring();  // an ELF file, not ours
@@ -340,6 +347,13 @@ TEST(PackTool, RefusalsLeaveNoFileBehind) {
         {"output is the settings", {L"--launcher", launcher, L"--settings", good, L"--out", good}, 1, "overwrite"},
         {"missing launcher", {L"--launcher", out + L"x", L"--settings", good, L"--out", out}, 1, "cannot read"},
         {"bad command line", {L"--launcher", launcher, L"--out", out}, 2, "--settings is required"},
+        {"check: a file without problems", {L"--check", clean}, 0, ""},
+        {"check: a section misspelt",
+         {L"--check", misspelt},
+         1,
+         "unknown section [Aplication] is not read; did you mean [Application]?"},
+        {"check: an empty range", {L"--check", misspelt}, 1, "launcher stops: no Java version is accepted"},
+        {"check: a file that does not parse", {L"--check", bad}, 1, "line 3"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -349,7 +363,7 @@ TEST(PackTool, RefusalsLeaveNoFileBehind) {
         EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
         EXPECT_FALSE(fs::exists(out));
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 6)
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 8)
         << "a temporary file was left behind";
 
     std::string printed;

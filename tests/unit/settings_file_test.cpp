@@ -10,11 +10,15 @@
 #include <fstream>
 #include <optional>
 #include <random>
+#include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "settings/ini_text.h"
+#include "settings/launcher_settings.h"
+#include "settings/settings_check.h"
 #include "settings/settings_file.h"
 #include "test_support.h"
 
@@ -206,6 +210,208 @@ TEST(SettingsFilePath, OnlyAnExtensionOfTheFileNameIsReplaced) {
     for (const auto& [executable, expected] : cases) {
         EXPECT_EQ(jlaunch::settingsFilePathFor(executable).value_or(L"<none>"), expected);
     }
+}
+
+using jlaunch::NameNotice;
+using jlaunch::SettingId;
+using jlaunch::ValueProblem;
+using Texts = std::vector<std::wstring>;
+
+// What the trace and jlaunch-pack say about a settings file (and embedded
+// settings) beside an executable, and what the launch then does.
+struct CheckCase {
+    const char* what;
+    std::string file;
+    std::wstring embedded;
+    Texts notices;           // the lines that name problems, in order
+    unsigned failure = 0;    // the message that stops the launch, or 0
+    Texts failureArguments = {};  // its texts, without the file's path
+};
+
+class SettingsChecks : public SettingsFolder {
+protected:
+    Texts notices(const std::wstring& file, const jlaunch::EmbeddedSettings& embedded) const {
+        const jlaunch::LayeredSettings store(jlaunch::ProfileFile(file), embedded);
+        Texts lines;
+        for (const NameNotice& n : jlaunch::checkSettingNames(jlaunch::outlineOf(store.file()), false)) {
+            lines.push_back(describe(n));
+        }
+        for (const NameNotice& n : jlaunch::checkSettingNames(jlaunch::outlineOf(store.embedded()), true)) {
+            lines.push_back(L"embedded: " + describe(n));
+        }
+        for (const ValueProblem& p : jlaunch::checkSettingValues(jlaunch::readSettingValues(store, {}))) {
+            lines.push_back(describe(p));
+        }
+        return lines;
+    }
+};
+
+TEST_F(SettingsChecks, FilesToTheirDiagnostics) {
+    const std::string main = "[Java Runtime Environment]\nMain Class=a.B\n";
+    const CheckCase cases[] = {
+        {"a clean file",
+         main + "Minimum Version=17\nMaximum Version=ANY\n[Application]\nSingle Instance=yes\n",
+         L"",
+         {}},
+        {"misspelt key",
+         main + "Virtual Machine Parametres=-Xmx1g\n",
+         L"",
+         {L"unknown key \"Virtual Machine Parametres\" in [Java Runtime Environment] is not read; did you mean "
+          L"[Java Runtime Environment] Virtual Machine Parameters?"}},
+        {"misspelt section and its extension",
+         main + "[Aplication]\nCmd=x\n[Aplication+]\nCmd=y\n[Nothing]\nk=v\n",
+         L"",
+         {L"unknown section [Aplication] is not read; did you mean [Application]?",
+          L"unknown section [Aplication+] is not read; did you mean [Application+]?",
+          L"unknown section [Nothing] is not read"}},
+        {"a key in the wrong section",
+         main + "[Application]\nMain Class=c.D\n",
+         L"",
+         {L"unknown key \"Main Class\" in [Application] is not read; did you mean [Java Runtime Environment] Main "
+          L"Class?"}},
+        {"a key that is never layered, in a + section",
+         main + "[Display+]\nSplash Screen=s.png\n",
+         L"",
+         {L"unknown key \"Splash Screen\" in [Display+] is not read; did you mean [Display] Splash Screen?"}},
+        {"a section and a key repeated; comments and case are fine in the file",
+         main + "; note=1\nmain class=x.Y\n[java runtime environment]\nMinimum Version=1\n",
+         L"",
+         {L"key \"main class\" appears again in [Java Runtime Environment]: only the first is read",
+          L"section [java runtime environment] appears again: only its first appearance is read"}},
+        {"embedded names compare exactly",
+         main,
+         L"[application]\r\nCmd=x\r\n[Application]\r\ncmd=y\r\n",
+         {L"embedded: unknown section [application] is not read; did you mean [Application]?",
+          L"embedded: unknown key \"cmd\" in [Application] is not read; did you mean [Application] Cmd?"}},
+        {"words that mean nothing read as not set",
+         main + "JVM Source=only_jdk\n[Application]\nSingle Instance=Yes\nFailure Check=YES\n",
+         L"",
+         {L"[Java Runtime Environment] JVM Source = \"only_jdk\" is none of: favor_JRE|favor_JDK|only_JDK|only_JRE "
+          L"(exactly so); it reads as if not set",
+          L"[Application] Single Instance = \"Yes\" is none of: yes|no (exactly so); it reads as if not set"}},
+        {"a + value that the file's own value hides",
+         main + "[Application]\nCmd=--a\n[Application+]\nCmd=--b\n",
+         L"",
+         {L"[Application+] Cmd = \"--b\" is not read: [Application] Cmd = \"--a\" in the same file replaces it "
+          L"(\"+\" extends only an embedded value)"}},
+        {"a version without digits",
+         main + "Minimum Version=abc\n",
+         L"",
+         {L"[Java Runtime Environment] Minimum Version = \"abc\" is not a Java version (such as 17 or 1.8) nor "
+          L"\"any\""},
+         jlaunch::kMsgSettingUnreadable,
+         {L"Minimum Version", L"Java Runtime Environment", L"abc"}},
+        {"a version too large to hold",
+         main + "Maximum Version=99999999999\n",
+         L"",
+         {L"[Java Runtime Environment] Maximum Version = \"99999999999\" is not a Java version (such as 17 or 1.8) "
+          L"nor \"any\""},
+         jlaunch::kMsgSettingUnreadable,
+         {L"Maximum Version", L"Java Runtime Environment", L"99999999999"}},
+        {"a preferred version without digits",
+         main + "Preferred versions=21;;latest\n",
+         L"",
+         {L"[Java Runtime Environment] Preferred versions = \"latest\" is not a Java version (such as 17 or 1.8)"},
+         jlaunch::kMsgSettingUnreadable,
+         {L"Preferred versions", L"Java Runtime Environment", L"latest"}},
+        {"an empty range, the maximum embedded",
+         main + "Minimum Version=26\n",
+         L"[Java Runtime Environment]\r\nMaximum Version=17\r\n",
+         {L"no Java version is accepted: [Java Runtime Environment] Minimum Version \"26\" is above Maximum Version "
+          L"\"17\""},
+         0,
+         {}},
+        {"an empty range in the file",
+         main + "Minimum Version=26\nMaximum Version=17\n",
+         L"",
+         {L"no Java version is accepted: [Java Runtime Environment] Minimum Version \"26\" is above Maximum Version "
+          L"\"17\""},
+         jlaunch::kMsgVersionRangeEmpty,
+         {L"26", L"17"}},
+        {"one version is a range of its own", main + "Minimum Version=17\nMaximum Version=17\n", L"", {}},
+    };
+    for (const CheckCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring file = write("app.ini", c.file);
+        const auto embedded = parseIniText(c.embedded);
+        EXPECT_EQ(notices(file, embedded), c.notices);
+        if (!c.embedded.empty()) {
+            continue;  // a launch reads no embedded settings here
+        }
+        const auto settings = jlaunch::readLauncherSettings(wide(path("app")));
+        EXPECT_EQ(settings.ok(), c.failure == 0);
+        if (!settings) {
+            Texts arguments;
+            for (const auto& argument : settings.failure().arguments) {
+                arguments.push_back(std::get<std::wstring>(argument));
+            }
+            EXPECT_EQ(settings.failure().message, c.failure);
+            EXPECT_EQ(arguments.back(), file);
+            arguments.pop_back();
+            EXPECT_EQ(arguments, c.failureArguments);
+        }
+    }
+}
+
+// The layered read by kind: words lose their blanks, lists join at their
+// separator, arguments keep the space the "+" section is added with.
+TEST_F(SettingsChecks, LayeredValuesByKind) {
+    struct Case {
+        std::string file;
+        std::wstring embedded;
+        SettingId id;
+        std::wstring value;
+    };
+    const Case cases[] = {
+        {"[Application+]\nSingle Instance=yes\n", L"", SettingId::SingleInstance, L"yes"},
+        {"[Java Runtime Environment+]\nMain Class=a.B\n", L"", SettingId::MainClass, L"a.B"},
+        {"[Application+]\nCmd=--b\n", L"", SettingId::Cmd, L" --b"},
+        {"[Application+]\nCmd=--b\n", L"[Application]\r\nCmd=--a", SettingId::Cmd, L"--a --b"},
+        {"[Application]\nCmd=--a\n[Application+]\nCmd=--b\n", L"", SettingId::Cmd, L"--a"},
+        {"[Class Path+]\nClass Path=;b.jar\n", L"[Class Path]\r\nClass Path=a.jar", SettingId::ClassPath,
+         L"a.jar;b.jar"},
+        {"[Class Path+]\nClass Path=b.jar\n", L"[Class Path]\r\nClass Path=a.jar", SettingId::ClassPath,
+         L"a.jar b.jar"},
+        {"[Java Runtime Environment+]\nAdd Modules=,m2\n", L"[Java Runtime Environment]\r\nAdd Modules=m1",
+         SettingId::AddModules, L"m1,m2"},
+        // Never layered: neither the embedded value nor a "+" section counts.
+        {"[Display+]\nSplash Screen=b.png\n", L"[Display]\r\nSplash Screen=a.png", SettingId::SplashScreen, L""},
+        {"[Product Information]\nProduct Name=P\n", L"[Product Information]\r\nProduct Name=E", SettingId::ProductName,
+         L"P"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const jlaunch::LayeredSettings store(jlaunch::ProfileFile(write("app.ini", c.file)), parseIniText(c.embedded));
+        EXPECT_EQ(jlaunch::valueOf(jlaunch::readSettingValues(store, {}), c.id).value, c.value);
+    }
+}
+
+// README's settings table and the launcher's vocabulary name the same keys.
+TEST(SettingsVocabulary, ReadmeTableNamesEveryKey) {
+    std::ifstream readme(JLAUNCH_SOURCE_DIR "/README.md");
+    ASSERT_TRUE(readme) << "README.md";
+    std::set<std::wstring> documented;
+    bool inTable = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (line == "| Section | Key | Example: when to use it |") {
+            inTable = true;
+        } else if (inTable && !line.starts_with("|")) {
+            break;
+        } else if (inTable && !line.starts_with("|---")) {
+            const auto sectionEnd = line.find(" | ", 2);
+            const auto keysEnd = line.find(" | ", sectionEnd + 3);
+            const std::string section = line.substr(2, sectionEnd - 2);
+            std::stringstream keys(line.substr(sectionEnd + 3, keysEnd - sectionEnd - 3));
+            for (std::string key; std::getline(keys, key, ',');) {
+                documented.insert(wide(section + "] " + key.substr(key.front() == ' ' ? 1 : 0)));
+            }
+        }
+    }
+    std::set<std::wstring> known;
+    for (const jlaunch::SettingKey& key : jlaunch::settingKeys()) {
+        known.insert(std::wstring(key.section) + L"] " + std::wstring(key.key));
+    }
+    EXPECT_EQ(documented, known);
 }
 
 }  // namespace

@@ -117,16 +117,34 @@ TEST_F(JvmSearchOrder, VersionRangeLimitsTheRegistryOnly) {
     EXPECT_EQ(describe(launch(copy, javaHome)), loadFailureOf(javaHome + L"\\bin\\server\\jvm.dll"));
 }
 
-TEST_F(JvmSearchOrder, MaximumVersionWithoutADigitOffersOnlyVersionZero) {
+TEST_F(JvmSearchOrder, UnreadableVersionsAndEmptyRangesStopBeforeTheSearch) {
     const LauncherCopy copy(L"app.exe");
-    registry_.addJavaHome(2, L"17", home(L"jre17", {kJavaDll, kServerVm}));
-    const std::wstring unnumbered = home(L"latest", {kJavaDll, kServerVm});
-    registry_.addJavaHome(2, L"latest", unnumbered);
-    copy.writeSettings(settingsText({{"Maximum Version", L"latest"}}));
-    EXPECT_EQ(describe(launch(copy)), loadFailureOf(unnumbered + L"\\bin\\server\\jvm.dll"));
-    // An empty one sets no upper bound.
+    const std::wstring registered = home(L"jre17", {kJavaDll, kServerVm});
+    registry_.addJavaHome(2, L"17", registered);
+    struct Case {
+        Entries keys;
+        std::wstring message;  // its first line
+    };
+    const Case cases[] = {
+        {{{"Maximum Version", L"latest"}},
+         L"\u201CMaximum Version\u201D in [Java Runtime Environment] is not a Java version: \u201Clatest\u201D."},
+        {{{"Minimum Version", L"99999999999"}},
+         L"\u201CMinimum Version\u201D in [Java Runtime Environment] is not a Java version: \u201C99999999999\u201D."},
+        {{{"Minimum Version", L"26"}, {"Maximum Version", L"17"}},
+         L"\u201CMinimum Version\u201D 26 is above \u201CMaximum Version\u201D 17: no Java version fits."},
+    };
+    for (const Case& c : cases) {
+        copy.writeSettings(settingsText(c.keys));
+        const Outcome outcome = launch(copy);
+        ASSERT_TRUE(outcome.otherMessage) << describe(outcome);
+        EXPECT_EQ(outcome.otherMessage->substr(0, outcome.otherMessage->find(L'\n')), c.message);
+        EXPECT_NE(outcome.otherMessage->find(L"\nSettings file: "), std::wstring::npos) << describe(outcome);
+        EXPECT_FALSE(outcome.loadedLibrary) << describe(outcome);
+        EXPECT_EQ(outcome.exitCode, -1);
+    }
+    // An empty maximum sets no upper bound.
     copy.writeSettings(settingsText({{"Maximum Version", L""}}));
-    EXPECT_EQ(describe(launch(copy)), loadFailureOf(homes_ / L"jre17\\bin\\server\\jvm.dll"));
+    EXPECT_EQ(describe(launch(copy)), loadFailureOf(registered + L"\\bin\\server\\jvm.dll"));
 }
 
 TEST_F(JvmSearchOrder, KeyFourHomeRankedAsClientStillLoadsItsServerVmForFavorServer) {

@@ -7,6 +7,7 @@
 #include "byte_io.h"
 #include "common/text.h"
 #include "settings/profile_text.h"
+#include "settings/setting_keys.h"
 
 namespace jlaunch::pack {
 
@@ -15,10 +16,13 @@ const char kPackUsage[] =
     "                    [--icon APP.ico] [--version 1.2.3.4] [--name NAME] [--company TEXT]\n"
     "                    [--copyright TEXT] [--description TEXT]\n"
     "                    [--execution-level asInvoker|highestAvailable|requireAdministrator] [--jar APP.jar]\n"
+    "       jlaunch-pack --check APP.ini\n"
     "Embeds APP.ini, enciphered with its \"Upgrade Code\", into a copy of LAUNCHER (jlaunch.exe,\n"
     "jlaunchc.exe or the Linux jlaunch) written to OUTPUT. For a Windows launcher it also sets\n"
     "the icon, the version information and the manifest's execution level. For a Linux launcher,\n"
-    "--jar carries the application's jar inside it too (with \"Embedded Jar=Yes\").\n";
+    "--jar carries the application's jar inside it too (with \"Embedded Jar=Yes\").\n"
+    "--check only checks APP.ini: names the launcher does not know and values it cannot read\n"
+    "are reported (also when packing), and the exit code is 1 when there is any.\n";
 
 namespace {
 
@@ -48,7 +52,7 @@ std::string lineError(std::size_t line, const char* what) {
 
 }  // namespace
 
-std::optional<PackSettings> readPackSettings(std::span<const std::uint8_t> bytes, std::string& error) {
+std::optional<PackSettings> readPackSettings(std::span<const std::uint8_t> bytes, std::string& error, bool forPacking) {
     if (bytes.empty() || bytes.size() > kMaximumSettingsSize) {
         error = bytes.empty() ? "the settings file is empty" : "the settings file is larger than 1 MiB";
         return std::nullopt;
@@ -102,10 +106,14 @@ std::optional<PackSettings> readPackSettings(std::span<const std::uint8_t> bytes
         return std::nullopt;
     }
     const ProfileText profile = ProfileText::parse(decoded);
-    settings.upgradeCode = profile.value(L"Product Information", L"Upgrade Code");
-    settings.productName = profile.value(L"Product Information", L"Product Name");
-    settings.productCode = profile.value(L"Product Information", L"Product Code");
-    if (settings.upgradeCode.empty()) {
+    const auto read = [&profile](SettingId id) {
+        const SettingKey& key = settingKey(id);
+        return profile.value(key.section, key.key);
+    };
+    settings.upgradeCode = read(SettingId::UpgradeCode);
+    settings.productName = read(SettingId::ProductName);
+    settings.productCode = read(SettingId::ProductCode);
+    if (settings.upgradeCode.empty() && forPacking) {
         error =
             "the settings file has no \"Upgrade Code\" in [Product Information]; the embedded settings are "
             "enciphered with it";
@@ -158,7 +166,8 @@ std::optional<PackOptions> parsePackOptions(const std::vector<std::wstring>& arg
         const wchar_t* name;
         std::wstring* target;
     };
-    const std::array<Option, 11> table = {{
+    const std::array<Option, 12> table = {{
+        {L"--check", &options.check},
         {L"--jar", &options.jar},
         {L"--launcher", &options.launcher},
         {L"--settings", &options.settings},
@@ -207,6 +216,13 @@ std::optional<PackOptions> parsePackOptions(const std::vector<std::wstring>& arg
         }
     }
     options.version = version;
+    if (!options.check.empty()) {
+        if (seen.size() > 1) {
+            error = "--check takes no other option";
+            return std::nullopt;
+        }
+        return options;
+    }
     for (const auto& [name, value] :
          {std::pair{"--launcher", &options.launcher}, std::pair{"--settings", &options.settings},
           std::pair{"--out", &options.output}}) {

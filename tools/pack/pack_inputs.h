@@ -21,8 +21,10 @@ struct PackSettings {
 // Nothing (and `error` set, naming the line) unless `bytes` is an INI file:
 // text without NUL characters whose every line is blank, a section header,
 // a key=value pair inside a section, or a comment (";" or "#"), with a
-// non-empty "Upgrade Code" in section "Product Information".
-std::optional<PackSettings> readPackSettings(std::span<const std::uint8_t> bytes, std::string& error);
+// non-empty "Upgrade Code" in section "Product Information" when it is to be
+// packed (`forPacking`).
+std::optional<PackSettings> readPackSettings(std::span<const std::uint8_t> bytes, std::string& error,
+                                             bool forPacking = true);
 
 // The manifest with the requestedExecutionLevel's level set; nothing when it
 // has no such element.
@@ -40,6 +42,7 @@ struct PackOptions {
     std::wstring copyright;
     std::wstring description;
     std::string executionLevel;
+    std::wstring check;  // only check this settings file
     bool help = false;
 };
 

@@ -14,6 +14,7 @@
 #include "pack_inputs.h"
 #include "pe_image.h"
 #include "resource_edits.h"
+#include "settings_lint.h"
 #include "settings/embedded_settings.h"
 #include "settings/sealed_settings.h"
 #include "settings/settings_trailer.h"
@@ -187,8 +188,9 @@ bool packLinux(Packing& packing, std::span<const std::uint8_t> launcher, std::sp
             return false;
         }
         if (*endFromBack + packing.sealed.size() + kTrailerFooterSize > kZipSearchRange) {
-            packing.error = "the settings are too large to follow a jar: Java looks for the jar's directory only "
-                            "in the last 64 KiB of the file";
+            packing.error =
+                "the settings are too large to follow a jar: Java looks for the jar's directory only "
+                "in the last 64 KiB of the file";
             return false;
         }
     }
@@ -213,8 +215,11 @@ int runPackChecked(const std::vector<std::wstring>& arguments, std::string& out,
         out = kPackUsage;
         return 0;
     }
+    if (!options->check.empty()) {
+        return checkSettingsFile(options->check, out, errors);
+    }
     const auto fail = [&errors](const std::string& message) {
-        errors = "jlaunch-pack: " + message + "\n";
+        errors += "jlaunch-pack: " + message + "\n";
         return 1;
     };
     if (sameFile(options->launcher, options->output)) {
@@ -238,6 +243,10 @@ int runPackChecked(const std::vector<std::wstring>& arguments, std::string& out,
     const auto settings = readPackSettings(*settingsFile, error);
     if (!settings) {
         return fail(toNarrow(options->settings) + ": " + error);
+    }
+    // Packed as they are: the launcher never refuses a name it does not know.
+    for (const std::string& notice : settingsNotices(options->settings, *settings, true)) {
+        errors += "jlaunch-pack: warning: " + toNarrow(options->settings) + ": " + notice + "\n";
     }
     std::vector<std::uint8_t> jarFile;
     if (!options->jar.empty()) {
