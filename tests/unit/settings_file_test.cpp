@@ -374,8 +374,12 @@ TEST_F(SettingsChecks, LayeredValuesByKind) {
          L"a.jar b.jar"},
         {"[Java Runtime Environment+]\nAdd Modules=,m2\n", L"[Java Runtime Environment]\r\nAdd Modules=m1",
          SettingId::AddModules, L"m1,m2"},
+        // The packed settings show a splash, a "+" section never; the file's own value wins.
+        {"[Display+]\nSplash Screen=b.png\n", L"[Display]\r\nSplash Screen=a.png", SettingId::SplashScreen,
+         L"a.png"},
+        {"[Display]\nSplash Screen=c.png\n", L"[Display]\r\nSplash Screen=a.png", SettingId::SplashScreen,
+         L"c.png"},
         // Never layered: neither the embedded value nor a "+" section counts.
-        {"[Display+]\nSplash Screen=b.png\n", L"[Display]\r\nSplash Screen=a.png", SettingId::SplashScreen, L""},
         {"[Product Information]\nProduct Name=P\n", L"[Product Information]\r\nProduct Name=E", SettingId::ProductName,
          L"P"},
     };
