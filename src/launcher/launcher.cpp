@@ -51,9 +51,11 @@ ForwardHandler secondaryMainOf(JavaVM* vm, const std::wstring& mainClass, const 
 
 // What the end of the application's run does; set before the VM exists, read
 // as the process ends (on the thread the VM ends it from, or after the teardown).
+// Constant-initialised, so that no thread-safe first-use guard is needed.
+constinit RestartPlan theEndPlan;
+
 RestartPlan& endPlan() {
-    static RestartPlan plan;
-    return plan;
+    return theEndPlan;
 }
 
 void processEndsWith(std::int32_t code) {
