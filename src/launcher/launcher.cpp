@@ -1,6 +1,8 @@
 #include "launcher/launcher.h"
 
 #include <cstdlib>
+#include <memory>
+#include <type_traits>
 
 #include "common/environment.h"
 #include "common/foreground.h"
@@ -106,7 +108,11 @@ Result<void> Launcher::initialize() {
     if (!settings) {
         return settings.failure();
     }
-    settings_ = std::move(*settings);
+    // Made again by the move constructor, which exists out of line anyway: a
+    // member-wise move assignment of every setting would be inlined here.
+    static_assert(std::is_nothrow_move_constructible_v<LauncherSettings>);
+    std::destroy_at(&settings_);
+    std::construct_at(&settings_, std::move(*settings));
     // Before any window, so that every window of the process is grouped under it.
     if (!settings_.appUserModelId.empty()) {
         applyAppUserModelId(settings_.appUserModelId);
