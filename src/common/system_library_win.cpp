@@ -3,7 +3,6 @@
 #include <objbase.h>
 
 #include <atomic>
-#include <string>
 
 namespace jlaunch {
 
@@ -13,13 +12,18 @@ namespace {
 // the exe. Two threads loading at once both get the same module.
 std::atomic<HMODULE> loaded[3] = {};
 
+// `name` is a short DLL name of this file: the path fits the buffer.
 HMODULE loadFromSystemFolder(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    wchar_t path[MAX_PATH + 16];
+    UINT length = GetSystemDirectoryW(path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
         return nullptr;
     }
-    return LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
+    path[length++] = L'\\';
+    do {
+        path[length++] = *name;
+    } while (*name++ != L'\0');
+    return LoadLibraryW(path);
 }
 
 HMODULE load(SystemLibrary library) {

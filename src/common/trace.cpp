@@ -1,5 +1,6 @@
 #include "common/trace.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <mutex>
 
@@ -106,31 +107,49 @@ void writeTraceLine(std::wstring_view text) {
     }
 }
 
-void TracePiece::appendTo(std::wstring& line) const {
-    switch (kind_) {
-        case Kind::Wide:
-            line += wide_;
-            break;
-        case Kind::Narrow:
-            line += toWide(narrow_);
-            break;
-        case Kind::Signed:
-            line += decimalText(signed_);
-            break;
-        case Kind::Unsigned:
-            line += decimalText(unsigned_);
-            break;
-        case Kind::Other:
-            other_.append(line, other_.value);
-            break;
-    }
-}
-
-void writeTracePieces(std::initializer_list<TracePiece> pieces) {
+void writeTraceWords(std::uint64_t kinds, ...) {  // NOLINT(cppcoreguidelines-pro-type-vararg,cert-dcl50-cpp)
     std::wstring line;
-    for (const TracePiece& piece : pieces) {
-        piece.appendTo(line);
+    std::va_list words;
+    va_start(words, kinds);
+    for (; kinds != 0; kinds >>= 4) {
+        const auto word = va_arg(words, std::uint64_t);  // NOLINT(cppcoreguidelines-pro-type-vararg)
+        const void* object = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(word));
+        switch (kinds & 0xFu) {
+            case detail::kTraceNarrowZ:
+                line += toWide(std::string_view(static_cast<const char*>(object)));
+                break;
+            case detail::kTraceWideZ:
+                line += static_cast<const wchar_t*>(object);
+                break;
+            case detail::kTraceWideString:
+                line += *static_cast<const std::wstring*>(object);
+                break;
+            case detail::kTraceNarrowString:
+                line += toWide(*static_cast<const std::string*>(object));
+                break;
+            case detail::kTraceWideView:
+                line += *static_cast<const std::wstring_view*>(object);
+                break;
+            case detail::kTraceNarrowView:
+                line += toWide(*static_cast<const std::string_view*>(object));
+                break;
+            case detail::kTraceSigned:
+                line += decimalText(static_cast<std::int64_t>(word));
+                break;
+            case detail::kTraceUnsigned:
+                line += decimalText(word);
+                break;
+            case detail::kTraceFlag:
+                line += word != 0 ? L"yes" : L"no";
+                break;
+            default: {
+                const auto* other = static_cast<const detail::TraceOther*>(object);
+                other->append(line, other->value);
+                break;
+            }
+        }
     }
+    va_end(words);
     writeTraceLine(line);
 }
 

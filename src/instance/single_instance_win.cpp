@@ -239,9 +239,11 @@ private:
     std::vector<DWORD> senders_;
 };
 
+// Constant-initialised, so that no thread-safe first-use guard is needed.
+constinit WaitingSenders theWaitingSenders;
+
 WaitingSenders& waitingSenders() {
-    static WaitingSenders senders;
-    return senders;
+    return theWaitingSenders;
 }
 
 // One forwarded launch on a thread of its own: waits until main is about to

@@ -4,6 +4,12 @@
 
 namespace jlaunch {
 
+void deleteLocalRef(JNIEnv* env, jobject ref) noexcept {
+    if (ref != nullptr) {
+        env->DeleteLocalRef(ref);
+    }
+}
+
 std::wstring fromModifiedUtf8(const char* text) {
     std::u16string units;
     const auto* p = reinterpret_cast<const unsigned char*>(text);

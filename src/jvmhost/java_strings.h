@@ -12,6 +12,9 @@
 
 namespace jlaunch {
 
+// Deletes `ref` unless it is null; one body out of line for every LocalRef.
+void deleteLocalRef(JNIEnv* env, jobject ref) noexcept;
+
 // Deletes its local reference when it goes; must not outlive the thread's
 // attachment to the VM.
 template <typename T = jobject>
@@ -19,7 +22,7 @@ class LocalRef {
 public:
     LocalRef() = default;
     LocalRef(JNIEnv* env, T ref) noexcept : env_(env), ref_(ref) {}
-    ~LocalRef() { reset(); }
+    ~LocalRef() { deleteLocalRef(env_, ref_); }
     LocalRef(LocalRef&& other) noexcept : env_(other.env_), ref_(std::exchange(other.ref_, nullptr)) {}
     LocalRef& operator=(LocalRef&& other) noexcept {
         if (this != &other) {
@@ -35,10 +38,8 @@ public:
     T get() const noexcept { return ref_; }
     explicit operator bool() const noexcept { return ref_ != nullptr; }
     void reset() noexcept {
-        if (ref_ != nullptr) {
-            env_->DeleteLocalRef(ref_);
-            ref_ = nullptr;
-        }
+        deleteLocalRef(env_, ref_);
+        ref_ = nullptr;
     }
 
 private:

@@ -96,9 +96,11 @@ std::string_view addPathFacts(CacheKey& key, std::string_view option) {
     return {};
 }
 
+// Constant-initialised, so that no thread-safe first-use guard is needed.
+constinit StartupCachePlan thePendingPlan;
+
 StartupCachePlan& pendingPlan() {
-    static StartupCachePlan plan;
-    return plan;
+    return thePendingPlan;
 }
 
 void pruneCaches(const std::wstring& folder) {

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -54,12 +55,21 @@ bool vmUsesUniversalRuntime() {
     return false;
 }
 
+std::atomic<int> universalRuntimeKnown{0};
+
 }  // namespace
 
 void writeVmText(FILE* stream, const std::string& text) {
     // The VM's streams belong to its own C runtime: with the universal one,
     // its log files ("-Xlog:...:file=") are written there.
-    static const bool universal = vmUsesUniversalRuntime();
+    // Looked at once: 0 not yet, 1 universal, 2 not (an atomic, as the VM's
+    // threads print at the same time; a thread-safe static costs more code).
+    int known = universalRuntimeKnown.load(std::memory_order_relaxed);
+    if (known == 0) {
+        known = vmUsesUniversalRuntime() ? 1 : 2;
+        universalRuntimeKnown.store(known, std::memory_order_relaxed);
+    }
+    const bool universal = known == 1;
     const HMODULE runtime = universal ? GetModuleHandleW(L"ucrtbase.dll") : nullptr;
     const auto streamOf = runtimeFunction<StreamOfFunction>(runtime, "__acrt_iob_func");
     const auto putText = runtimeFunction<PutTextFunction>(runtime, "fputs");

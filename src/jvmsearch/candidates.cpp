@@ -170,8 +170,15 @@ bool isVersionInRange(const JavaVersion& version, const JavaVersion& minimum, co
 }
 
 void rankCandidates(std::vector<JvmCandidate>& candidates, bool favorMode, JvmType type) {
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [favorMode, type](const auto& a, const auto& b) { return ranksHigher(a, b, favorMode, type); });
+    // A stable insertion sort: a search finds a handful of runtimes, and
+    // std::stable_sort's buffered merge costs the exe about 3 KB.
+    const auto higher = [favorMode, type](const auto& a, const auto& b) { return ranksHigher(a, b, favorMode, type); };
+    for (auto next = candidates.begin(); next != candidates.end(); ++next) {
+        JvmCandidate moving = std::move(*next);
+        const auto slot = std::upper_bound(candidates.begin(), next, moving, higher);
+        std::move_backward(slot, next, next + 1);
+        *slot = std::move(moving);
+    }
 }
 
 std::optional<JvmCandidate> selectCandidate(const std::vector<JvmCandidate>& ranked,

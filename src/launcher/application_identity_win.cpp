@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/system_library_win.h"
 #include "common/trace.h"
 #include "launcher/application_identity.h"
 
@@ -11,10 +12,7 @@ void applyAppUserModelId(const std::wstring& id) {
     // Bound on demand from the system folder: a launch without the key never
     // loads shell32, and no copy beside the executable is ever taken.
     using SetIdFunction = HRESULT(WINAPI*)(PCWSTR);
-    HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    const auto setId = shell == nullptr ? nullptr
-                                        : reinterpret_cast<SetIdFunction>(reinterpret_cast<void*>(
-                                              GetProcAddress(shell, "SetCurrentProcessExplicitAppUserModelID")));
+    const auto setId = systemFunction<SetIdFunction>(SystemLibrary::Shell, "SetCurrentProcessExplicitAppUserModelID");
     if (setId == nullptr) {
         trace("App User Model ID ", id, " not set: the system has no SetCurrentProcessExplicitAppUserModelID");
         return;

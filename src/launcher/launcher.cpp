@@ -1,6 +1,8 @@
 #include "launcher/launcher.h"
 
 #include <cstdlib>
+#include <memory>
+#include <type_traits>
 
 #include "common/environment.h"
 #include "common/foreground.h"
@@ -51,9 +53,11 @@ ForwardHandler secondaryMainOf(JavaVM* vm, const std::wstring& mainClass, const 
 
 // What the end of the application's run does; set before the VM exists, read
 // as the process ends (on the thread the VM ends it from, or after the teardown).
+// Constant-initialised, so that no thread-safe first-use guard is needed.
+constinit RestartPlan theEndPlan;
+
 RestartPlan& endPlan() {
-    static RestartPlan plan;
-    return plan;
+    return theEndPlan;
 }
 
 void processEndsWith(std::int32_t code) {
@@ -104,7 +108,11 @@ Result<void> Launcher::initialize() {
     if (!settings) {
         return settings.failure();
     }
-    settings_ = std::move(*settings);
+    // Made again by the move constructor, which exists out of line anyway: a
+    // member-wise move assignment of every setting would be inlined here.
+    static_assert(std::is_nothrow_move_constructible_v<LauncherSettings>);
+    std::destroy_at(&settings_);
+    std::construct_at(&settings_, std::move(*settings));
     // Before any window, so that every window of the process is grouped under it.
     if (!settings_.appUserModelId.empty()) {
         applyAppUserModelId(settings_.appUserModelId);
