@@ -334,7 +334,7 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
     setMessageTitle(applicationName(executable, valueOf(values, SettingId::ProductName).value));
     for (const ValueProblem& problem : checkSettingValues(values)) {
         if (traceEnabled()) {
-            describe(problem, [](std::initializer_list<TracePiece> pieces) { writeTracePieces(pieces); });
+            trace(describe(problem));
         }
         const SettingKey& key = settingKey(problem.id);
         if (problem.kind == ValueProblem::Kind::Unreadable) {

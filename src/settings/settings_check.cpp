@@ -219,35 +219,26 @@ std::wstring describe(const NameNotice& notice) {
     return joined({L"key \"", notice.key, L"\" appears again in [", notice.section, L"]: only the first is read"});
 }
 
-void describe(const ValueProblem& problem, FunctionRef<void(std::initializer_list<TracePiece>)> line) {
+std::wstring describe(const ValueProblem& problem) {
     const SettingKey& key = settingKey(problem.id);
     const std::wstring_view section = key.section;
     switch (problem.kind) {
         case ValueProblem::Kind::Unreadable:
-            return line({"[", section, "] ", key.key, " = \"", problem.value,
-                         "\" is not a Java version (such as 17 or 1.8)",
-                         key.kind == ValueKind::Version ? " nor \"any\"" : ""});
+            return joined({L"[", section, L"] ", key.key, L" = \"", problem.value,
+                           L"\" is not a Java version (such as 17 or 1.8)",
+                           key.kind == ValueKind::Version ? L" nor \"any\"" : L""});
         case ValueProblem::Kind::EmptyRange:
-            return line({"no Java version is accepted: [", section, "] ", key.key, " \"", problem.value,
-                         "\" is above Maximum Version \"", problem.other, "\""});
+            return joined({L"no Java version is accepted: [", section, L"] ", key.key, L" \"", problem.value,
+                           L"\" is above Maximum Version \"", problem.other, L"\""});
         case ValueProblem::Kind::UnknownWord:
-            return line({"[", section, "] ", key.key, " = \"", problem.value, "\" is none of: ", key.words,
-                         key.ignoringCase ? " (any letter case)" : " (exactly so)", "; it reads as if not set"});
+            return joined({L"[", section, L"] ", key.key, L" = \"", problem.value, L"\" is none of: ", key.words,
+                           key.ignoringCase ? L" (any letter case)" : L" (exactly so)", L"; it reads as if not set"});
         case ValueProblem::Kind::HiddenExtension:
             break;
     }
-    line({"[", section, "+] ", key.key, " = \"", problem.other, "\" is not read: [", section, "] ", key.key, " = \"",
-          problem.value, "\" in the same file replaces it (\"+\" extends only an embedded value)"});
-}
-
-std::wstring describe(const ValueProblem& problem) {
-    std::wstring text;
-    describe(problem, [&text](std::initializer_list<TracePiece> pieces) {
-        for (const TracePiece& piece : pieces) {
-            piece.appendTo(text);
-        }
-    });
-    return text;
+    return joined({L"[", section, L"+] ", key.key, L" = \"", problem.other, L"\" is not read: [", section, L"] ",
+                   key.key, L" = \"", problem.value,
+                   L"\" in the same file replaces it (\"+\" extends only an embedded value)"});
 }
 
 }  // namespace jlaunch

@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "common/function_ref.h"
-#include "common/trace.h"
 #include "settings/setting_keys.h"
 #include "settings/settings_file.h"
 
@@ -56,7 +54,6 @@ std::vector<ValueProblem> checkSettingValues(const SettingValues& values);
 // line is also handed over as pieces, which the trace takes as they are.
 std::wstring describe(const NameNotice& notice);
 std::wstring describe(const ValueProblem& problem);
-void describe(const ValueProblem& problem, FunctionRef<void(std::initializer_list<TracePiece>)> line);
 
 // Traces the names that neither the file nor the embedded settings of
 // `store` should hold.
