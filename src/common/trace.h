@@ -73,7 +73,9 @@ inline constexpr bool kTraceText = std::is_same_v<T, std::wstring> || std::is_sa
                                    std::is_same_v<T, std::wstring_view> || std::is_same_v<T, std::string_view>;
 
 template <typename T>
-concept TraceAppendable = requires(std::wstring& line, const T& value) { appendTracePiece(line, value); };
+concept TraceAppendable = requires(std::wstring& line, const T& value) {
+    appendTracePiece(line, value);
+};
 
 // `T` as trace() deduced it: a literal stays an array, so that it never turns into a flag.
 template <typename T>
@@ -110,8 +112,8 @@ constexpr std::uint64_t traceKinds() {
 }
 
 template <typename T>
-requires(!TraceAppendable<T> || std::is_arithmetic_v<T> || std::is_pointer_v<T> || kTraceText<T>)
-    std::uint64_t traceWord(const T& value) {
+requires(!TraceAppendable<T> || std::is_arithmetic_v<T> || std::is_pointer_v<T> || kTraceText<T>) std::uint64_t
+    traceWord(const T& value) {
     if constexpr (std::is_array_v<T> || std::is_pointer_v<T>) {
         return reinterpret_cast<std::uintptr_t>(static_cast<const void*>(value));
     } else if constexpr (std::is_integral_v<T>) {
@@ -123,9 +125,10 @@ requires(!TraceAppendable<T> || std::is_arithmetic_v<T> || std::is_pointer_v<T> 
 
 // The default argument lives until the whole trace call ends.
 template <typename T>
-requires(TraceAppendable<T> && !std::is_arithmetic_v<T> && !std::is_pointer_v<T> && !kTraceText<T>)
-    std::uint64_t traceWord(const T& value, TraceOther&& other = {}) {
-    other = {&value, [](std::wstring& line, const void* object) { appendTracePiece(line, *static_cast<const T*>(object)); }};
+requires(TraceAppendable<T> && !std::is_arithmetic_v<T> && !std::is_pointer_v<T> && !kTraceText<T>) std::uint64_t
+    traceWord(const T& value, TraceOther&& other = {}) {
+    other = {&value,
+             [](std::wstring& line, const void* object) { appendTracePiece(line, *static_cast<const T*>(object)); }};
     return reinterpret_cast<std::uintptr_t>(&other);
 }
 
@@ -140,7 +143,8 @@ void writeTraceWords(std::uint64_t kinds, ...);  // NOLINT(cppcoreguidelines-pro
 template <typename... Pieces>
 void trace(const Pieces&... pieces) {
     if (traceEnabled()) {
-        writeTraceWords(detail::traceKinds<Pieces...>(), detail::traceWord(pieces)...);  // NOLINT(cppcoreguidelines-pro-type-vararg)
+        writeTraceWords(detail::traceKinds<Pieces...>(),
+                        detail::traceWord(pieces)...);  // NOLINT(cppcoreguidelines-pro-type-vararg)
     }
 }
 
