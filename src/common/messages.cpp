@@ -12,16 +12,16 @@ std::wstring resolve(const MessageText& message) {
     return messageText(std::get<unsigned>(message));
 }
 
-std::wstring title;
+std::wstring applicationTitle;
 
 }  // namespace
 
 void setMessageTitle(std::wstring text) {
-    title = std::move(text);
+    applicationTitle = std::move(text);
 }
 
 const std::wstring& messageTitle() {
-    return title;
+    return applicationTitle;
 }
 
 std::wstring messageText(unsigned id) {

@@ -5,10 +5,8 @@
 #include <csignal>
 
 #include <cstdio>
-#include <string>
-#include <vector>
 
-#include "common/text.h"
+#include "common/narrow_argv_posix.h"
 #include "launcher/restart.h"
 
 namespace jlaunch {
@@ -16,16 +14,7 @@ namespace jlaunch {
 bool startAgain(const RestartPlan& plan) {
     // The same process, so the shell that waits for it gets the last run's
     // code and nothing of the old run stays in memory.
-    std::vector<std::string> arguments{toNarrow(plan.executable)};
-    for (const std::wstring& argument : plan.arguments) {
-        arguments.push_back(toNarrow(argument));
-    }
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 1);
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
+    NarrowArgv command(plan.executable, plan.arguments);
     std::fflush(nullptr);
     // The VM's own files and the single-instance socket end with this run;
     // the VM's signal mask of this thread must not reach the next one.
@@ -33,7 +22,7 @@ bool startAgain(const RestartPlan& plan) {
     sigset_t none;
     sigemptyset(&none);
     pthread_sigmask(SIG_SETMASK, &none, nullptr);
-    execv(arguments.front().c_str(), argv.data());
+    execv(command.program(), command.argv());
     return false;
 }
 

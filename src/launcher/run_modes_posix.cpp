@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
+#include "common/narrow_argv_posix.h"
 #include "launcher/run_modes.h"
 #include "settings/command_line.h"
 
@@ -14,18 +14,9 @@ namespace jlaunch {
 
 std::int32_t startPairedLauncherProcess(const std::wstring& pairProduct, bool waitForExitCode) {
     // The paired launcher gets this process's arguments unchanged.
-    std::vector<std::string> arguments{toNarrow(pairProduct)};
-    for (const std::wstring& argument : parseCommandLine()) {
-        arguments.push_back(toNarrow(argument));
-    }
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 1);
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
+    NarrowArgv command(pairProduct, parseCommandLine());
     pid_t child = 0;
-    if (posix_spawn(&child, arguments.front().c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+    if (posix_spawn(&child, command.program(), nullptr, nullptr, command.argv(), environ) != 0) {
         return 0;
     }
     if (!waitForExitCode) {
