@@ -96,8 +96,8 @@ std::string_view addPathFacts(CacheKey& key, std::string_view option) {
     return {};
 }
 
-// Constant-initialised, so that no thread-safe first-use guard is needed.
-constinit StartupCachePlan thePendingPlan;
+// At namespace scope, so that no thread-safe first-use guard is needed.
+StartupCachePlan thePendingPlan;
 
 StartupCachePlan& pendingPlan() {
     return thePendingPlan;

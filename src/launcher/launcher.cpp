@@ -53,8 +53,8 @@ ForwardHandler secondaryMainOf(JavaVM* vm, const std::wstring& mainClass, const 
 
 // What the end of the application's run does; set before the VM exists, read
 // as the process ends (on the thread the VM ends it from, or after the teardown).
-// Constant-initialised, so that no thread-safe first-use guard is needed.
-constinit RestartPlan theEndPlan;
+// At namespace scope, so that no thread-safe first-use guard is needed.
+RestartPlan theEndPlan;
 
 RestartPlan& endPlan() {
     return theEndPlan;
