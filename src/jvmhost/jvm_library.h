@@ -4,12 +4,24 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace jlaunch {
 
 using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
 using GetDefaultJavaVmInitArgsFunction = jint(JNICALL*)(void*);
 using FindClassFromBootLoaderFunction = jclass(JNICALL*)(JNIEnv*, const char*);
+
+// The creation arguments for `options`, which must outlive them: JNI 1.2,
+// and an option the VM does not know refuses the creation.
+inline JavaVMInitArgs vmInitArgs(std::vector<JavaVMOption>& options) {
+    JavaVMInitArgs arguments{};
+    arguments.version = JNI_VERSION_1_2;
+    arguments.nOptions = static_cast<jint>(options.size());
+    arguments.options = options.data();
+    arguments.ignoreUnrecognized = JNI_FALSE;
+    return arguments;
+}
 
 struct JvmEntryPoints {
     CreateJavaVmFunction createJavaVm = nullptr;

@@ -135,11 +135,7 @@ Result<JNIEnv*> JvmSession::create(const std::vector<std::string>& options) {
     vmOptions.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(&abortHook)});
     vmOptions.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(&exitHook)});
 
-    JavaVMInitArgs arguments{};
-    arguments.version = JNI_VERSION_1_2;
-    arguments.nOptions = static_cast<jint>(vmOptions.size());
-    arguments.options = vmOptions.data();
-    arguments.ignoreUnrecognized = JNI_FALSE;
+    JavaVMInitArgs arguments = vmInitArgs(vmOptions);
 
     void* env = nullptr;
     JavaVM* vm = nullptr;

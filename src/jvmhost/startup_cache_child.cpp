@@ -50,11 +50,7 @@ std::optional<int> runStartupCacheChild() {
     for (const std::string& option : request->options) {
         options.push_back({const_cast<char*>(option.c_str()), nullptr});
     }
-    JavaVMInitArgs arguments{};
-    arguments.version = JNI_VERSION_1_2;
-    arguments.nOptions = static_cast<jint>(options.size());
-    arguments.options = options.data();
-    arguments.ignoreUnrecognized = JNI_FALSE;
+    JavaVMInitArgs arguments = vmInitArgs(options);
     JavaVM* vm = nullptr;
     void* env = nullptr;
     const jint result = loaded.entryPoints.createJavaVm(&vm, &env, &arguments);
