@@ -36,6 +36,14 @@ constexpr std::uint64_t readBigEndian(std::span<const std::uint8_t> bytes) {
     return value;
 }
 
+// The low bytes.size() bytes of `value` into `bytes`, most significant first.
+constexpr void writeBigEndian(std::span<std::uint8_t> bytes, std::uint64_t value) {
+    for (std::size_t i = bytes.size(); i-- > 0;) {
+        bytes[i] = static_cast<std::uint8_t>(value & 0xFF);
+        value >>= 8;
+    }
+}
+
 inline std::uint16_t readU16(std::span<const std::uint8_t> bytes, std::size_t at) {
     return static_cast<std::uint16_t>(readLittleEndian(bytes.subspan(at, 2)));
 }

@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
+
+#include "common/byte_order.h"
 
 namespace jlaunch {
 
@@ -64,9 +67,9 @@ private:
         if (in_.size() - position_ < 4) {
             return false;
         }
-        const auto byteAt = [this](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(in_[i])); };
-        const unsigned length = byteAt(position_) | byteAt(position_ + 1) << 8;
-        const unsigned complement = byteAt(position_ + 2) | byteAt(position_ + 3) << 8;
+        const std::span<const std::uint8_t> header(reinterpret_cast<const std::uint8_t*>(in_.data()) + position_, 4);
+        const auto length = static_cast<unsigned>(readU16(header, 0));
+        const auto complement = static_cast<unsigned>(readU16(header, 2));
         position_ += 4;
         if (length != (~complement & 0xFFFFu) || in_.size() - position_ < length || limit_ - out_.size() < length) {
             return false;

@@ -5,7 +5,7 @@
 namespace jlaunch {
 
 // The standard library throws its own types here; each gets the status the
-// Windows launchers' runtime gives it (cmake/mingw_small_runtime.cpp), so
+// Windows launchers' runtime gives it (src/small_runtime/runtime.cpp), so
 // both report the same internal error.
 std::int32_t standardExceptionStatus() {
     try {

@@ -3,7 +3,7 @@
 namespace jlaunch {
 
 // The Windows launchers' runtime turns every standard-library failure into a
-// LaunchError (see cmake/mingw_small_runtime.cpp), so naming the standard
+// LaunchError (see src/small_runtime/runtime.cpp), so naming the standard
 // exception types here would only link their code into the exe.
 std::int32_t standardExceptionStatus() {
     return LaunchError::kFail;

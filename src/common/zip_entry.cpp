@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/byte_order.h"
 #include "common/inflate.h"
 
 namespace jlaunch {
@@ -17,12 +18,8 @@ constexpr std::size_t kCentralSize = 46;
 constexpr std::size_t kLocalSize = 30;
 constexpr std::size_t kMaxComment = 65535;
 
-std::uint32_t little(const unsigned char* bytes, int count) {
-    std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) {
-        value = value << 8 | bytes[i];
-    }
-    return value;
+std::uint32_t little(const unsigned char* bytes, std::size_t count) {
+    return static_cast<std::uint32_t>(readLittleEndian({bytes, count}));
 }
 
 struct Directory {

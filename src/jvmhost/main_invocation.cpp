@@ -5,7 +5,7 @@
 #include "common/text.h"
 #include "common/thread.h"
 #include "common/trace.h"
-#include "jvmhost/exception_dialog.h"
+#include "ui/exception_dialog.h"
 #include "jvmhost/exception_text.h"
 #include "jvmhost/helper_errors.h"
 #include "jvmhost/java_strings.h"

@@ -2,7 +2,7 @@
 
 #include "common/paths.h"
 #include "common/trace.h"
-#include "settings/command_line.h"
+#include "common/split.h"
 
 namespace jlaunch {
 

@@ -7,7 +7,7 @@
 #include "common/trace.h"
 #include "jvmsearch/installed_java.h"
 #include "jvmsearch/java_home.h"
-#include "jvmsearch/jre_not_found_dialog.h"
+#include "jvmsearch/chosen_folder.h"
 #include "settings/setting_keys.h"
 #include "settings/settings_file.h"
 
@@ -135,8 +135,9 @@ std::optional<JvmChoice> searchJvm(const LauncherSettings& settings, const std::
     if (!settings.downloadUrl.empty() && downloadAddress(settings.downloadUrl) != settings.downloadUrl) {
         trace("Download URL ", settings.downloadUrl, " is no http or https address: the default link is shown");
     }
-    const auto chosen =
-        showJreNotFoundDialog(jreNotFoundMessage(settings), settings.jvmType, downloadAddress(settings.downloadUrl));
+    const auto chosen = showJreNotFoundDialog(
+        jreNotFoundMessage(settings), downloadAddress(settings.downloadUrl),
+        [&settings](const std::wstring& folder) { return checkChosenFolder(folder, settings.jvmType); });
     if (!chosen) {
         trace("no folder was chosen");
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/split.h"
 #include "common/text.h"
 #include "settings/command_line.h"
 

@@ -9,7 +9,7 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "common/trace.h"
-#include "settings/command_line.h"
+#include "common/split.h"
 #include "settings/settings_check.h"
 #include "settings/settings_file.h"
 

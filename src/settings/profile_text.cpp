@@ -1,9 +1,12 @@
 #include "settings/profile_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <span>
 #include <utility>
 
+#include "common/byte_order.h"
 #include "common/utf8_step.h"
 
 namespace jlaunch {
@@ -53,9 +56,8 @@ std::wstring decodeUtf8(std::string_view bytes, bool& valid) {
 
 std::wstring decodeUtf16(std::string_view bytes, bool bigEndian) {
     const auto unitAt = [&bytes, bigEndian](std::size_t i) {
-        const auto a = static_cast<unsigned char>(bytes[i]);
-        const auto b = static_cast<unsigned char>(bytes[i + 1]);
-        return static_cast<char32_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+        const std::span<const std::uint8_t> unit(reinterpret_cast<const std::uint8_t*>(bytes.data()) + i, 2);
+        return static_cast<char32_t>(bigEndian ? readBigEndian(unit) : readLittleEndian(unit));
     };
     std::wstring out;
     out.reserve(bytes.size() / 2 + 1);
@@ -111,10 +113,9 @@ std::string encodeUtf16(std::wstring_view text, bool bigEndian) {
     std::string out;
     out.reserve(text.size() * 2);
     const auto unit = [&out, bigEndian](char32_t u) {
-        const auto high = static_cast<char>(u >> 8);
-        const auto low = static_cast<char>(u & 0xFF);
-        out.push_back(bigEndian ? high : low);
-        out.push_back(bigEndian ? low : high);
+        std::array<std::uint8_t, 2> bytes{};
+        bigEndian ? writeBigEndian(bytes, u) : writeLittleEndian(bytes, u);
+        out.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     };
     forEachCodePoint(text, [&unit](char32_t c) {
         if (c >= 0x10000) {

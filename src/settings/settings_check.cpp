@@ -7,7 +7,7 @@
 #include "common/java_version.h"
 #include "common/text.h"
 #include "common/trace.h"
-#include "settings/command_line.h"
+#include "common/split.h"
 
 namespace jlaunch {
 

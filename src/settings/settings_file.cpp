@@ -5,7 +5,7 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "common/system.h"
-#include "settings/embedded_settings.h"
+#include "settings/embedded/embedded_settings.h"
 
 namespace jlaunch {
 

@@ -11,7 +11,7 @@
 #include "common/text.h"
 #include "fuzz_support.h"
 #include "common/java_version.h"
-#include "settings/command_line.h"
+#include "common/split.h"
 #include "settings/ini_text.h"
 #include "settings/profile_text.h"
 

@@ -6,8 +6,8 @@
 
 #include "fuzz_support.h"
 #include "instance/argument_block.h"
-#include "settings/embedded_settings.h"
-#include "settings/sealed_settings.h"
+#include "settings/embedded/embedded_settings.h"
+#include "settings/embedded/sealed_settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace jlaunch;

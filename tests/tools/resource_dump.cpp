@@ -12,9 +12,9 @@
 #include <set>
 #include <string>
 
-#include "settings/embedded_settings.h"
+#include "settings/embedded/embedded_settings.h"
 #include "settings/profile_text.h"
-#include "settings/sealed_settings.h"
+#include "settings/embedded/sealed_settings.h"
 
 namespace {
 

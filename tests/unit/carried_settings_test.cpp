@@ -10,8 +10,8 @@
 #include <iterator>
 
 #include "packer.h"
-#include "settings/sealed_settings.h"
-#include "settings/settings_trailer.h"
+#include "settings/embedded/sealed_settings.h"
+#include "settings/embedded/settings_trailer.h"
 #include "test_support.h"
 
 namespace jlaunch {

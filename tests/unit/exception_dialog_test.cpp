@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "jvmhost/exception_dialog.h"
+#include "ui/exception_dialog.h"
 
 namespace jlaunch {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/text.h"
-#include "jvmsearch/jre_not_found_dialog.h"
+#include "jvmsearch/chosen_folder.h"
 #include "test_support.h"
 
 namespace {
@@ -137,7 +137,8 @@ TEST(JreDialogChoice, LinuxWritesTheMessageAndAddressToStandardError) {
          {std::wstring(jlaunch::kJavaDownloadAddress), std::wstring(L"https://x.test/")}) {
         ::testing::internal::CaptureStderr();
         const auto choice =
-            jlaunch::showJreNotFoundDialog(L"No Java runtime (version 17 is required) from:", JvmType::Server, address);
+            jlaunch::showJreNotFoundDialog(L"No Java runtime (version 17 is required) from:", address,
+                                           [](const std::wstring& folder) { return jlaunch::checkChosenFolder(folder, JvmType::Server); });
         const std::string written = ::testing::internal::GetCapturedStderr();
         EXPECT_FALSE(choice.has_value());
         EXPECT_EQ(written, "No Java runtime (version 17 is required) from:\n" + jlaunch::toNarrow(address) + "\n");

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "settings/command_line.h"
+#include "common/split.h"
 #include "settings/launcher_settings.h"
 
 namespace {

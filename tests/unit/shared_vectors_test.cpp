@@ -17,8 +17,8 @@
 #include "icon_file.h"
 #include "pack_inputs.h"
 #include "resource_tree.h"
-#include "settings/sealed_settings.h"
-#include "settings/settings_trailer.h"
+#include "settings/embedded/sealed_settings.h"
+#include "settings/embedded/settings_trailer.h"
 #include "version_info.h"
 
 namespace jlaunch::pack {

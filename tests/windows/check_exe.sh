@@ -91,7 +91,7 @@ size_limit=286720
 size=$(stat -c %s "$exe")
 [ "$size" -le "$size_limit" ] && ok "$size bytes (at most $size_limit)" ||
   fail "$size bytes, more than the $size_limit the launcher may take"
-# The launcher's runtime brings its own thread calls (cmake/mingw_small_threads.cpp).
+# The launcher's runtime brings its own thread calls (src/small_runtime/threads.cpp).
 strings "$exe" | grep -qi winpthread && fail "carries winpthread" || ok "no winpthread"
 
 if [ "$failures" -eq 0 ]; then

@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "jvmhost/exception_dialog.h"
-#include "jvmhost/exception_dialog_win.h"
+#include "ui/exception_dialog.h"
+#include "ui/exception_dialog_win.h"
 #include "launch_helper.h"
 
 namespace jlaunch::test {

@@ -30,9 +30,9 @@
 #include "common/handles_win.h"
 #include "common/text.h"
 #include "common/unique_resource.h"
-#include "jvmsearch/hyperlink_control.h"
-#include "jvmsearch/jre_not_found_dialog.h"
-#include "jvmsearch/jre_not_found_dialog_win.h"
+#include "ui/hyperlink_control.h"
+#include "jvmsearch/chosen_folder.h"
+#include "ui/jre_not_found_dialog_win.h"
 #include "launch_helper.h"
 #include "common/messages.h"
 
@@ -402,7 +402,9 @@ private:
             }
         }
         threadId_ = GetCurrentThreadId();
-        result_.set_value(showJreNotFoundDialog(options_.message, options_.type, options_.address));
+        result_.set_value(showJreNotFoundDialog(options_.message, options_.address, [this](const std::wstring& folder) {
+            return checkChosenFolder(folder, options_.type);
+        }));
         if (owner_ != nullptr) {
             DestroyWindow(owner_);
         }

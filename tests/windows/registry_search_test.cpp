@@ -16,7 +16,7 @@
 #include "java_registry.h"
 #include "jvmsearch/installed_java.h"
 #include "launch_helper.h"
-#include "settings/command_line.h"
+#include "common/split.h"
 #include "settings/launcher_settings.h"
 
 namespace jlaunch::test {

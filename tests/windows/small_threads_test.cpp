@@ -1,5 +1,5 @@
 // The POSIX thread calls of the shipped launchers' runtime (built from
-// cmake/mingw_small_threads.cpp). This program must link no winpthread, or
+// src/small_runtime/threads.cpp). This program must link no winpthread, or
 // its definitions would clash, so it has no GoogleTest (whose clock takes
 // winpthread in): each case checks and reports itself, and the exit code
 // counts the failures. Threads are Windows' own, as in the launcher.

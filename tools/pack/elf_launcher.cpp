@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "byte_io.h"
-#include "settings/settings_trailer.h"
+#include "settings/embedded/settings_trailer.h"
 
 namespace jlaunch::pack {
 

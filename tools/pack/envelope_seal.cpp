@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdlib>
 
-#include "settings/sealed_settings.h"
+#include "settings/embedded/sealed_settings.h"
 
 namespace jlaunch::pack {
 

@@ -15,9 +15,9 @@
 #include "pe_image.h"
 #include "resource_edits.h"
 #include "settings_lint.h"
-#include "settings/embedded_settings.h"
-#include "settings/sealed_settings.h"
-#include "settings/settings_trailer.h"
+#include "settings/embedded/embedded_settings.h"
+#include "settings/embedded/sealed_settings.h"
+#include "settings/embedded/settings_trailer.h"
 #include "version_info.h"
 
 namespace jlaunch::pack {

@@ -1,7 +1,7 @@
 #include "common/file_reader.h"
 #include "common/system.h"
-#include "settings/embedded_settings.h"
-#include "settings/settings_trailer.h"
+#include "settings/embedded/embedded_settings.h"
+#include "settings/embedded/settings_trailer.h"
 
 namespace jlaunch {
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "settings/embedded_settings.h"
-#include "settings/sealed_settings.h"
+#include "settings/embedded/embedded_settings.h"
+#include "settings/embedded/sealed_settings.h"
 
 namespace jlaunch {
 

@@ -1,4 +1,4 @@
-#include "settings/settings_trailer.h"
+#include "settings/embedded/settings_trailer.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "common/byte_order.h"
-#include "settings/sealed_settings.h"
+#include "settings/embedded/sealed_settings.h"
 
 namespace jlaunch {
 

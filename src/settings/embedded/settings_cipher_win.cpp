@@ -1,4 +1,4 @@
-#include "settings/bcrypt_gcm_win.h"
+#include "settings/embedded/bcrypt_gcm_win.h"
 
 namespace jlaunch {
 

@@ -1,4 +1,4 @@
-#include "settings/bcrypt_api_win.h"
+#include "settings/embedded/bcrypt_api_win.h"
 
 #include <string>
 

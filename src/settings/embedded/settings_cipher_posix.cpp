@@ -6,7 +6,7 @@
 
 #include "common/trace.h"
 #include "common/unique_resource.h"
-#include "settings/settings_cipher.h"
+#include "settings/embedded/settings_cipher.h"
 
 namespace jlaunch {
 

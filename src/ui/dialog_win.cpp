@@ -1,4 +1,4 @@
-#include "common/dialog_win.h"
+#include "ui/dialog_win.h"
 
 #include "common/resource_language_win.h"
 #include "common/system_library_win.h"

@@ -7,8 +7,8 @@
 #include <bcrypt.h>
 
 #include "common/unique_resource.h"
-#include "settings/bcrypt_api_win.h"
-#include "settings/settings_cipher.h"
+#include "settings/embedded/bcrypt_api_win.h"
+#include "settings/embedded/settings_cipher.h"
 
 namespace jlaunch::bcrypt {
 

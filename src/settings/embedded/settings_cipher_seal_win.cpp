@@ -1,5 +1,5 @@
 // The enciphering side, which only the packer uses (see bcrypt_gcm_win.h).
-#include "settings/bcrypt_gcm_win.h"
+#include "settings/embedded/bcrypt_gcm_win.h"
 
 namespace jlaunch {
 

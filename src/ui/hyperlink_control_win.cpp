@@ -9,7 +9,7 @@
 #include "common/com_scope_win.h"
 #include "common/system_library_win.h"
 #include "common/text.h"
-#include "jvmsearch/hyperlink_control.h"
+#include "ui/hyperlink_control.h"
 
 namespace jlaunch {
 

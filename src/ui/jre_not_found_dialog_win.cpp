@@ -8,15 +8,14 @@
 
 #include "common/com_scope_win.h"
 #include "common/console_mode.h"
-#include "common/dialog_win.h"
 #include "common/failure.h"
 #include "common/handles_win.h"
-#include "common/system_library_win.h"
-#include "jvmsearch/hyperlink_control.h"
-#include "jvmsearch/java_home.h"
-#include "jvmsearch/jre_not_found_dialog.h"
-#include "jvmsearch/jre_not_found_dialog_win.h"
 #include "common/messages.h"
+#include "common/system_library_win.h"
+#include "ui/dialog_win.h"
+#include "ui/hyperlink_control.h"
+#include "ui/jre_not_found_dialog.h"
+#include "ui/jre_not_found_dialog_win.h"
 
 namespace jlaunch {
 
@@ -25,9 +24,8 @@ namespace {
 struct DialogState {
     std::wstring message;
     std::wstring address;
-    JvmType type = JvmType::Default;
-    std::wstring folder;
-    std::wstring jvmLibrary;
+    JreFolderCheck check;
+    std::optional<JreChoice> choice;  // while OK is enabled
     HyperLinkControl link{kDefaultLinkColor, kDefaultVisitedLinkColor};
 };
 
@@ -75,12 +73,11 @@ void browse(HWND dialog, DialogState& state) {
         return;  // a cancelled browser keeps the earlier choice
     }
     SetDlgItemTextW(dialog, kJreDialogPathEdit, chosen->c_str());
-    state.folder = chosen->empty() ? std::wstring() : withTrailingSeparator(*chosen);
-    const std::optional<JreChoice> choice = evaluateChosenFolder(*chosen, state.type);
-    state.jvmLibrary = choice ? choice->jvmLibraryPath : std::wstring();
-    EnableWindow(GetDlgItem(dialog, IDOK), state.jvmLibrary.empty() ? FALSE : TRUE);
+    Result<JreChoice> choice = state.check(*chosen);
+    state.choice = choice ? std::optional<JreChoice>(*std::move(choice)) : std::nullopt;
+    EnableWindow(GetDlgItem(dialog, IDOK), state.choice ? TRUE : FALSE);
     // A grey OK alone does not tell the user what is wrong with the folder.
-    const std::wstring reason = choice ? std::wstring() : failureText(refusedFolderReason(*chosen, state.type));
+    const std::wstring reason = choice ? std::wstring() : failureText(choice.failure());
     SetDlgItemTextW(dialog, kJreDialogReason, reason.c_str());
 }
 
@@ -119,7 +116,7 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
             return TRUE;
         case IDOK:
             // Enter reaches here even while OK is disabled.
-            if (!state->jvmLibrary.empty()) {
+            if (state->choice) {
                 EndDialog(dialog, IDOK);
             }
             return TRUE;
@@ -161,22 +158,17 @@ void setFolderBrowserForTesting(FolderBrowser browser) {
     testBrowser = std::move(browser);
 }
 
-std::optional<JreChoice> showJreNotFoundDialog(const std::wstring& message, JvmType type, const std::wstring& address) {
+std::optional<JreChoice> showJreNotFoundDialog(const std::wstring& message, const std::wstring& address,
+                                               JreFolderCheck check) {
     if (consoleMode()) {
         // The message ends with "from:"; the address follows where the
         // dialog would show the link, and nothing is chosen.
         showError(nullptr, message + L"\n" + address);
         return std::nullopt;
     }
-    DialogState state;
-    state.message = message;
-    state.address = address;
-    state.type = type;
+    DialogState state{.message = message, .address = address, .check = check, .choice = std::nullopt};
     const INT_PTR result = showModalDialog(kJreDialogResource, &dialogProc, reinterpret_cast<LPARAM>(&state));
-    if (result != IDOK || state.jvmLibrary.empty()) {
-        return std::nullopt;
-    }
-    return JreChoice{state.folder, state.jvmLibrary};
+    return result == IDOK ? state.choice : std::nullopt;
 }
 
 }  // namespace jlaunch

@@ -1,4 +1,6 @@
-#include "jvmsearch/jre_not_found_dialog.h"
+#include "jvmsearch/chosen_folder.h"
+
+#include <utility>
 
 #include "common/paths.h"
 #include "common/text.h"
@@ -32,6 +34,13 @@ Failure refusedFolderReason(const std::wstring& folder, JvmType type) {
     return Failure{kMsgJreFolderNoVm, {folders}, {}};
 }
 
+Result<JreChoice> checkChosenFolder(const std::wstring& folder, JvmType type) {
+    if (auto choice = evaluateChosenFolder(folder, type)) {
+        return std::move(*choice);
+    }
+    return refusedFolderReason(folder, type);
+}
+
 std::wstring downloadAddress(const std::wstring& setting) {
     const auto startsWith = [&setting](std::wstring_view scheme) {
         return setting.size() > scheme.size() &&
@@ -41,12 +50,6 @@ std::wstring downloadAddress(const std::wstring& setting) {
         return setting;
     }
     return kJavaDownloadAddress;
-}
-
-std::wstring shortLinkLabel(const std::wstring& address) {
-    const auto host = address.find(L"://");
-    const auto path = host == std::wstring::npos ? host : address.find(L'/', host + 3);
-    return path == std::wstring::npos ? address : address.substr(0, path) + L"/\u2026";
 }
 
 }  // namespace jlaunch

@@ -1,11 +1,11 @@
-#include "settings/sealed_settings.h"
+#include "settings/embedded/sealed_settings.h"
 
 #include <algorithm>
 #include <string>
 
 #include "common/byte_order.h"
 #include "common/utf8_text.h"
-#include "settings/sealed_envelope.h"
+#include "settings/embedded/sealed_envelope.h"
 
 namespace jlaunch {
 

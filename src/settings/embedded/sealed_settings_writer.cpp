@@ -6,8 +6,8 @@
 
 #include "common/byte_order.h"
 #include "common/utf8_text.h"
-#include "settings/sealed_envelope.h"
-#include "settings/sealed_settings.h"
+#include "settings/embedded/sealed_envelope.h"
+#include "settings/embedded/sealed_settings.h"
 
 namespace jlaunch {
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "settings/settings_cipher.h"
+#include "settings/embedded/settings_cipher.h"
 
 namespace jlaunch::envelope {
 

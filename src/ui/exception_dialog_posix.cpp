@@ -1,4 +1,4 @@
-#include "jvmhost/exception_dialog.h"
+#include "ui/exception_dialog.h"
 #include "common/messages.h"
 
 namespace jlaunch {

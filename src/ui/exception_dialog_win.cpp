@@ -3,10 +3,10 @@
 #include <array>
 
 #include "common/console_mode.h"
-#include "common/dialog_win.h"
-#include "jvmhost/exception_dialog.h"
-#include "jvmhost/exception_dialog_win.h"
 #include "common/messages.h"
+#include "ui/dialog_win.h"
+#include "ui/exception_dialog.h"
+#include "ui/exception_dialog_win.h"
 
 namespace jlaunch {
 

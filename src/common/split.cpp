@@ -1,6 +1,4 @@
-#include "settings/command_line.h"
-
-#include "common/text.h"
+#include "common/split.h"
 
 namespace jlaunch {
 
