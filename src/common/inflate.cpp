@@ -91,7 +91,8 @@ private:
                 return -1;
             }
             if (value - count < first) {
-                return code.symbol[static_cast<std::size_t>(index + (value - first))];
+                const int at = index + (value - first);  // below the symbol count: value - first < count
+                return code.symbol[static_cast<std::size_t>(at)];
             }
             index += count;
             first = (first + count) << 1;
@@ -119,7 +120,8 @@ private:
         }
         std::array<std::uint16_t, kMaxBits + 1> offsets{};
         for (int length = 1; length < kMaxBits; ++length) {
-            offsets[static_cast<std::size_t>(length + 1)] = static_cast<std::uint16_t>(
+            const int next = length + 1;
+            offsets[static_cast<std::size_t>(next)] = static_cast<std::uint16_t>(
                 offsets[static_cast<std::size_t>(length)] + code.count[static_cast<std::size_t>(length)]);
         }
         for (int s = 0; s < symbols; ++s) {

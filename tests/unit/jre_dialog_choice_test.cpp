@@ -136,9 +136,9 @@ TEST(JreDialogChoice, LinuxWritesTheMessageAndAddressToStandardError) {
     for (const std::wstring& address :
          {std::wstring(jlaunch::kJavaDownloadAddress), std::wstring(L"https://x.test/")}) {
         ::testing::internal::CaptureStderr();
-        const auto choice =
-            jlaunch::showJreNotFoundDialog(L"No Java runtime (version 17 is required) from:", address,
-                                           [](const std::wstring& folder) { return jlaunch::checkChosenFolder(folder, JvmType::Server); });
+        const auto choice = jlaunch::showJreNotFoundDialog(
+            L"No Java runtime (version 17 is required) from:", address,
+            [](const std::wstring& folder) { return jlaunch::checkChosenFolder(folder, JvmType::Server); });
         const std::string written = ::testing::internal::GetCapturedStderr();
         EXPECT_FALSE(choice.has_value());
         EXPECT_EQ(written, "No Java runtime (version 17 is required) from:\n" + jlaunch::toNarrow(address) + "\n");

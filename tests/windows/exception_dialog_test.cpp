@@ -19,6 +19,7 @@
 
 #include "ui/exception_dialog.h"
 #include "ui/exception_dialog_win.h"
+#include "dialog_run.h"
 #include "launch_helper.h"
 
 namespace jlaunch::test {
@@ -26,137 +27,20 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::chrono::milliseconds kTimeout = 5s;
-
-template <typename Condition>
-bool waitUntil(Condition condition, std::chrono::milliseconds timeout = kTimeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        Sleep(10);
-    }
-    return true;
-}
-
-std::vector<HWND> dialogsOfThread(DWORD threadId) {
-    std::vector<HWND> found;
-    EnumThreadWindows(
-        threadId,
-        [](HWND window, LPARAM parameter) -> BOOL {
-            if (IsWindowVisible(window) && windowClassName(window) == L"#32770") {
-                reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // showUncaughtExceptionDialog on a thread of its own, in `language`, with an
 // active owner window placed at `ownerPlace` when one is given.
-class DialogRun {
+class ExceptionDialogRun : public DialogRun<bool> {
 public:
-    explicit DialogRun(std::wstring trace, LANGID language = 1033, std::optional<RECT> ownerPlace = std::nullopt)
-        : trace_(std::move(trace)), language_(language), ownerPlace_(ownerPlace), done_(result_.get_future().share()) {
-        thread_ = std::thread([this] { run(); });
-        waitUntil([this] { return threadId_ != 0; });
-    }
-    ~DialogRun() {
-        // A test that failed half-way must not leave the dialog waiting.
-        for (int attempt = 0; attempt < 3 && !finished(0ms); ++attempt) {
-            for (HWND window : dialogsOfThread(threadId_)) {
-                PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-            }
-            finished(1s);
-        }
-        if (!finished()) {
-            std::fputs("the exception dialog could not be closed\n", stderr);
-            std::fflush(stderr);
-            TerminateProcess(GetCurrentProcess(), 3);
-        }
-        thread_.join();
-    }
-    DialogRun(const DialogRun&) = delete;
-    DialogRun& operator=(const DialogRun&) = delete;
-
-    // The dialog once it is shown; null when it never was.
-    HWND dialog() {
-        HWND found = nullptr;
-        waitUntil([&] {
-            const auto dialogs = dialogsOfThread(threadId_);
-            found = dialogs.empty() ? nullptr : dialogs.front();
-            return found != nullptr || finished(0ms);
-        });
-        return found;
-    }
-    HWND owner() const { return owner_; }
-    // Whether the owner was enabled again once the dialog had returned.
-    bool ownerEnabledAfter() const { return ownerEnabledAfter_; }
-    DWORD threadId() const { return threadId_; }
-
-    bool finished(std::chrono::milliseconds within = kTimeout) {
-        return done_.wait_for(within) == std::future_status::ready;
-    }
-    // What showUncaughtExceptionDialog returned; nothing when it never returned.
-    std::optional<bool> result() {
-        if (!finished()) {
-            return std::nullopt;
-        }
-        return done_.get();
-    }
-
-private:
-    void run() {
-        SetThreadLocale(MAKELCID(language_, SORT_DEFAULT));
-        if (ownerPlace_) {
-            const RECT& place = *ownerPlace_;
-            owner_ = CreateWindowExW(0, L"Static", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, place.left, place.top,
-                                     place.right - place.left, place.bottom - place.top, nullptr, nullptr,
-                                     GetModuleHandleW(nullptr), nullptr);
-            SetActiveWindow(owner_);
-        }
-        threadId_ = GetCurrentThreadId();
-        const bool stop = showUncaughtExceptionDialog(trace_);
-        // Read here: the owner is destroyed right after the result is out.
-        ownerEnabledAfter_ = owner_ != nullptr && IsWindowEnabled(owner_) != FALSE;
-        result_.set_value(stop);
-        if (owner_ != nullptr) {
-            DestroyWindow(owner_);
-        }
-    }
-
-    std::wstring trace_;
-    LANGID language_;
-    std::optional<RECT> ownerPlace_;
-    std::promise<bool> result_;
-    std::shared_future<bool> done_;
-    std::atomic<DWORD> threadId_{0};
-    std::atomic<HWND> owner_{nullptr};
-    std::atomic<bool> ownerEnabledAfter_{false};
-    std::thread thread_;
+    explicit ExceptionDialogRun(std::wstring trace, LANGID language = 1033,
+                                std::optional<RECT> ownerPlace = std::nullopt)
+        : DialogRun(language, ownerPlace ? std::optional<OwnerWindow>(OwnerWindow{*ownerPlace}) : std::nullopt,
+                    [trace = std::move(trace)] { return showUncaughtExceptionDialog(trace); }) {}
 };
 
 constexpr const wchar_t* kTrace =
     L"java.lang.IllegalStateException: Größe überschritten\r\n"
     L"\tat demo.Main.check(Main.java:12)\r\n"
     L"\tat demo.Main.main(Main.java:5)\r\n";
-
-// Pixels of a template rectangle in the dialog's client coordinates: the
-// dialog manager converts the position and the size each on its own.
-RECT dialogUnits(HWND dialog, int x, int y, int width, int height) {
-    RECT rect{x, y, width, height};
-    MapDialogRect(dialog, &rect);
-    return {rect.left, rect.top, rect.left + rect.right, rect.top + rect.bottom};
-}
-
-RECT placeInDialog(HWND dialog, HWND control) {
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 
 RECT clientRect(HWND window) {
     RECT rect{};
@@ -174,18 +58,6 @@ RECT moved(RECT rect, LONG left, LONG top, LONG right, LONG bottom) {
     return {rect.left + left, rect.top + top, rect.right + right, rect.bottom + bottom};
 }
 
-std::string describe(const RECT& rect) {
-    return "(" + std::to_string(rect.left) + "," + std::to_string(rect.top) + ")-(" + std::to_string(rect.right) + "," +
-           std::to_string(rect.bottom) + ")";
-}
-
-::testing::AssertionResult samePlace(const RECT& actual, const RECT& expected) {
-    if (EqualRect(&actual, &expected)) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "at " << describe(actual) << ", expected " << describe(expected);
-}
-
 DWORD styleOf(HWND window) {
     return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
 }
@@ -198,12 +70,6 @@ HWND sizeGrip(HWND dialog) {
         }
     }
     return nullptr;
-}
-
-LRESULT send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 3000, &result);
-    return static_cast<LRESULT>(result);
 }
 
 // Resizes the dialog from outside, as the mouse on its frame would.
@@ -270,7 +136,7 @@ class ExceptionDialogLanguage : public ::testing::TestWithParam<DialogTexts> {};
 
 TEST_P(ExceptionDialogLanguage, OpensWithTheTextsAndLayoutOfTheThreadLanguage) {
     const DialogTexts& expected = GetParam();
-    DialogRun run(kTrace, expected.language);
+    ExceptionDialogRun run(kTrace, expected.language);
     HWND dialog = run.dialog();
     ASSERT_NE(dialog, nullptr);
 
@@ -308,7 +174,7 @@ TEST_P(ExceptionDialogLanguage, OpensWithTheTextsAndLayoutOfTheThreadLanguage) {
     EXPECT_EQ(icon.top, iconTemplate.top);
 
     ASSERT_TRUE(clickButton(dialog, IDCANCEL));
-    EXPECT_EQ(run.result(), true);
+    EXPECT_EQ(run.answer(), true);
 }
 
 INSTANTIATE_TEST_SUITE_P(SevenLanguages, ExceptionDialogLanguage, ::testing::ValuesIn(kLanguages),
@@ -326,20 +192,20 @@ TEST(ExceptionDialog, OtherCountryOfAShippedLanguageGetsThatLanguageAnUnshippedO
         {MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), L"Java Exception"},
     };
     for (const auto& tested : cases) {
-        DialogRun run(kTrace, tested.language);
+        ExceptionDialogRun run(kTrace, tested.language);
         HWND dialog = run.dialog();
         ASSERT_NE(dialog, nullptr) << "language " << tested.language;
         EXPECT_EQ(windowText(dialog), tested.caption) << "language " << tested.language;
         ASSERT_TRUE(clickButton(dialog, IDCANCEL));
-        EXPECT_EQ(run.result(), true);
+        EXPECT_EQ(run.answer(), true);
     }
 }
 
 TEST(ExceptionDialog, ShowsTheErrorIconAndATransparentFrame) {
-    DialogRun run(kTrace);
+    ExceptionDialogRun run(kTrace);
     HWND dialog = run.dialog();
     ASSERT_NE(dialog, nullptr);
-    HICON icon = reinterpret_cast<HICON>(send(GetDlgItem(dialog, kExceptionDialogIcon), STM_GETICON));
+    HICON icon = reinterpret_cast<HICON>(sendTo(GetDlgItem(dialog, kExceptionDialogIcon), STM_GETICON));
     EXPECT_NE(icon, nullptr);
     EXPECT_EQ(icon, LoadIconW(nullptr, IDI_ERROR));
     const auto frameStyle =
@@ -348,7 +214,7 @@ TEST(ExceptionDialog, ShowsTheErrorIconAndATransparentFrame) {
     EXPECT_EQ(styleOf(GetDlgItem(dialog, kExceptionDialogFrame)) & BS_TYPEMASK, static_cast<DWORD>(BS_GROUPBOX));
     EXPECT_EQ(styleOf(GetDlgItem(dialog, IDOK)) & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
     ASSERT_TRUE(clickButton(dialog, IDCANCEL));
-    EXPECT_EQ(run.result(), true);
+    EXPECT_EQ(run.answer(), true);
 }
 
 // ---------------------------------------------------------------------------
@@ -365,14 +231,14 @@ TEST(ExceptionDialog, TraceIsReadOnlyMultiLineAndLongOnesScroll) {
         trace += L"\n" + line;
         shown += L"\r\n" + line;
     }
-    DialogRun run(trace);
+    ExceptionDialogRun run(trace);
     HWND dialog = run.dialog();
     ASSERT_NE(dialog, nullptr);
     HWND edit = GetDlgItem(dialog, kExceptionDialogTrace);
     ASSERT_NE(edit, nullptr);
 
     EXPECT_EQ(windowText(edit), shown);
-    EXPECT_EQ(send(edit, EM_GETLINECOUNT), kFrames + 1);
+    EXPECT_EQ(sendTo(edit, EM_GETLINECOUNT), kFrames + 1);
     const DWORD style = styleOf(edit);
     EXPECT_TRUE(style & ES_READONLY);
     EXPECT_TRUE(style & ES_MULTILINE);
@@ -382,33 +248,33 @@ TEST(ExceptionDialog, TraceIsReadOnlyMultiLineAndLongOnesScroll) {
     EXPECT_LT(clientRect(edit).bottom, box.bottom - box.top);
 
     // Typing changes nothing.
-    send(edit, WM_CHAR, L'x', 0);
-    send(edit, WM_KEYDOWN, VK_DELETE, 0);
+    sendTo(edit, WM_CHAR, L'x', 0);
+    sendTo(edit, WM_KEYDOWN, VK_DELETE, 0);
     EXPECT_EQ(windowText(edit), shown);
 
     // The view scrolls to the last frame.
-    send(edit, WM_VSCROLL, SB_BOTTOM, 0);
-    EXPECT_GT(send(edit, EM_GETFIRSTVISIBLELINE), kFrames / 2);
+    sendTo(edit, WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_GT(sendTo(edit, EM_GETFIRSTVISIBLELINE), kFrames / 2);
 
     ASSERT_TRUE(clickButton(dialog, IDOK));
-    EXPECT_EQ(run.result(), false);
+    EXPECT_EQ(run.answer(), false);
 }
 
 TEST(ExceptionDialog, WindowsLineEndsAndLoneCarriageReturnsStayAsTheyAre) {
     const std::wstring trace = L"first\r\nsecond\rthird\r\n";
-    DialogRun run(trace);
+    ExceptionDialogRun run(trace);
     HWND dialog = run.dialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(windowText(GetDlgItem(dialog, kExceptionDialogTrace)), trace);
     ASSERT_TRUE(clickButton(dialog, IDCANCEL));
-    EXPECT_EQ(run.result(), true);
+    EXPECT_EQ(run.answer(), true);
 }
 
 // ---------------------------------------------------------------------------
 // Resizing
 
 TEST(ExceptionDialog, ControlsFollowTheSizeAndTheInitialSizeIsTheMinimum) {
-    DialogRun run(kTrace);
+    ExceptionDialogRun run(kTrace);
     HWND dialog = run.dialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(styleOf(dialog) & WS_THICKFRAME);
@@ -467,7 +333,7 @@ TEST(ExceptionDialog, ControlsFollowTheSizeAndTheInitialSizeIsTheMinimum) {
         EXPECT_TRUE(samePlace(placeInDialog(dialog, GetDlgItem(dialog, ids[i])), initial[i])) << "control " << ids[i];
     }
     MINMAXINFO limits{};
-    send(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    sendTo(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, width);
     EXPECT_EQ(limits.ptMinTrackSize.y, height);
 
@@ -477,11 +343,11 @@ TEST(ExceptionDialog, ControlsFollowTheSizeAndTheInitialSizeIsTheMinimum) {
     EXPECT_TRUE(samePlace(placeInDialog(dialog, GetDlgItem(dialog, kExceptionDialogLabel)), initial[2]));
 
     ASSERT_TRUE(clickButton(dialog, IDOK));
-    EXPECT_EQ(run.result(), false);
+    EXPECT_EQ(run.answer(), false);
 }
 
 TEST(ExceptionDialog, SizeGripIsHiddenWhileMaximised) {
-    DialogRun run(kTrace);
+    ExceptionDialogRun run(kTrace);
     HWND dialog = run.dialog();
     ASSERT_NE(dialog, nullptr);
     HWND grip = sizeGrip(dialog);
@@ -509,7 +375,7 @@ TEST(ExceptionDialog, SizeGripIsHiddenWhileMaximised) {
     EXPECT_EQ(gripPlace.bottom, clientRect(dialog).bottom);
 
     ASSERT_TRUE(clickButton(dialog, IDCANCEL));
-    EXPECT_EQ(run.result(), true);
+    EXPECT_EQ(run.answer(), true);
 }
 
 // ---------------------------------------------------------------------------
@@ -545,12 +411,12 @@ void PrintTo(const Answer& answer, std::ostream* out) {
 class ExceptionDialogAnswer : public ::testing::TestWithParam<Answer> {};
 
 TEST_P(ExceptionDialogAnswer, OnlyIgnoreLetsTheApplicationGoOn) {
-    DialogRun run(kTrace);
+    ExceptionDialogRun run(kTrace);
     HWND dialog = run.dialog();
     ASSERT_NE(dialog, nullptr);
     GetParam().give(dialog, run.threadId());
     ASSERT_TRUE(run.finished()) << "the dialog did not close";
-    EXPECT_EQ(run.result(), GetParam().stops);
+    EXPECT_EQ(run.answer(), GetParam().stops);
     EXPECT_FALSE(IsWindow(dialog));
 }
 
@@ -558,7 +424,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, ExceptionDialogAnswer, ::testing::ValuesIn(kAn
                          [](const ::testing::TestParamInfo<Answer>& tested) { return std::string(tested.param.name); });
 
 TEST(ExceptionDialog, FocusStartsOnIgnoreAndEnterInTheTraceIgnores) {
-    DialogRun run(kTrace);
+    ExceptionDialogRun run(kTrace);
     HWND dialog = run.dialog();
     ASSERT_NE(dialog, nullptr);
     GUITHREADINFO info{};
@@ -570,7 +436,7 @@ TEST(ExceptionDialog, FocusStartsOnIgnoreAndEnterInTheTraceIgnores) {
     HWND edit = GetDlgItem(dialog, kExceptionDialogTrace);
     PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
     ASSERT_TRUE(run.finished());
-    EXPECT_EQ(run.result(), false);
+    EXPECT_EQ(run.answer(), false);
 }
 
 // ---------------------------------------------------------------------------
@@ -578,7 +444,7 @@ TEST(ExceptionDialog, FocusStartsOnIgnoreAndEnterInTheTraceIgnores) {
 
 TEST(ExceptionDialog, ModalOverTheActiveWindowAndCentredOnIt) {
     const RECT ownerPlace{100, 80, 900, 700};
-    DialogRun run(kTrace, 1033, ownerPlace);
+    ExceptionDialogRun run(kTrace, 1033, ownerPlace);
     HWND dialog = run.dialog();
     ASSERT_NE(dialog, nullptr);
     ASSERT_NE(run.owner(), nullptr);
@@ -591,12 +457,12 @@ TEST(ExceptionDialog, ModalOverTheActiveWindowAndCentredOnIt) {
     EXPECT_LE(std::abs((box.top + box.bottom) - (owner.top + owner.bottom)), 1) << describe(box);
 
     ASSERT_TRUE(clickButton(dialog, IDCANCEL));
-    EXPECT_EQ(run.result(), true);
+    EXPECT_EQ(run.answer(), true);
     EXPECT_TRUE(run.ownerEnabledAfter());
 }
 
 TEST(ExceptionDialog, WithoutActiveWindowItIsCentredOnTheWorkArea) {
-    DialogRun run(kTrace);
+    ExceptionDialogRun run(kTrace);
     HWND dialog = run.dialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
@@ -610,7 +476,7 @@ TEST(ExceptionDialog, WithoutActiveWindowItIsCentredOnTheWorkArea) {
     EXPECT_LE(std::abs((box.top + box.bottom) - (work.top + work.bottom)), 1) << describe(box);
 
     ASSERT_TRUE(clickButton(dialog, IDOK));
-    EXPECT_EQ(run.result(), false);
+    EXPECT_EQ(run.answer(), false);
 }
 
 }  // namespace

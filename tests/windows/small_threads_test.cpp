@@ -1,33 +1,46 @@
 // The POSIX thread calls of the shipped launchers' runtime (built from
 // src/small_runtime/threads.cpp). This program must link no winpthread, or
-// its definitions would clash, so it has no GoogleTest (whose clock takes
-// winpthread in): each case checks and reports itself, and the exit code
-// counts the failures. Threads are Windows' own, as in the launcher.
+// its definitions would clash: GoogleTest's clocks get a clock_gettime of
+// their own below. Threads are Windows' own, as in the launcher.
 #include <windows.h>
 
+#include <gtest/gtest.h>
 #include <pthread.h>
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace {
-
-std::atomic<int> failures{0};
-
-void check(bool ok, const char* what, int line) {
-    if (!ok) {
-        std::fprintf(stderr, "small_threads_test.cpp:%d: failed: %s\n", line, what);
-        ++failures;
+// libstdc++'s clocks, which GoogleTest reads, call clock_gettime; winpthread's
+// would bring its pthread_* along. The wall clock and a monotonic one, on
+// Windows' own calls.
+extern "C" int clock_gettime(clockid_t clock, struct timespec* time) {
+    constexpr std::int64_t kPerSecond = 1000000000;
+    std::int64_t nanoseconds = 0;
+    if (clock == CLOCK_REALTIME) {
+        FILETIME now{};
+        GetSystemTimePreciseAsFileTime(&now);
+        // 100 ns steps since 1601, moved to 1970.
+        const std::int64_t steps = (std::int64_t{now.dwHighDateTime} << 32 | now.dwLowDateTime) - 116444736000000000;
+        nanoseconds = steps * 100;
+    } else {
+        LARGE_INTEGER count{};
+        LARGE_INTEGER frequency{};
+        QueryPerformanceCounter(&count);
+        QueryPerformanceFrequency(&frequency);
+        nanoseconds = count.QuadPart / frequency.QuadPart * kPerSecond +
+                      count.QuadPart % frequency.QuadPart * kPerSecond / frequency.QuadPart;
     }
+    time->tv_sec = nanoseconds / kPerSecond;
+    time->tv_nsec = static_cast<long>(nanoseconds % kPerSecond);
+    return 0;
 }
 
-#define EXPECT_TRUE(condition) check((condition), #condition, __LINE__)
-#define EXPECT_EQ(actual, expected) check((actual) == (expected), #actual " == " #expected, __LINE__)
+namespace {
 
 // Runs `work(index)` on `count` threads released together, so that first
 // uses (a mutex made on its first lock, a once, a static) race.
@@ -66,7 +79,7 @@ pthread_mutex_t madeByInit() {
     return mutex;
 }
 
-void EveryKindOfMutexExcludesAndIsMadeOnceWhenFirstLocksRace() {
+TEST(SmallThreads, EveryKindOfMutexExcludesAndIsMadeOnceWhenFirstLocksRace) {
     const pthread_mutex_t kinds[] = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_RECURSIVE_MUTEX_INITIALIZER,
                                      PTHREAD_ERRORCHECK_MUTEX_INITIALIZER, madeByInit()};
     for (pthread_mutex_t mutex : kinds) {
@@ -92,7 +105,7 @@ void EveryKindOfMutexExcludesAndIsMadeOnceWhenFirstLocksRace() {
     }
 }
 
-void ABroadcastWakesEveryWaiterAndASignalOne() {
+TEST(SmallThreads, ABroadcastWakesEveryWaiterAndASignalOne) {
     pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
     pthread_cond_t condition = PTHREAD_COND_INITIALIZER;
     int round = 0;
@@ -139,7 +152,7 @@ void ABroadcastWakesEveryWaiterAndASignalOne() {
 std::atomic<int> onceRuns{0};
 std::atomic<bool> onceDone{false};
 
-void OnceRunsOnceAndEveryCallerReturnsAfterIt() {
+TEST(SmallThreads, OnceRunsOnceAndEveryCallerReturnsAfterIt) {
     static pthread_once_t once = PTHREAD_ONCE_INIT;
     std::atomic<int> sawItDone{0};
     onThreads(8, [&](int) {
@@ -157,7 +170,7 @@ void OnceRunsOnceAndEveryCallerReturnsAfterIt() {
 std::atomic<int> destroyed{0};
 std::atomic<std::intptr_t> destroyedSum{0};
 
-void AKeysDestructorGetsEachEndingThreadsValueOnly() {
+TEST(SmallThreads, AKeysDestructorGetsEachEndingThreadsValueOnly) {
     pthread_key_t key = 0;
     EXPECT_EQ(pthread_key_create(&key,
                                  [](void* value) {
@@ -196,7 +209,7 @@ struct SlowToMake {
     }
 };
 
-void TheRuntimesOwnUsersWorkOnIt() {
+TEST(SmallThreads, TheRuntimesOwnUsersWorkOnIt) {
     std::atomic<int> caught{0};
     onThreads(8, [&](int index) {
         static SlowToMake once;
@@ -216,27 +229,3 @@ void TheRuntimesOwnUsersWorkOnIt() {
 }
 
 }  // namespace
-
-struct Case {
-    const char* name;
-    void (*run)();
-};
-// clang-format off
-#define CASE(function) Case{#function, function}
-// clang-format on
-
-int main() {
-    const Case cases[] = {
-        CASE(EveryKindOfMutexExcludesAndIsMadeOnceWhenFirstLocksRace),
-        CASE(ABroadcastWakesEveryWaiterAndASignalOne),
-        CASE(OnceRunsOnceAndEveryCallerReturnsAfterIt),
-        CASE(AKeysDestructorGetsEachEndingThreadsValueOnly),
-        CASE(TheRuntimesOwnUsersWorkOnIt),
-    };
-    for (const auto& [name, run] : cases) {
-        const int before = failures.load();
-        run();
-        std::printf("%s %s\n", failures.load() == before ? "ok  " : "FAIL", name);
-    }
-    return failures.load();
-}
