@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <string_view>
 
 #include "common/paths.h"
@@ -112,33 +111,12 @@ bool parseYes(const std::wstring& value) {
     return equalsIgnoringCase(value, L"Yes");
 }
 
-bool parseSingleInstance(const std::wstring& applicationType, const std::wstring& value) {
-    return applicationType != L"service" && value == L"yes";
-}
-
 std::optional<std::int32_t> parseRestartCode(const std::wstring& value) {
-    const std::wstring text(trimWhiteSpace(value));
-    std::size_t at = !text.empty() && (text[0] == L'-' || text[0] == L'+') ? 1 : 0;
-    if (at == text.size()) {
-        return std::nullopt;
+    const auto code = parseNumber(value, settingKey(SettingId::RestartCode));
+    if (code == 0) {
+        return std::nullopt;  // a normal end is never a restart
     }
-    std::int64_t magnitude = 0;
-    for (; at < text.size(); ++at) {
-        if (text[at] < L'0' || text[at] > L'9') {
-            return std::nullopt;
-        }
-        magnitude = magnitude * 10 + (text[at] - L'0');
-        if (magnitude > std::int64_t{1} << 32) {
-            return std::nullopt;
-        }
-    }
-    const std::int64_t code = text[0] == L'-' ? -magnitude : magnitude;
-    // Windows codes are unsigned 32-bit (0xC0000005 written as 3221225477).
-    if (code < std::numeric_limits<std::int32_t>::min() || code > std::numeric_limits<std::uint32_t>::max() ||
-        code == 0) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(code));
+    return code;
 }
 
 std::wstring resolveJrePath(const std::wstring& value, const std::wstring& executable) {
@@ -267,7 +245,7 @@ void applySetting(LauncherSettings& settings, SettingId id, std::wstring value) 
         case SettingId::RestartCode:
             settings.restartCode = parseRestartCode(value);
             if (!value.empty() && !settings.restartCode) {
-                trace("Restart Code \"", value, "\" is not a whole number other than 0: no restart");
+                trace("Restart Code 0 restarts nothing: a normal end is never a restart");
             }
             break;
         case SettingId::StartupCache:
@@ -337,6 +315,12 @@ Result<LauncherSettings> readLauncherSettings(const std::wstring& executable) {
             trace(describe(problem));
         }
         const SettingKey& key = settingKey(problem.id);
+        if (problem.kind == ValueProblem::Kind::Unreadable && key.kind == ValueKind::Number) {
+            return Failure{kMsgSettingNotNumber,
+                           {std::wstring(key.key), std::wstring(key.section), decimalText(key.lowest),
+                            decimalText(key.highest), problem.value, file},
+                           {}};
+        }
         if (problem.kind == ValueProblem::Kind::Unreadable) {
             return Failure{
                 kMsgSettingUnreadable, {std::wstring(key.key), std::wstring(key.section), problem.value, file}, {}};

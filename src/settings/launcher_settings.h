@@ -100,12 +100,9 @@ VmProviderPolicy parseVmProvider(const std::wstring& value);
 // "Yes" in any letter case.
 bool parseYes(const std::wstring& value);
 
-// Single-instance mode: "Single Instance" exactly "yes", and never for a
-// service.
-bool parseSingleInstance(const std::wstring& applicationType, const std::wstring& value);
-
-// "Restart Code": a whole number other than 0 (a normal end never
-// restarts); nothing for an empty or unreadable value.
+// "Restart Code": a number of its key's range other than 0 (a normal end
+// never restarts); nothing for 0, an empty or an unreadable value (which
+// the settings read refuses before).
 std::optional<std::int32_t> parseRestartCode(const std::wstring& value);
 
 // A relative "JRE Path" is taken from the executable's folder.
@@ -125,8 +122,9 @@ SettingValues readSettingValues(const LayeredSettings& store, const std::wstring
 // Reads every setting of the launch from the settings file beside
 // `executable`, its embedded settings and the per-user copy. Fails with
 // message 260, naming the file, without a main class, main module or main jar,
-// and with message 252 or 253 for a version it cannot read or a range that is
-// empty. From the moment the product's name is known, messages are titled with it.
+// with message 252 or 253 for a version it cannot read or a range that is
+// empty, and with message 254 for a number it cannot read. From the moment
+// the product's name is known, messages are titled with it.
 Result<LauncherSettings> readLauncherSettings(const std::wstring& executable);
 
 }  // namespace jlaunch

@@ -1,6 +1,7 @@
 #include "settings/setting_keys.h"
 
 #include <array>
+#include <limits>
 
 namespace jlaunch {
 
@@ -39,7 +40,17 @@ constexpr std::array<SettingKey, kSettingCount> kKeys = {{
     {PairProduct, kApplicationSection, L"Pair Product", kLayered, Path},
     {PairReturnCode, kApplicationSection, L"Pair Return Code", kLayered, Word, kYesNo, true},
     {SingleInstance, kApplicationSection, L"Single Instance", kLayered, Word, kYesNo},
-    {RestartCode, kApplicationSection, L"Restart Code", kLayered, Text},
+    // The status the application hands to System.exit, a Java int, is what
+    // the launcher compares, before the process ends, on both systems.
+    {RestartCode,
+     kApplicationSection,
+     L"Restart Code",
+     kLayered,
+     Number,
+     {},
+     false,
+     std::numeric_limits<std::int32_t>::min(),
+     std::numeric_limits<std::int32_t>::max()},
     {StartupCache, kJreSection, L"Startup Cache", kLayered, Word, kYesNo, true},
     {DownloadUrl, kJreSection, L"Download URL", kLayered, Text},
     {ClassPath, kClassPathSection, L"Class Path", kLayered, List, L";"},
@@ -55,8 +66,7 @@ constexpr std::array<SettingKey, kSettingCount> kKeys = {{
     // into it are part of that file, the per-user copy and "+" sections never.
     {SplashScreen, kDisplaySection, L"Splash Screen", kFromFile | kFromPacked, Path},
     {SplashScreenShadow, kDisplaySection, L"Splash Screen Shadow", kFromFile | kFromPacked, Word, L"true|false"},
-    {PreferNativeSplash, kDisplaySection, L"Preffer Native Splash Screen", kFromFile | kFromPacked, Word, kYesNo,
-     true},
+    {PreferNativeSplash, kDisplaySection, L"Preffer Native Splash Screen", kFromFile | kFromPacked, Word, kYesNo, true},
 }};
 
 constexpr bool inIdOrder() {

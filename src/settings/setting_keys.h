@@ -4,6 +4,7 @@
 // tool's checks, the names diagnostics and README's table all follow it.
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -69,6 +70,7 @@ enum class ValueKind {
     Versions,   // versions separated by `separator`
     List,       // entries separated by `separator`
     Arguments,  // space-separated, quoted as on a command line
+    Number,     // a whole number from `lowest` to `highest`
 };
 
 struct SettingKey {
@@ -81,6 +83,9 @@ struct SettingKey {
     // always reads as the default). List and Versions: the separator.
     std::wstring_view words = {};
     bool ignoringCase = false;
+    // Number: the range a value may take.
+    std::int32_t lowest = 0;
+    std::int32_t highest = 0;
 
     bool layered() const { return (sources & kFromEmbedded) != 0; }
 };

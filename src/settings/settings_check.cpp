@@ -167,6 +167,29 @@ bool isReadableVersion(const std::wstring& value) {
     return value.empty() || equalsIgnoringCase(value, L"any") || parseJavaVersion(value, kVersionFillerLow, ignored);
 }
 
+std::optional<std::int32_t> parseNumber(std::wstring_view value, const SettingKey& key) {
+    const std::wstring_view text = trimWhiteSpace(value);
+    const bool negative = text.starts_with(L'-');
+    std::size_t at = negative || text.starts_with(L'+') ? 1 : 0;
+    if (at == text.size()) {
+        return std::nullopt;
+    }
+    // Past 2^32 no digit brings a value back into a 32-bit range.
+    constexpr std::int64_t kBeyond = std::int64_t{1} << 32;
+    std::int64_t magnitude = 0;
+    for (; at < text.size(); ++at) {
+        if (text[at] < L'0' || text[at] > L'9') {
+            return std::nullopt;
+        }
+        magnitude = std::min(magnitude * 10 + (text[at] - L'0'), kBeyond);
+    }
+    const std::int64_t number = negative ? -magnitude : magnitude;
+    if (number < key.lowest || number > key.highest) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(number);
+}
+
 std::vector<ValueProblem> checkSettingValues(const SettingValues& values) {
     std::vector<ValueProblem> problems;
     for (const SettingKey& key : settingKeys()) {
@@ -186,6 +209,8 @@ std::vector<ValueProblem> checkSettingValues(const SettingValues& values) {
                     problems.push_back({ValueProblem::Kind::Unreadable, key.id, version, {}});
                 }
             }
+        } else if (key.kind == ValueKind::Number && !parseNumber(read.value, key)) {
+            problems.push_back({ValueProblem::Kind::Unreadable, key.id, read.value, {}});
         } else if (key.kind == ValueKind::Word && !isWord(key, read.value)) {
             problems.push_back({ValueProblem::Kind::UnknownWord, key.id, read.value, {}});
         }
@@ -224,6 +249,11 @@ std::wstring describe(const ValueProblem& problem) {
     const std::wstring_view section = key.section;
     switch (problem.kind) {
         case ValueProblem::Kind::Unreadable:
+            if (key.kind == ValueKind::Number) {
+                return joined({L"[", section, L"] ", key.key, L" = \"", problem.value,
+                               L"\" is not a whole number from ", decimalText(key.lowest), L" to ",
+                               decimalText(key.highest)});
+            }
             return joined({L"[", section, L"] ", key.key, L" = \"", problem.value,
                            L"\" is not a Java version (such as 17 or 1.8)",
                            key.kind == ValueKind::Version ? L" nor \"any\"" : L""});

@@ -3,7 +3,9 @@
 // names the launcher does not know (with the nearest one it does) and
 // values it cannot read. The launcher traces the first kind and stops on the
 // second; jlaunch-pack reports both.
+#include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,7 +36,7 @@ std::vector<NameNotice> checkSettingNames(std::span<const NamedSection> sections
 
 struct ValueProblem {
     enum class Kind {
-        Unreadable,      // `value` of `id` is no version: the launch stops
+        Unreadable,      // `value` of `id` is no version, or no number in its range: the launch stops
         EmptyRange,      // "Minimum Version" `value` is above "Maximum Version" `other`: the launch stops
         UnknownWord,     // `value` of `id` is none of its words: read as the default
         HiddenExtension  // the "+" value `other` of `id` is never read: the file's own `value` hides it
@@ -62,5 +64,9 @@ void traceSettingNames(const LayeredSettings& store);
 // A version value the launcher can read: empty, "any" in any letter case, or
 // digits it can hold.
 bool isReadableVersion(const std::wstring& value);
+
+// A number value of `key`: digits after an optional sign, within the key's
+// range; nothing for any other text.
+std::optional<std::int32_t> parseNumber(std::wstring_view value, const SettingKey& key);
 
 }  // namespace jlaunch

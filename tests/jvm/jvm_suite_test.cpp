@@ -223,7 +223,7 @@ TEST_P(RealJvm, RestartCodeStartsTheApplicationAgainUpToTenTimesInARow) {
         {"Restart Code=3\nSingle Instance=yes\n", "3", "3", 0, 3, "single instance: this is the first instance"},
         {"Restart Code=4\n", "3", "99", 3, 1, "the VM exits with status 3"},
         {"", "3", "99", 3, 1, "the VM exits with status 3"},
-        {"Restart Code=0\n", "0", "99", 0, 1, "is not a whole number other than 0: no restart"},
+        {"Restart Code=0\n", "0", "99", 0, 1, "Restart Code 0 restarts nothing"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.application) + " " + c.how + " until " + c.until);

@@ -32,6 +32,9 @@ check "a maximum without digits is named" 255 "“Maximum Version” in [Java Ru
 printf '[Java Runtime Environment]\nMain Class=com.example.App\nMinimum Version=26\nMaximum Version=17\n' > "$work/My App.d/bin/tool.ini"
 check "an empty range is named with the file" 255 "“Minimum Version” 26 is above “Maximum Version” 17: no Java version fits.
 Settings file: $ini" env LC_ALL=C "$app"
+printf '[Java Runtime Environment]\nMain Class=com.example.App\n[Application]\nRestart Code=1.5\n' > "$ini"
+check "a restart code that is no whole number is named with its range" 255 "„Restart Code“ in [Application] ist keine ganze Zahl von -2147483648 bis 2147483647: „1.5“.
+Einstellungsdatei: $ini" env LC_ALL=de_DE.UTF-8 "$app"
 # Single instance whose socket folder is not the user's alone: said, and the launch goes on.
 mkdir -p "$work/run" && : > "$work/run/jlaunch"
 printf '[Java Runtime Environment]\nMain Class=com.example.App\nMinimum Version=99\n[Application]\nSingle Instance=yes\n' > "$work/My App.d/bin/tool.ini"

@@ -320,7 +320,7 @@ TEST(PackTool, RefusalsLeaveNoFileBehind) {
     const std::wstring misspelt =
         write("misspelt.ini",
               "[Java Runtime Environment]\nMain Class=A\nMinimum Version=26\nMaximum Version=17\n"
-              "[Aplication]\nCmd=x\n");
+              "[Aplication]\nCmd=x\n[Application]\nRestart Code=1.5\n");
     const std::wstring notIcon = write("not.ico", "GIF89a............");
     const std::wstring text = write("text.exe", "MZ but not a PE at all, not even close to one of those");
     const std::wstring self = fs::read_symlink("/proc/self/exe").wstring();  // an ELF file, not ours
@@ -353,6 +353,10 @@ TEST(PackTool, RefusalsLeaveNoFileBehind) {
          1,
          "unknown section [Aplication] is not read; did you mean [Application]?"},
         {"check: an empty range", {L"--check", misspelt}, 1, "launcher stops: no Java version is accepted"},
+        {"check: a restart code that is no number",
+         {L"--check", misspelt},
+         1,
+         "launcher stops: [Application] Restart Code = \"1.5\" is not a whole number from -2147483648 to 2147483647"},
         {"check: a file that does not parse", {L"--check", bad}, 1, "line 3"},
     };
     for (const Case& c : cases) {

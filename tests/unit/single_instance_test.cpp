@@ -36,14 +36,26 @@ using Region = std::array<std::uint8_t, jlaunch::kArgumentRegionSize>;
 using namespace std::chrono_literals;
 
 TEST(SingleInstanceSettings, OnlyAnExactYesAndNeverForAService) {
+    const jlaunch::testing::TestFolder folder;
     const struct {
-        const wchar_t* applicationType;
-        const wchar_t* value;
+        const char* application;  // the lines of [Application] and after
         bool on;
-    } cases[] = {{L"", L"yes", true},   {L"Service", L"yes", true}, {L"", L"Yes", false},
-                 {L"", L"true", false}, {L"", L"yes ", false},      {L"service", L"yes", false}};
+    } cases[] = {
+        {"Single Instance=yes\n", true},
+        {"Application Type=Service\nSingle Instance=yes\n", true},
+        {"Single Instance = yes \n", true},
+        {"[Application+]\nSingle Instance=yes\n", true},
+        {"Single Instance=Yes\n", false},
+        {"Single Instance=true\n", false},
+        {"Application Type=service\nSingle Instance=yes\n", false},
+        {"", false},
+    };
     for (const auto& c : cases) {
-        EXPECT_EQ(jlaunch::parseSingleInstance(c.applicationType, c.value), c.on) << c.on;
+        folder.write("app.ini",
+                     std::string("[Java Runtime Environment]\nMain Class=a.B\n[Application]\n") + c.application);
+        const auto settings = jlaunch::readLauncherSettings((folder.path() / "app").wstring());
+        ASSERT_TRUE(settings.ok()) << c.application;
+        EXPECT_EQ(settings->singleInstance, c.on) << c.application;
     }
 }
 

@@ -124,6 +124,7 @@ TEST_F(JvmSearchOrder, UnreadableVersionsAndEmptyRangesStopBeforeTheSearch) {
     struct Case {
         Entries keys;
         std::wstring message;  // its first line
+        Entries application = {};
     };
     const Case cases[] = {
         {{{"Maximum Version", L"latest"}},
@@ -132,9 +133,13 @@ TEST_F(JvmSearchOrder, UnreadableVersionsAndEmptyRangesStopBeforeTheSearch) {
          L"\u201CMinimum Version\u201D in [Java Runtime Environment] is not a Java version: \u201C99999999999\u201D."},
         {{{"Minimum Version", L"26"}, {"Maximum Version", L"17"}},
          L"\u201CMinimum Version\u201D 26 is above \u201CMaximum Version\u201D 17: no Java version fits."},
+        {{},
+         L"\u201CRestart Code\u201D in [Application] is not a whole number from -2147483648 to 2147483647: "
+         L"\u201C4294967295\u201D.",
+         {{"Restart Code", L"4294967295"}}},
     };
     for (const Case& c : cases) {
-        copy.writeSettings(settingsText(c.keys));
+        copy.writeSettings(settingsText(c.keys, c.application));
         const Outcome outcome = launch(copy);
         ASSERT_TRUE(outcome.otherMessage) << describe(outcome);
         EXPECT_EQ(outcome.otherMessage->substr(0, outcome.otherMessage->find(L'\n')), c.message);

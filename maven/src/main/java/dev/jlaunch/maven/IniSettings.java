@@ -1,5 +1,6 @@
 package dev.jlaunch.maven;
 
+import dev.jlaunch.pack.SettingNames;
 import java.util.ArrayList;
 import java.util.List;
 
@@ -21,7 +22,11 @@ final class IniSettings {
 
     private final List<Section> sections = new ArrayList<>();
 
-    /** The keys of a decoded file; comments and blank lines are not kept. */
+    /**
+     * The keys of a decoded file as the launcher reads them beside it; comments and blank lines are not kept.
+     * Known names take the spelling the embedded settings need (they compare names exactly), and a section
+     * written again adds nothing, as in the file.
+     */
     static IniSettings parse(String text) {
         IniSettings settings = new IniSettings();
         Section current = null;
@@ -34,10 +39,15 @@ final class IniSettings {
                 continue;
             }
             if (line.startsWith("[") && line.endsWith("]")) {
-                current = settings.section(line.substring(1, line.length() - 1).strip());
+                String name = line.substring(1, line.length() - 1).strip();
+                String known = SettingNames.knownSection(name);
+                boolean again = settings.sections.stream().anyMatch(s -> s.name.equalsIgnoreCase(name));
+                current = again ? null : settings.section(known == null ? name : known);
             } else if (current != null && line.indexOf('=') > 0) {
                 int eq = line.indexOf('=');
-                current.entries.add(new Entry(line.substring(0, eq).strip(), line.substring(eq + 1).strip()));
+                String key = line.substring(0, eq).strip();
+                String known = SettingNames.knownKey(current.name, key);
+                current.entries.add(new Entry(known == null ? key : known, line.substring(eq + 1).strip()));
             }
         }
         return settings;

@@ -6,6 +6,7 @@ import dev.jlaunch.pack.PackException;
 import dev.jlaunch.pack.PackSettings;
 import dev.jlaunch.pack.Packer;
 import dev.jlaunch.pack.SealedEnvelope;
+import dev.jlaunch.pack.SettingNames;
 import dev.jlaunch.pack.VersionResource;
 import java.io.File;
 import java.io.IOException;
@@ -101,6 +102,9 @@ public class PackMojo extends AbstractMojo {
     /** A settings file of the user's own for every other key; the parameters override its keys. */
     @Parameter(property = "jlaunch.settings")
     File settings;
+    /** Fail the build when the settings file holds a section or key the launcher does not read. */
+    @Parameter(property = "jlaunch.failOnSettingsWarnings", defaultValue = "false")
+    boolean failOnSettingsWarnings;
 
     /** The "Splash Screen" of the user's settings file, which ships beside the launchers. */
     private String besideSplash;
@@ -161,7 +165,9 @@ public class PackMojo extends AbstractMojo {
         IniSettings ini = new IniSettings();
         if (settings != null) {
             try {
-                ini = IniSettings.parse(PackSettings.checkedText(Files.readAllBytes(settings.toPath())));
+                String text = PackSettings.checkedText(Files.readAllBytes(settings.toPath()));
+                checkNames(text);
+                ini = IniSettings.parse(text);
             } catch (PackException e) {
                 throw new MojoFailureException("jlaunch: settings (jlaunch.settings) " + settings + ": " + e.getMessage());
             } catch (IOException e) {
@@ -207,6 +213,18 @@ public class PackMojo extends AbstractMojo {
             ini.set("Application", "Single Instance", "yes");
         }
         return ini;
+    }
+
+    /** Warns of each name the launcher would not read, in jlaunch-pack's words; fails on them when asked. */
+    private void checkNames(String text) throws MojoFailureException {
+        List<String> notices = SettingNames.check(text);
+        for (String notice : notices) {
+            getLog().warn("jlaunch: " + settings + ": " + notice);
+        }
+        if (failOnSettingsWarnings && !notices.isEmpty()) {
+            throw new MojoFailureException("jlaunch: settings (jlaunch.settings) " + settings + " holds names the "
+                    + "launcher does not read (failOnSettingsWarnings):\n  " + String.join("\n  ", notices));
+        }
     }
 
     private static String mainClassOf(Path jar) throws MojoFailureException {

@@ -9,12 +9,15 @@ import java.io.IOException;
 import java.io.OutputStream;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.util.ArrayList;
 import java.util.List;
 import java.util.function.Consumer;
 import java.util.jar.Attributes;
 import java.util.jar.JarOutputStream;
 import java.util.stream.Stream;
 import org.apache.maven.plugin.MojoFailureException;
+import org.apache.maven.plugin.logging.SystemStreamLog;
+import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
 import org.junit.jupiter.params.ParameterizedTest;
 import org.junit.jupiter.params.provider.Arguments;
@@ -69,10 +72,24 @@ class PackMojoSettingsTest {
                     m.minVersion = "17";
                     m.singleInstance = true;
                 }), List.of(withMain),
-                        "[Java Runtime Environment]\r\nmain class=com.acme.Param\r\nJVM Type=server\r\n"
+                        "[Java Runtime Environment]\r\nMain Class=com.acme.Param\r\nJVM Type=server\r\n"
                                 + "Minimum Version=17\r\nVirtual Machine Parameters=-Xmx50P \"-Dtitle=My \"\"\"App\"\"\"\"\r\n"
                                 + "[Product Information]\r\nUpgrade Code={FROM-FILE}\r\n[Application]\r\nCmd=--x\r\n"
                                 + "Single Instance=yes\r\n[Class Path]\r\nClass Path=lib\\*.jar\r\n"),
+                // The embedded settings compare names exactly: known ones take their spelling, and a
+                // section written again adds nothing, as in the file.
+                Arguments.of("known names spelt as the launcher reads them", mojo(m -> {
+                    try {
+                        m.settings = file("spelt.ini", "[ java runtime environment ]\nmain CLASS = a.B\n"
+                                + "[application]\ncmd=--x\nColour=blue\n[Application]\nCmd=--y\nError File=e.log\n");
+                    } catch (IOException e) {
+                        throw new java.io.UncheckedIOException(e);
+                    }
+                    m.singleInstance = true;
+                }), List.of(withMain),
+                        "[Java Runtime Environment]\r\nMain Class=a.B\r\n[Application]\r\nCmd=--x\r\nColour=blue\r\n"
+                                + "Single Instance=yes\r\n[Product Information]\r\nUpgrade Code={CODE}\r\n"
+                                + "[Class Path]\r\nClass Path=lib\\*.jar\r\n"),
                 Arguments.of("a modular application", mojo(m -> {
                     m.mainModule = "com.acme.app/com.acme.app.Main";
                     m.modulePath = "lib";
@@ -103,7 +120,39 @@ class PackMojoSettingsTest {
                     } catch (IOException e) {
                         throw new java.io.UncheckedIOException(e);
                     }
-                }), List.of(noMain), "settings (jlaunch.settings)"));
+                }), List.of(noMain), "settings (jlaunch.settings)"),
+                Arguments.of("names the launcher does not read, when asked to fail on them", mojo(m -> {
+                    try {
+                        m.settings = file("misspelt.ini", MISSPELT);
+                    } catch (IOException e) {
+                        throw new java.io.UncheckedIOException(e);
+                    }
+                    m.failOnSettingsWarnings = true;
+                }), List.of(noMain), "holds names the launcher does not read (failOnSettingsWarnings):\n  "
+                        + MISSPELT_KEY + "\n  " + MISSPELT_SECTION));
+    }
+
+    static final String MISSPELT = "[Java Runtime Environment]\nMain Class=a.B\nVirtual Machine Parametres=-Xmx1g\n"
+            + "[Aplication]\nCmd=x\n";
+    static final String MISSPELT_KEY = "unknown key \"Virtual Machine Parametres\" in [Java Runtime Environment] is not "
+            + "read; did you mean [Java Runtime Environment] Virtual Machine Parameters?";
+    static final String MISSPELT_SECTION = "unknown section [Aplication] is not read; did you mean [Application]?";
+
+    @Test
+    void namesTheLauncherDoesNotReadAreWarnedOfAndPacked() throws Exception {
+        File misspelt = file("warned.ini", MISSPELT);
+        PackMojo mojo = mojo(m -> m.settings = misspelt);
+        List<String> warnings = new ArrayList<>();
+        mojo.setLog(new SystemStreamLog() {
+            @Override
+            public void warn(CharSequence content) {
+                warnings.add(content.toString());
+            }
+        });
+        String text = mojo.settings(List.of(jar("warned.jar", null))).text();
+        assertEquals(List.of("jlaunch: " + misspelt + ": " + MISSPELT_KEY, "jlaunch: " + misspelt + ": " + MISSPELT_SECTION),
+                warnings);
+        assertTrue(text.contains("Virtual Machine Parametres=-Xmx1g\r\n[Aplication]\r\nCmd=x\r\n"), text);
     }
 
     @ParameterizedTest(name = "{0}")
