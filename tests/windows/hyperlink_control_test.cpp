@@ -285,16 +285,11 @@ TEST_F(JreDialogLink, TooltipShowsTheAddressOverTheLinkAndGoesWithTheControl) {
     HWND tip = tooltip();
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
-    std::wstring text(80, L'\0');
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = control;
-    tool.uId = 1;
-    tool.lpszText = text.data();
-    ASSERT_TRUE(SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
-    EXPECT_STREQ(text.c_str(), L"https://example.org/");
+    const auto tool = tooltipTool(tip, control);
+    ASSERT_TRUE(tool.has_value());
+    EXPECT_EQ(tool->text, L"https://example.org/");
     const RECT area = link_->linkRect();
-    EXPECT_TRUE(EqualRect(&tool.rect, &area));
+    EXPECT_TRUE(EqualRect(&tool->area, &area));
     EXPECT_EQ(area.left, 0);
     EXPECT_EQ(area.top, 0);
 

@@ -365,19 +365,14 @@ TEST_F(JreDialog, ShowsTheErrorIconAndTheDownloadLink) {
         },
         reinterpret_cast<LPARAM>(&tooltip));
     ASSERT_NE(tooltip, nullptr);
-    std::wstring tipText(80, L'\0');
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = link;
-    tool.uId = 1;
-    tool.lpszText = tipText.data();
-    ASSERT_TRUE(sendTo(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
-    EXPECT_STREQ(tipText.c_str(), kJavaDownloadAddress);
+    const auto tool = tooltipTool(tooltip, link);
+    ASSERT_TRUE(tool.has_value());
+    EXPECT_EQ(tool->text, kJavaDownloadAddress);
     RECT client{};
     GetClientRect(link, &client);
-    EXPECT_GT(tool.rect.right - tool.rect.left, 20);
-    EXPECT_LE(tool.rect.right, client.right) << "the address is wider than its control";
-    EXPECT_LE(tool.rect.bottom, client.bottom) << "the address takes more than one line";
+    EXPECT_GT(tool->area.right - tool->area.left, 20);
+    EXPECT_LE(tool->area.right, client.right) << "the address is wider than its control";
+    EXPECT_LE(tool->area.bottom, client.bottom) << "the address takes more than one line";
     // Drawn in the link colour; nothing of it is visited yet.
     const Picture picture(link);
     EXPECT_GT(picture.count(kDefaultLinkColor), 20);

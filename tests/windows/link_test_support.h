@@ -3,7 +3,9 @@
 // turns between test processes, the user's link colours, and the pixels a
 // control draws.
 #include <windows.h>
+#include <commctrl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -174,5 +176,27 @@ private:
     LONG height_ = 0;
     std::vector<DWORD> pixels_;
 };
+
+// What the link control's tooltip `tip` holds for `control` (its one tool):
+// the text it shows and the area it shows it over.
+struct TooltipTool {
+    std::wstring text;
+    RECT area{};
+};
+inline std::optional<TooltipTool> tooltipTool(HWND tip, HWND control) {
+    std::wstring text(80, L'\0');
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = control;
+    tool.uId = 1;
+    tool.lpszText = text.data();
+    DWORD_PTR found = 0;
+    SendMessageTimeoutW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool), SMTO_ABORTIFHUNG, 3000, &found);
+    if (found == 0) {
+        return std::nullopt;
+    }
+    text.resize(text.find(L'\0'));
+    return TooltipTool{text, tool.rect};
+}
 
 }  // namespace jlaunch::test
