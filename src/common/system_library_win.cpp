@@ -27,6 +27,13 @@ HMODULE loadFromSystemFolder(const wchar_t* name) {
 }
 
 HMODULE load(SystemLibrary library) {
+    // Each of these registers window classes while it loads, under the loader
+    // lock. Under Wine the process's first use of the window system sets up
+    // the system classes once and needs the loader lock for that: loading here
+    // while another thread makes the process's first window deadlocks both
+    // threads. Asking for the desktop window first, before taking the lock,
+    // completes that set-up (or waits for the other thread to complete it).
+    GetDesktopWindow();
     switch (library) {
         case SystemLibrary::CommonControls:
             // By name: the manifest's Common Controls 6 dependency redirects the

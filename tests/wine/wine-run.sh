@@ -21,4 +21,13 @@ if [ ! -f "$WINEPREFIX/.jlaunch-ready" ]; then
   touch "$WINEPREFIX/.jlaunch-ready"
 fi
 flock -u 9
-exec wine "$@"
+# What the program's Wine start brings up for the session (the wineserver,
+# services.exe, explorer.exe...) inherits its standard error and keeps it
+# until the session ends; on a pipe, the test runner would wait for them long
+# after the test has finished. So standard error goes through a file.
+errors=$(mktemp)
+status=0
+wine "$@" 2>"$errors" || status=$?
+cat "$errors" >&2
+rm -f "$errors"
+exit "$status"

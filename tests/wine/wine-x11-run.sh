@@ -25,4 +25,6 @@ fi
 wine "$@"
 status=$?
 wineserver -k 2>/dev/null
+# Gone before the next run boots a session in the prefix.
+wineserver -w 2>/dev/null
 exit $status
