@@ -60,12 +60,12 @@ RestartPlan& endPlan() {
     return theEndPlan;
 }
 
+}  // namespace
+
 void processEndsWith(std::int32_t code) {
     answerWaitingInstances(code);
     restartIfWanted(endPlan(), code);
 }
-
-}  // namespace
 
 Launcher::~Launcher() {
     splash_.closeSplash();
@@ -270,31 +270,6 @@ void Launcher::report(const Failure& failure) const {
         }
     }
     showFailure(splash_.splashWindowHandle(), failure);
-}
-
-std::int32_t runLauncher() {
-    // The child that makes a start-up cache traces to its output, which its
-    // parent traces: the trace file stays the parent's.
-    if (const auto made = runStartupCacheChild()) {
-        return *made;
-    }
-    openTrace();
-    try {
-        std::int32_t code = 0;
-        {
-            Launcher launcher;
-            code = launcher.launch();
-        }
-        // The application's last lines reach the launcher's own output before the process ends.
-        settleStandardOutput();
-        processEndsWith(code);
-        return code;
-    } catch (...) {
-        const Failure failure = internalFailureOfCurrentException();
-        trace("internal failure: ", trimWhiteSpace(failureText(failure)));
-        showFailure(nullptr, failure);
-    }
-    return -1;
 }
 
 }  // namespace jlaunch
