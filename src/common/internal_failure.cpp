@@ -1,4 +1,5 @@
-// The one place where an internal failure in flight is caught and named.
+// The one place where an internal failure is raised, and where it is caught
+// and named.
 // The Windows launchers build every other file of the launch without
 // unwinding (see CMakeLists.txt): that is why the work is reached through a
 // pointer here, since GCC takes a function built without unwinding for one
@@ -9,6 +10,10 @@
 #include "common/launch_error.h"
 
 namespace jlaunch {
+
+void raiseLaunchError(std::int32_t status) {
+    throw LaunchError(status);
+}
 
 Failure internalFailureOfCurrentException() {
     try {
