@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <type_traits>
 
 #include "common/environment.h"
@@ -60,12 +61,12 @@ RestartPlan& endPlan() {
     return theEndPlan;
 }
 
-}  // namespace
-
 void processEndsWith(std::int32_t code) {
     answerWaitingInstances(code);
     restartIfWanted(endPlan(), code);
 }
+
+}  // namespace
 
 Launcher::~Launcher() {
     splash_.closeSplash();
@@ -270,6 +271,32 @@ void Launcher::report(const Failure& failure) const {
         }
     }
     showFailure(splash_.splashWindowHandle(), failure);
+}
+
+std::int32_t runLauncher() {
+    // The child that makes a start-up cache traces to its output, which its
+    // parent traces: the trace file stays the parent's.
+    if (const auto made = runStartupCacheChild()) {
+        return *made;
+    }
+    openTrace();
+    std::int32_t code = -1;
+    std::optional<Launcher> launcher;
+    const auto failure = catchInternalFailure([&] {
+        code = launcher.emplace().launch();
+        launcher.reset();
+        // The application's last lines reach the launcher's own output before the process ends.
+        settleStandardOutput();
+        processEndsWith(code);
+    });
+    if (!failure) {
+        return code;
+    }
+    // The teardown, as after a normal end, before the message.
+    launcher.reset();
+    trace("internal failure: ", trimWhiteSpace(failureText(*failure)));
+    showFailure(nullptr, *failure);
+    return -1;
 }
 
 }  // namespace jlaunch

@@ -51,10 +51,6 @@ private:
     Splash splash_;
 };
 
-// What the end of the process does once its exit code is known: waiting
-// second instances get it, and the application may be started again.
-void processEndsWith(std::int32_t code);
-
 // The entry point's steps after the platform set-up: launch, tear down, and
 // an internal failure shown rather than ending the process abnormally.
 std::int32_t runLauncher();
