@@ -13,6 +13,11 @@ namespace {
 Result<MainOutcome> runCatching(JvmSession& session, const LaunchPlan& plan, const MainHooks& hooks) {
     std::optional<Result<MainOutcome>> ran;
     if (auto failure = catchInternalFailure([&] { ran = runJavaThread(session, plan, hooks); })) {
+        // A thread that ends still attached keeps DestroyJavaVM in the
+        // teardown waiting for it for ever.
+        if (JavaVM* vm = session.vm()) {
+            vm->DetachCurrentThread();
+        }
         return std::move(*failure);
     }
     return std::move(*ran);
