@@ -1,7 +1,6 @@
 #include "common/failure.h"
 
 #include <array>
-#include <new>
 #include <type_traits>
 
 #include "common/launch_error.h"
@@ -68,18 +67,6 @@ Failure internalFailure(std::int32_t status) {
         code.push_back(kDigits[(bits >> shift) & 0xFu]);
     }
     return {kMsgInternalError, {code}, {}};
-}
-
-Failure internalFailureOfCurrentException() {
-    try {
-        throw;
-    } catch (const LaunchError& error) {
-        return internalFailure(error.status());
-    } catch (const std::bad_alloc&) {
-        return internalFailure(LaunchError::kOutOfMemory);
-    } catch (...) {
-        return internalFailure(standardExceptionStatus());
-    }
 }
 
 void showFailure(WindowHandle owner, const Failure& failure) {

@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "common/function_ref.h"
 #include "common/messages.h"
 
 namespace jlaunch {
@@ -53,6 +54,11 @@ Failure internalFailure(std::int32_t status);
 // catch block only. Whatever is thrown, the launch ends with the internal-error message and
 // never in std::terminate, on both platforms.
 Failure internalFailureOfCurrentException();
+
+// Runs `work`; an internal failure thrown inside it comes back as its
+// Failure instead, nothing when `work` ends normally. What `work` owns when
+// it fails may not be released: the caller ends the process soon after.
+std::optional<Failure> catchInternalFailure(FunctionRef<void()> work);
 
 // The message with its arguments filled in, then its cause one line each;
 // empty for kMsgNone.

@@ -22,6 +22,9 @@ private:
     std::int32_t status_;
 };
 
+// Throws LaunchError(status): from files built without exceptions as well.
+[[noreturn]] void raiseLaunchError(std::int32_t status);
+
 // The status of a standard-library exception in flight (called in a catch
 // block only); the platform decides which types it can meet.
 std::int32_t standardExceptionStatus();

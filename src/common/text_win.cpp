@@ -13,7 +13,7 @@ namespace {
 
 int checkedLength(std::size_t size) {
     if (size > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-        throw LaunchError(LaunchError::kArithmeticOverflow);
+        raiseLaunchError(LaunchError::kArithmeticOverflow);
     }
     return static_cast<int>(size);
 }

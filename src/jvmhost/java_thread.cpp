@@ -11,11 +11,16 @@ namespace {
 // An internal failure cannot cross to the main thread as an exception, so it
 // goes as a value like any other.
 Result<MainOutcome> runCatching(JvmSession& session, const LaunchPlan& plan, const MainHooks& hooks) {
-    try {
-        return runJavaThread(session, plan, hooks);
-    } catch (...) {
-        return internalFailureOfCurrentException();
+    std::optional<Result<MainOutcome>> ran;
+    if (auto failure = catchInternalFailure([&] { ran = runJavaThread(session, plan, hooks); })) {
+        // A thread that ends still attached keeps DestroyJavaVM in the
+        // teardown waiting for it for ever.
+        if (JavaVM* vm = session.vm()) {
+            vm->DetachCurrentThread();
+        }
+        return std::move(*failure);
     }
+    return std::move(*ran);
 }
 
 }  // namespace

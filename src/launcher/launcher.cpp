@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <type_traits>
 
 #include "common/environment.h"
@@ -279,21 +280,22 @@ std::int32_t runLauncher() {
         return *made;
     }
     openTrace();
-    try {
-        std::int32_t code = 0;
-        {
-            Launcher launcher;
-            code = launcher.launch();
-        }
+    std::int32_t code = -1;
+    std::optional<Launcher> launcher;
+    const auto failure = catchInternalFailure([&] {
+        code = launcher.emplace().launch();
+        launcher.reset();
         // The application's last lines reach the launcher's own output before the process ends.
         settleStandardOutput();
         processEndsWith(code);
+    });
+    if (!failure) {
         return code;
-    } catch (...) {
-        const Failure failure = internalFailureOfCurrentException();
-        trace("internal failure: ", trimWhiteSpace(failureText(failure)));
-        showFailure(nullptr, failure);
     }
+    // The teardown, as after a normal end, before the message.
+    launcher.reset();
+    trace("internal failure: ", trimWhiteSpace(failureText(*failure)));
+    showFailure(nullptr, *failure);
     return -1;
 }
 

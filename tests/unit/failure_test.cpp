@@ -1,7 +1,9 @@
 // Failures as values: what the one place that shows them will say.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -59,9 +61,10 @@ TEST(Failure, TextFillsTheMessageWithItsArguments) {
 
 // Whatever is thrown ends the launch with the internal-error message, the
 // standard library's own exceptions included (on Windows they arrive as
-// LaunchError already).
+// LaunchError already); work that ends normally is no failure.
 TEST(Failure, EveryExceptionIsAnInternalFailure) {
-    const std::pair<void (*)(), std::wstring> cases[] = {
+    int ran = 0;
+    const std::pair<std::function<void()>, std::wstring> cases[] = {
         {[] { throw std::bad_alloc(); }, L"not enough memory"},
         {[] { std::vector<int>(2).at(2) = 0; }, L"0x8000000B"},
         {[] { (void)std::string("ab").substr(3); }, L"0x8000000B"},
@@ -71,16 +74,18 @@ TEST(Failure, EveryExceptionIsAnInternalFailure) {
         {[] { throw std::runtime_error("x"); }, L"0x80004005"},
         {[] { throw jlaunch::LaunchError(jlaunch::LaunchError::kArithmeticOverflow); }, L"0x80070216"},
         {[] { throw 42; }, L"0x80004005"},
+        {[&ran] { ++ran; }, L""},
     };
-    for (const auto& [thrower, reason] : cases) {
-        std::wstring text;
-        try {
-            thrower();
-        } catch (...) {
-            text = jlaunch::failureText(jlaunch::internalFailureOfCurrentException());
+    for (const auto& [work, reason] : cases) {
+        const std::optional<jlaunch::Failure> failure = jlaunch::catchInternalFailure(work);
+        if (reason.empty()) {
+            EXPECT_FALSE(failure.has_value());
+            continue;
         }
-        EXPECT_EQ(text, L"The launcher stopped after an internal error: " + reason + L".\n");
+        ASSERT_TRUE(failure.has_value()) << reason;
+        EXPECT_EQ(jlaunch::failureText(*failure), L"The launcher stopped after an internal error: " + reason + L".\n");
     }
+    EXPECT_EQ(ran, 1);
 }
 
 // Reading a Result as what it is not stops a checked build at once.

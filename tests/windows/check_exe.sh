@@ -83,11 +83,8 @@ done
 ok "$(wc -l <<<"$imported") imported functions checked against ${#denied_functions[@]} Windows 8+ ones"
 
 # Something large linked in by accident (winpthread, the printf formatter, a
-# demangler) shows here first; bench/artefact_sizes.sh says what grew. The
-# bound was 256 KB until the settings checks, the restart, the jar's splash and
-# the start-up cache's own child took the launcher past it (280,064 bytes
-# after a size pass); 280 KB holds it until the way back under 256 KB is done.
-size_limit=286720
+# demangler) shows here first; bench/artefact_sizes.sh says what grew.
+size_limit=262144
 size=$(stat -c %s "$exe")
 [ "$size" -le "$size_limit" ] && ok "$size bytes (at most $size_limit)" ||
   fail "$size bytes, more than the $size_limit the launcher may take"
