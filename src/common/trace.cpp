@@ -93,13 +93,16 @@ void writeTraceLine(std::wstring_view text) {
         }
     }
     wide.push_back(L'\n');
+    // Made before the lock is taken: the Windows launchers end an internal
+    // failure (out of memory) without clean-up, which must leave it free
+    // for the trace of the internal-error message.
+    const std::string line = toUtf8(wide);
     const std::lock_guard lock(traceSink.mutex);
     if (traceSink.stream.get() == stderr) {
         // Shared with the launcher's messages: one encoding on the stream.
         writeStandardError(wide);
         return;
     }
-    const std::string line = toUtf8(wide);
     if (traceSink.stream) {
         std::fwrite(line.data(), 1, line.size(), traceSink.stream.get());
         // A launch that crashes keeps its trace.

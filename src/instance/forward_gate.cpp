@@ -7,11 +7,17 @@
 namespace jlaunch {
 
 void ForwardGate::open(ForwardHandler handler) {
-    const std::lock_guard lock(monitor_);
-    handler_ = std::move(handler);
-    open_ = true;
-    trace("single instance: forwarded launches go to the application; ", waiting_, " waited for it");
-    monitor_.notifyAll();
+    // Traced outside the lock: an internal failure in the trace ends the
+    // launch without clean-up, and must leave no lock held.
+    int waited = 0;
+    {
+        const std::lock_guard lock(monitor_);
+        handler_ = std::move(handler);
+        open_ = true;
+        waited = waiting_;
+        monitor_.notifyAll();
+    }
+    trace("single instance: forwarded launches go to the application; ", waited, " waited for it");
 }
 
 bool ForwardGate::serve(const std::vector<std::wstring>& arguments, const AnswerFunction& answer) {
