@@ -200,7 +200,9 @@ std::vector<ValueProblem> checkSettingValues(const SettingValues& values) {
         if (read.value.empty()) {
             continue;
         }
-        if (key.kind == ValueKind::Version && !isReadableVersion(read.value)) {
+        const bool unreadable = (key.kind == ValueKind::Version && !isReadableVersion(read.value)) ||
+                                (key.kind == ValueKind::Number && !parseNumber(read.value, key));
+        if (unreadable) {
             problems.push_back({ValueProblem::Kind::Unreadable, key.id, read.value, {}});
         } else if (key.kind == ValueKind::Versions) {
             for (const std::wstring& entry : splitList(read.value, key.words)) {
@@ -209,8 +211,6 @@ std::vector<ValueProblem> checkSettingValues(const SettingValues& values) {
                     problems.push_back({ValueProblem::Kind::Unreadable, key.id, version, {}});
                 }
             }
-        } else if (key.kind == ValueKind::Number && !parseNumber(read.value, key)) {
-            problems.push_back({ValueProblem::Kind::Unreadable, key.id, read.value, {}});
         } else if (key.kind == ValueKind::Word && !isWord(key, read.value)) {
             problems.push_back({ValueProblem::Kind::UnknownWord, key.id, read.value, {}});
         }

@@ -107,7 +107,7 @@ TEST_F(LayeredRead, BadFilesNeverCrashAndReadAsEmpty) {
 
     // Random bytes (no line ends) ahead of a good section: the section is still found.
     std::mt19937 random(7);
-    std::string garbage(64 * 1024, '\0');
+    std::string garbage(std::size_t{64} * 1024, '\0');
     for (char& c : garbage) {
         c = static_cast<char>(random() % 256);
         if (c == '\n' || c == '\r') c = ' ';
