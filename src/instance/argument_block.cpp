@@ -141,6 +141,11 @@ std::vector<std::wstring> readArguments(std::span<const std::uint8_t, kArgumentR
             break;
         }
     }
+    // No NUL at all where a block may end (only a damaged region has none):
+    // its text is one argument, as an empty block is one empty argument.
+    if (arguments.empty()) {
+        arguments.push_back(wideText(current));
+    }
     return arguments;
 }
 

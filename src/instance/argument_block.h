@@ -42,7 +42,8 @@ void writeArguments(std::span<std::uint8_t, kArgumentRegionSize> region, const s
 // The arguments of the region. With a valid count beside the block, exactly
 // that many; otherwise (a block from an older build) as older builds read
 // it: text up to each NUL, ending at a second NUL in a row, so that an
-// empty block gives one empty argument.
+// empty block gives one empty argument. Never none: a damaged region
+// without a NUL reads as one argument of its text.
 std::vector<std::wstring> readArguments(std::span<const std::uint8_t, kArgumentRegionSize> region);
 
 // Clears the count beside the block once it was read, so that it can never

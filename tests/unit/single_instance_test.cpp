@@ -91,6 +91,11 @@ TEST(ArgumentBlock, RoundTripTheOlderReadingAndTheSizeLimit) {
     std::fill_n(region.begin(), jlaunch::kArgumentBlockSize, std::uint8_t{0});
     region[0] = 'o';
     EXPECT_EQ(jlaunch::readArguments(region), List{L"o"});
+
+    // A damaged region without a single NUL unit still reads as one argument
+    // (found by fuzzing: it read as none), never past the last two bytes.
+    region.fill(0xAB);
+    EXPECT_EQ(jlaunch::readArguments(region), List{std::wstring((jlaunch::kArgumentRegionSize - 2) / 2, L'\uABAB')});
 }
 
 TEST(InstanceNames, PathsTurnIntoNamesThatTellExecutablesApart) {
