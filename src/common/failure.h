@@ -55,7 +55,7 @@ Failure internalFailure(std::int32_t status);
 // never in std::terminate, on both platforms.
 Failure internalFailureOfCurrentException();
 
-// Runs `work`; an internal failure thrown inside it comes back as its
+// Runs `work`; an internal failure raised inside it comes back as its
 // Failure instead, nothing when `work` ends normally. What `work` owns when
 // it fails may not be released: the caller ends the process soon after.
 std::optional<Failure> catchInternalFailure(FunctionRef<void()> work);

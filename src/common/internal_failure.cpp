@@ -1,9 +1,7 @@
 // The one place where an internal failure is raised, and where it is caught
-// and named.
-// The Windows launchers build every other file of the launch without
-// unwinding (see CMakeLists.txt): that is why the work is reached through a
-// pointer here, since GCC takes a function built without unwinding for one
-// that cannot throw, and would drop the catch.
+// and named, for the Linux launcher, the tools and the tests. The shipped
+// Windows launchers raise and catch without unwinding instead
+// (src/small_runtime/internal_failure.cpp).
 #include <new>
 
 #include "common/failure.h"
@@ -28,9 +26,8 @@ Failure internalFailureOfCurrentException() {
 }
 
 std::optional<Failure> catchInternalFailure(FunctionRef<void()> work) {
-    const FunctionRef<void()>* volatile opaque = &work;
     try {
-        (*opaque)();
+        work();
     } catch (...) {
         return internalFailureOfCurrentException();
     }

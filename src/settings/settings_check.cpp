@@ -271,4 +271,13 @@ std::wstring describe(const ValueProblem& problem) {
                    L"\" in the same file replaces it (\"+\" extends only an embedded value)"});
 }
 
+void traceSettingNames(const LayeredSettings& store) {
+    for (const NameNotice& notice : checkSettingNames(outlineOf(store.file()), false)) {
+        trace("settings file: ", describe(notice));
+    }
+    for (const NameNotice& notice : checkSettingNames(outlineOf(store.embedded()), true)) {
+        trace("embedded settings: ", describe(notice));
+    }
+}
+
 }  // namespace jlaunch

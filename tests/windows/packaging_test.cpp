@@ -136,6 +136,27 @@ TEST_F(PackedLaunch, SplashScreenFromTheEmbeddedSettingsIsShown) {
     EXPECT_FALSE(without.trace.containsPrefix("SPLASH ")) << without.report();
 }
 
+// Names the launcher does not know are traced with the nearest it does, from
+// the file beside the exe and from the embedded settings (compared exactly
+// there), and the launch goes on.
+TEST_F(PackedLaunch, TheTraceNamesUnknownSectionsAndKeysWithTheNearestKnownOne) {
+    packSettings(launcherUnderTest(), {{L"application", L"Failure Check"}});
+    settings_.set(kJre, L"Virtual Machine Parametres", L"-Xmx1g").set(L"Aplication", L"Cmd", L"--lost");
+    const std::wstring launcherTrace = files_ / L"launcher-trace.txt";
+    const Launch launched = launch({}, {{L"JLAUNCH_TRACE", launcherTrace}});
+    expectCleanRun(launched);
+    const std::string traced = readFileBytes(launcherTrace).value_or("");
+    for (const char* line : {
+             "settings file: unknown key \"Virtual Machine Parametres\" in [Java Runtime Environment] is not read; "
+             "did you mean [Java Runtime Environment] Virtual Machine Parameters?",
+             "settings file: unknown section [Aplication] is not read; did you mean [Application]?",
+             "embedded settings: unknown section [application] is not read; did you mean [Application]?",
+         }) {
+        EXPECT_NE(traced.find(line), std::string::npos) << line << "\n" << traced;
+    }
+    EXPECT_FALSE(launched.trace.contains("ARG 1 --lost")) << launched.report();
+}
+
 TEST_F(PackedLaunch, SettingsThatCannotBeDecipheredEndTheLaunchWithTheirMessage) {
     struct Case {
         const char* what;

@@ -4,9 +4,10 @@
 
 namespace jlaunch {
 
-// The standard library throws its own types here; each gets the status the
-// Windows launchers' runtime gives it (src/small_runtime/runtime.cpp), so
-// both report the same internal error.
+// The standard library throws its own types here (tests, tools, the Linux
+// launcher); each gets the status the shipped Windows launchers' runtime
+// raises for it (src/small_runtime/runtime.cpp), so all report the same
+// internal error.
 std::int32_t standardExceptionStatus() {
     try {
         throw;

@@ -1,0 +1,83 @@
+// The shipped Windows launchers' internal failures, raised and caught without
+// unwinding. Their code is built without exceptions, and runtime.cpp turns
+// every failure of GCC's runtime (no memory, a bad index or length) into a
+// call of raiseLaunchError: a failure jumps straight back to the innermost
+// catchInternalFailure of its thread. The frames in between are not cleaned
+// up: the launch ends right after, and the system takes back what they held.
+// With nothing thrown anywhere, the exe carries neither the unwinder nor the
+// exception types (about 16 KB). Tests and tools link common/internal_failure.cpp,
+// which throws and catches.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "common/failure.h"
+#include "common/launch_error.h"
+
+namespace jlaunch {
+
+namespace {
+
+struct CatchPoint {
+    // __builtin_setjmp's buffer: frame, resume address, stack pointer and two spare words.
+    void* jump[5] = {};
+    std::int32_t status = LaunchError::kFail;
+    CatchPoint* outer = nullptr;
+};
+
+// Each thread's innermost point, in a slot of Windows' own: a thread_local
+// would be emulated with calls that link-time optimisation has dropped by then.
+const DWORD innermostSlot = TlsAlloc();
+
+CatchPoint* innermost() {
+    return static_cast<CatchPoint*>(TlsGetValue(innermostSlot));
+}
+
+void setInnermost(CatchPoint* point) {
+    TlsSetValue(innermostSlot, point);
+}
+
+// A thread that runs no launch step (a window's, a listener's) ends the
+// process as an uncaught exception would: a line on standard error, then abort.
+[[noreturn]] void endUncaught(std::int32_t status) {
+    char line[] = "jlaunch: internal failure 0x00000000 outside a launch step\n";
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    const auto bits = static_cast<std::uint32_t>(status);
+    for (int digit = 0; digit < 8; ++digit) {
+        line[28 + digit] = kDigits[(bits >> (28 - 4 * digit)) & 0xF];
+    }
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error != nullptr && error != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(error, line, sizeof line - 1, &written, nullptr);
+    }
+    std::abort();
+}
+
+}  // namespace
+
+void raiseLaunchError(std::int32_t status) {
+    CatchPoint* point = innermost();
+    if (point == nullptr) {
+        endUncaught(status);
+    }
+    point->status = status;
+    __builtin_longjmp(point->jump, 1);
+}
+
+std::optional<Failure> catchInternalFailure(FunctionRef<void()> work) {
+    CatchPoint point;
+    point.outer = innermost();
+    // The point lives in memory (its address is kept), so what the jump
+    // wrote there is what this frame reads after it.
+    if (__builtin_setjmp(point.jump) != 0) {
+        setInnermost(point.outer);
+        return internalFailure(point.status);
+    }
+    setInnermost(&point);
+    work();
+    setInnermost(point.outer);
+    return std::nullopt;
+}
+
+}  // namespace jlaunch
