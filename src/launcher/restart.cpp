@@ -44,10 +44,11 @@ void restartIfWanted(const RestartPlan& plan, std::int32_t exitCode) {
     if (!traceTarget().empty()) {
         setEnvironmentVariable(kTraceVariable, traceTarget());
     }
-    if (!startAgain(plan)) {
+    if (const std::uint32_t error = startAgain(plan); error != 0) {
         removeEnvironmentVariable(kRestartCountVariable);
         removeEnvironmentVariable(kTraceVariable);
-        trace("the application could not be started again");
+        trace("the application could not be started again: system error ", error, " (",
+              trimWhiteSpace(systemErrorText(error)), ")");
     }
 }
 

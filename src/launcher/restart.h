@@ -33,9 +33,9 @@ bool restartWanted(const RestartPlan& plan, std::int32_t exitCode);
 // which then ends with `exitCode`.
 void restartIfWanted(const RestartPlan& plan, std::int32_t exitCode);
 
-// Platform: the new run with the same executable and arguments; false when
-// it could not be started.
-bool startAgain(const RestartPlan& plan);
+// Platform: the new run with the same executable and arguments; the
+// system's error number when it could not be started, 0 when it was.
+std::uint32_t startAgain(const RestartPlan& plan);
 
 // Platform: a restarted run waits until the run before it has ended, as
 // that one holds the single-instance objects until then (Windows); Linux

@@ -2,6 +2,7 @@
 #include <linux/close_range.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 
 #include <cstdio>
@@ -11,7 +12,7 @@
 
 namespace jlaunch {
 
-bool startAgain(const RestartPlan& plan) {
+std::uint32_t startAgain(const RestartPlan& plan) {
     // The same process, so the shell that waits for it gets the last run's
     // code and nothing of the old run stays in memory.
     NarrowArgv command(plan.executable, plan.arguments);
@@ -23,7 +24,7 @@ bool startAgain(const RestartPlan& plan) {
     sigemptyset(&none);
     pthread_sigmask(SIG_SETMASK, &none, nullptr);
     execv(command.program(), command.argv());
-    return false;
+    return static_cast<std::uint32_t>(errno);
 }
 
 void awaitPreviousRun() {}

@@ -20,13 +20,13 @@ constexpr DWORD kPreviousRunLimit = 60000;
 
 }  // namespace
 
-bool startAgain(const RestartPlan& plan) {
+std::uint32_t startAgain(const RestartPlan& plan) {
     // The new run waits for this one's end through a handle to this process
     // that it alone inherits.
     UniqueHandle self;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.out(), SYNCHRONIZE, TRUE,
                          0)) {
-        return false;
+        return GetLastError();
     }
     SIZE_T size = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
@@ -34,7 +34,7 @@ bool startAgain(const RestartPlan& plan) {
     auto* attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBytes.data());
     HANDLE inherited = self.get();
     if (!InitializeProcThreadAttributeList(attributes, 1, 0, &size)) {
-        return false;
+        return GetLastError();
     }
     const bool listed = UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &inherited,
                                                   sizeof inherited, nullptr, nullptr) != FALSE;
@@ -49,11 +49,12 @@ bool startAgain(const RestartPlan& plan) {
     const BOOL started =
         CreateProcessW(plan.executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                        listed ? EXTENDED_STARTUPINFO_PRESENT : 0, nullptr, nullptr, &startup.StartupInfo, &process);
+    const DWORD error = started ? 0 : GetLastError();
     DeleteProcThreadAttributeList(attributes);
     removeEnvironmentVariable(kPreviousRunVariable);
     const UniqueHandle processHandle(process.hProcess);
     const UniqueHandle threadHandle(process.hThread);
-    return started != FALSE;
+    return error;
 }
 
 void awaitPreviousRun() {

@@ -208,24 +208,29 @@ TEST_P(RealJvm, TraceGoesWhereTheVariableSaysAndNeverToTheApplication) {
 TEST_P(RealJvm, RestartCodeStartsTheApplicationAgainUpToTenTimesInARow) {
     const struct {
         const char* application;
+        std::string vmParameters;
         const char* how;  // the fixture's second argument
         const char* until;
         int exitCode;
         int runs;
         std::string traced;
     } cases[] = {
-        {"Restart Code=3\n", "3", "3", 0, 3, "exit code 3 is the Restart Code: starting the application again (2 of"},
-        {"Restart Code=3\n", "3", "99", 3, 11, "started again 10 times in a row: not again"},
-        {"Restart Code= 1 \n", "throw", "2", 0, 2, "started again on the Restart Code: 1 of at most 10"},
+        {"Restart Code=3\n", "", "3", "3", 0, 3,
+         "exit code 3 is the Restart Code: starting the application again (2 of"},
+        {"Restart Code=3\n", "", "3", "99", 3, 11, "started again 10 times in a row: not again"},
+        {"Restart Code= 1 \n", "", "throw", "2", 0, 2, "started again on the Restart Code: 1 of at most 10"},
         // The new run is the first instance again, not a launch forwarded to the old one.
-        {"Restart Code=3\nSingle Instance=yes\n", "3", "3", 0, 3, "single instance: this is the first instance"},
-        {"Restart Code=4\n", "3", "99", 3, 1, "the VM exits with status 3"},
-        {"", "3", "99", 3, 1, "the VM exits with status 3"},
-        {"Restart Code=0\n", "0", "99", 0, 1, "Restart Code 0 restarts nothing"},
+        {"Restart Code=3\nSingle Instance=yes\n", "", "3", "3", 0, 3, "single instance: this is the first instance"},
+        {"Restart Code=4\n", "", "3", "99", 3, 1, "the VM exits with status 3"},
+        {"", "", "3", "99", 3, 1, "the VM exits with status 3"},
+        {"Restart Code=0\n", "", "0", "99", 0, 1, "Restart Code 0 restarts nothing"},
+        // Last: the run removes the launcher, so the next cannot start and the run's own code stands.
+        {"Restart Code=3\n", "-Drestarts.remove=" + app_.string(), "3", "99", 3, 1,
+         "the application could not be started again: system error 2 (No such file or directory)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.application) + " " + c.how + " until " + c.until);
-        writeSettings("Restarts", "", c.application);
+        writeSettings("Restarts", c.vmParameters, c.application);
         const fs::path runs = folder_ / "runs.txt";
         fs::remove(runs);
         const LaunchResult r = run({runs.string(), c.how, c.until, "x", "y z"}, {"JLAUNCH_TRACE=-"});
