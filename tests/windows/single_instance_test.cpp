@@ -236,6 +236,24 @@ TEST_F(SingleInstanceLaunch, RestartCodeStartsTheApplicationAgainAsTheNextFirstI
     EXPECT_TRUE(runs.misuses().empty()) << runs.dump();
 }
 
+// A next run that cannot start (its program was renamed away meanwhile)
+// leaves the run's own code, and the trace says why.
+TEST_F(SingleInstanceLaunch, RestartThatCannotStartEndsWithTheRunsCodeAndTracesTheSystemError) {
+    settings_.set(kApplication, L"Restart Code", L"7");
+    const std::wstring go = files_ / L"go";
+    first_ = Script();
+    first_.createWaitFile(go).appClass("com/acme/App").mainDoes(Step::exit(7));
+    const std::wstring launcherTrace = files_ / L"launcher-trace.txt";
+    const EnvironmentScope tracing(L"JLAUNCH_TRACE", launcherTrace);
+    ChildProcess first = startFirst(L"first", false);
+    ASSERT_TRUE(MoveFileW(copy_.exePath().c_str(), (copy_.exePath() + L".moved").c_str())) << GetLastError();
+    files_.writeFile(L"go", "");
+    EXPECT_EQ(first.waitForExit(kLaunchTimeout), 7);
+    const std::string traced = readFileBytes(launcherTrace).value_or("(no trace)");
+    EXPECT_NE(traced.find("the application could not be started again: system error 2 ("), std::string::npos) << traced;
+    EXPECT_EQ(trace(L"first").after("MAIN-ENTER ").size(), 1u) << trace(L"first").dump();
+}
+
 TEST_F(SingleInstanceLaunch, TwentySecondInstancesAtOnceAreEachServedOnceWithTheirOwnCode) {
     // They all forward while the first instance still starts, so their
     // arguments wait side by side until main.
