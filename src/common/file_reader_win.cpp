@@ -2,6 +2,7 @@
 
 #include "common/file_reader.h"
 #include "common/handles_win.h"
+#include "common/paths.h"
 
 namespace jlaunch {
 
@@ -11,8 +12,9 @@ struct FileReader::State {
 };
 
 FileReader::FileReader(const std::wstring& path) : state_(std::make_unique<State>()) {
-    state_->file.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    state_->file.reset(CreateFileW(extendedLengthPath(path).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (state_->file && GetFileSizeEx(state_->file.get(), &size)) {
         state_->size = static_cast<std::uint64_t>(size.QuadPart);

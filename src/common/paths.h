@@ -56,6 +56,12 @@ std::wstring absolutePath(const std::wstring& path);
 // True when the path begins with the long-path prefix "\\?\".
 bool hasLongPathPrefix(std::wstring_view path);
 
+// The form of a path that the system opens at any length: on Windows one of
+// kMaxPath characters or more is made full and gets the prefix "\\?\" (or
+// "\\?\UNC\"), which older systems need past that length; a shorter one,
+// and every path elsewhere, is returned as it is.
+std::wstring extendedLengthPath(std::wstring path);
+
 // True for a network path: "\\server\share" or "\\?\UNC\server\share".
 bool isNetworkPath(const std::wstring& path);
 

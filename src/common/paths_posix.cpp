@@ -61,7 +61,7 @@ std::wstring newTemporaryFile() {
 }
 
 std::wstring newTemporaryFileWith(std::string_view bytes) {
-    const std::wstring path = newTemporaryFile();
+    std::wstring path = newTemporaryFile();
     const UniqueFileDescriptor file(path.empty() ? -1 : open(toNarrow(path).c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
     while (file && !bytes.empty()) {
         const ssize_t written = write(file.get(), bytes.data(), bytes.size());
@@ -86,6 +86,10 @@ bool pathExists(const std::wstring& path) {
 
 bool isAbsolutePath(std::wstring_view path) {
     return !path.empty() && path.front() == L'/';
+}
+
+std::wstring extendedLengthPath(std::wstring path) {
+    return path;
 }
 
 bool isNetworkPath(const std::wstring& /*path*/) {

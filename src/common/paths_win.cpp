@@ -140,6 +140,25 @@ void FileFinder::close() {
     state_->found = false;
 }
 
+std::wstring extendedLengthPath(std::wstring path) {
+    if (path.size() < kMaxPath || hasLongPathPrefix(path)) {
+        return path;
+    }
+    // The prefix turns the system's own clean-up of a path off ("/", "." and
+    // "..", the current folder), so the path is made full and clean first.
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(length, L'\0');
+    const DWORD written = length == 0 ? 0 : GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+    if (written == 0 || written >= length) {
+        return path;
+    }
+    full.resize(written);
+    if (isNetworkPath(full)) {
+        return std::wstring(kUncPrefix) + full.substr(2);
+    }
+    return std::wstring(kLocalPrefix) + full;
+}
+
 bool FileFinder::find(const std::wstring& name) {
     close();
     state_->folder.clear();
@@ -147,13 +166,7 @@ bool FileFinder::find(const std::wstring& name) {
     if (pattern.size() >= kMaxLongPath) {
         return false;
     }
-    if (pattern.size() >= kMaxPath) {
-        if (isNetworkPath(pattern) && !pattern.starts_with(kUncPrefix)) {
-            pattern = std::wstring(kUncPrefix) + pattern.substr(2);
-        } else if (!hasLongPathPrefix(pattern)) {
-            pattern.insert(0, kLocalPrefix);
-        }
-    }
+    pattern = extendedLengthPath(std::move(pattern));
     state_->search.reset(FindFirstFileW(pattern.c_str(), &state_->data));
     if (!state_->search) {
         return false;

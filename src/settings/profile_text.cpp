@@ -380,4 +380,24 @@ std::wstring setProfileValue(std::wstring_view text, std::wstring_view section, 
     return edited;
 }
 
+ProfileTextFile::ProfileTextFile(const std::optional<std::string>& bytes) {
+    if (bytes) {
+        text_ = ProfileText::parse(decodeProfileBytes(*bytes));
+    }
+}
+
+std::wstring ProfileTextFile::value(std::wstring_view section, std::wstring_view key) const {
+    return text_ ? text_->value(section, key) : std::wstring();
+}
+
+std::vector<std::wstring> ProfileTextFile::sectionNames() const {
+    std::vector<std::wstring> names = text_ ? text_->sectionNames() : std::vector<std::wstring>();
+    std::erase_if(names, [](const std::wstring& name) { return name.empty(); });
+    return names;
+}
+
+std::vector<std::wstring> ProfileTextFile::keyNames(std::wstring_view section) const {
+    return text_ ? text_->keyNames(section) : std::vector<std::wstring>();
+}
+
 }  // namespace jlaunch

@@ -63,6 +63,21 @@ private:
     std::vector<Key> keys_;
 };
 
+// A settings file read once as a whole, as the profile functions would read
+// it; a file that could not be read answers as an empty one.
+class ProfileTextFile {
+public:
+    explicit ProfileTextFile(const std::optional<std::string>& bytes);
+
+    std::wstring value(std::wstring_view section, std::wstring_view key) const;
+    // The non-empty section names in file order, as the system lists them.
+    std::vector<std::wstring> sectionNames() const;
+    std::vector<std::wstring> keyNames(std::wstring_view section) const;
+
+private:
+    std::optional<ProfileText> text_;
+};
+
 // `text` with `key` of `section` set to `value`: the key's line is replaced,
 // or a line is added after the section's last non-blank line, or the section
 // is appended. Sections and keys are found as ProfileText finds them; every

@@ -64,37 +64,26 @@ std::optional<std::wstring> settingsFilePathFor(const std::wstring& executable) 
 
 // Linux keeps the parsed file; a missing or unreadable one reads as empty.
 struct ProfileFile::Content {
-    std::optional<ProfileText> text;
+    ProfileTextFile file;
 };
 
-ProfileFile::ProfileFile(std::wstring path) : path_(std::move(path)), content_(std::make_unique<Content>()) {
-    if (const auto bytes = readFileBytes(path_)) {
-        content_->text = ProfileText::parse(decodeProfileBytes(*bytes));
-    }
-}
+ProfileFile::ProfileFile(std::wstring path)
+    : path_(std::move(path)), content_(std::make_unique<Content>(Content{ProfileTextFile(readFileBytes(path_))})) {}
 
 ProfileFile::~ProfileFile() = default;
 ProfileFile::ProfileFile(ProfileFile&&) noexcept = default;
 ProfileFile& ProfileFile::operator=(ProfileFile&&) noexcept = default;
 
 std::wstring ProfileFile::value(const std::wstring& section, const std::wstring& key) const {
-    return content_->text ? content_->text->value(section, key) : std::wstring();
+    return content_->file.value(section, key);
 }
 
 std::vector<std::wstring> ProfileFile::sectionNames() const {
-    std::vector<std::wstring> names;
-    if (content_->text) {
-        for (auto& name : content_->text->sectionNames()) {
-            if (!name.empty()) {
-                names.push_back(std::move(name));
-            }
-        }
-    }
-    return names;
+    return content_->file.sectionNames();
 }
 
 std::vector<std::wstring> ProfileFile::keyNames(const std::wstring& section) const {
-    return content_->text ? content_->text->keyNames(section) : std::vector<std::wstring>();
+    return content_->file.keyNames(section);
 }
 
 std::uint32_t writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,

@@ -3,7 +3,8 @@
 # functions do. Both ini_query builds (the Windows one under Wine) answer the
 # same queries over the same corpus, and their outputs must be identical:
 #  1. reading: every corpus file, as it is;
-#  2. writing: the edits in edits.txt are written into copies of the corpus by
+#  2. reading again, from copies in a folder past the classic path length;
+#  3. writing: the edits in edits.txt are written into copies of the corpus by
 #     each platform's writer, and each platform reads its own result back.
 # Wine's writer rewrites the whole file while Linux edits it in place, so the
 # written bytes differ by design; what is compared is what they then mean.
@@ -99,6 +100,15 @@ compare() {
 
 status=0
 compare reading "$queries" "$corpus" "$corpus" || status=1
+
+# Past the 260 characters of a classic path the system's profile functions
+# read nothing, and the launcher reads the text itself: the answers must not change.
+deep=$work/deep
+for level in 1 2 3 4 5 6; do
+    deep="$deep/level $level of a folder tree with long names"
+done
+mkdir -p "$deep" && cp "$corpus"/*.ini "$deep/"
+compare long-paths "$queries" "$deep" "$corpus" || status=1
 
 # Not written: Windows keeps names and values as C strings and writes them
 # back so, which changes the meaning of untouched lines holding a NUL.
