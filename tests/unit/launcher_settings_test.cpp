@@ -29,6 +29,9 @@ TEST(SplitArguments, QuotesSpacesAndEnds) {
         {L"a\"b c\"", {L"a\"b", L"c\""}},
         {L"\"a\"\"b\" \"\"\"\"", {L"a", L"b", L"", L""}},
         {L"C:\\dir\\ \"x\\\"y\"", {L"C:\\dir\\", L"x\\", L"y\""}},
+        // README's examples: a quoted folder keeps its last backslash; the C runtime's \" escapes nothing.
+        {L"app \"C:\\My Folder\\\"", {L"app", L"C:\\My Folder\\"}},
+        {L"app \"say \\\"hi\\\"\"", {L"app", L"say \\", L"hi\\\"\""}},
         {L"-Dname=\"\u00E9t\u00E9 \U0001F600\"", {L"-Dname=\"\u00E9t\u00E9", L"\U0001F600\""}},
     };
     for (const auto& [text, expected] : cases) {
