@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <optional>
+
 #include "common/handles_win.h"
 #include "common/paths.h"
 
@@ -11,6 +13,19 @@ namespace {
 
 constexpr std::wstring_view kUncPrefix = L"\\\\?\\UNC\\";
 constexpr std::wstring_view kLocalPrefix = L"\\\\?\\";
+
+// The system's full form of a path (against the current folder and drive);
+// nothing when it cannot be made.
+std::optional<std::wstring> fullPathOf(const std::wstring& path) {
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(length, L'\0');
+    const DWORD written = length == 0 ? 0 : GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+    if (written == 0 || written >= length) {
+        return std::nullopt;
+    }
+    full.resize(written);
+    return full;
+}
 
 }  // namespace
 
@@ -146,17 +161,14 @@ std::wstring extendedLengthPath(std::wstring path) {
     }
     // The prefix turns the system's own clean-up of a path off ("/", "." and
     // "..", the current folder), so the path is made full and clean first.
-    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    std::wstring full(length, L'\0');
-    const DWORD written = length == 0 ? 0 : GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
-    if (written == 0 || written >= length) {
+    const auto full = fullPathOf(path);
+    if (!full) {
         return path;
     }
-    full.resize(written);
-    if (isNetworkPath(full)) {
-        return std::wstring(kUncPrefix) + full.substr(2);
+    if (isNetworkPath(*full)) {
+        return std::wstring(kUncPrefix) + full->substr(2);
     }
-    return std::wstring(kLocalPrefix) + full;
+    return std::wstring(kLocalPrefix) + *full;
 }
 
 bool FileFinder::find(const std::wstring& name) {
@@ -171,17 +183,14 @@ bool FileFinder::find(const std::wstring& name) {
     if (!state_->search) {
         return false;
     }
-    const DWORD length = GetFullPathNameW(pattern.c_str(), 0, nullptr, nullptr);
-    std::wstring full(length, L'\0');
-    const DWORD written = length == 0 ? 0 : GetFullPathNameW(pattern.c_str(), length, full.data(), nullptr);
-    if (written == 0 || written >= length) {
+    const auto full = fullPathOf(pattern);
+    if (!full) {
         close();
         SetLastError(ERROR_INVALID_NAME);
         return false;
     }
-    full.resize(written);
-    const auto cut = full.find_last_of(L"\\/");
-    state_->folder = cut == std::wstring::npos ? full : full.substr(0, cut);
+    const auto cut = full->find_last_of(L"\\/");
+    state_->folder = cut == std::wstring::npos ? *full : full->substr(0, cut);
     state_->found = true;
     return true;
 }
@@ -220,14 +229,7 @@ std::wstring absolutePath(const std::wstring& path) {
         return path;
     }
     // Also "\logs" and "D:logs", which name a folder of a drive.
-    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    std::wstring full(length, L'\0');
-    const DWORD written = length == 0 ? 0 : GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
-    if (written == 0 || written >= length) {
-        return path;
-    }
-    full.resize(written);
-    return full;
+    return fullPathOf(path).value_or(path);
 }
 
 namespace {
