@@ -12,8 +12,8 @@ namespace jlaunch {
 // The folder separator of this platform: "\" on Windows, "/" on Linux.
 extern const wchar_t kPathSeparator;
 
-// Paths this long get the long-path prefix where FileFinder searches them;
-// FileFinder refuses paths of kMaxLongPath characters or more.
+// Paths this long get the long-path prefix where they are opened or searched
+// (extendedLengthPath); FileFinder refuses paths of kMaxLongPath characters or more.
 inline constexpr std::size_t kMaxPath = 260;
 inline constexpr std::size_t kMaxLongPath = 32767;
 

@@ -66,7 +66,7 @@ std::wstring newTemporaryFileWith(std::string_view bytes) {
 
 bool pathExists(const std::wstring& path) {
     WIN32_FIND_DATAW data;
-    const UniqueFindHandle search(FindFirstFileW(path.c_str(), &data));
+    const UniqueFindHandle search(FindFirstFileW(extendedLengthPath(path).c_str(), &data));
     return search.valid();
 }
 
