@@ -4,6 +4,7 @@
 // call of raiseLaunchError: a failure jumps straight back to the innermost
 // catchInternalFailure of its thread. The frames in between are not cleaned
 // up: the launch ends right after, and the system takes back what they held.
+// A thread without a catch point ends the launch with the same message.
 // With nothing thrown anywhere, the exe carries neither the unwinder nor the
 // exception types (about 13 KB). Tests and tools link common/internal_failure.cpp,
 // which throws and catches. The jump leaves a hardware shadow stack as it
@@ -14,6 +15,7 @@
 
 #include "common/failure.h"
 #include "common/launch_error.h"
+#include "common/thread.h"
 
 namespace jlaunch {
 
@@ -38,9 +40,9 @@ void setInnermost(CatchPoint* point) {
     TlsSetValue(innermostSlot, point);
 }
 
-// A thread that runs no launch step (a window's, a listener's) ends the
-// process as an uncaught exception would: a line on standard error, then abort.
-[[noreturn]] void endUncaught(std::int32_t status) {
+// The failure as one line on standard error, where a console shows it;
+// nothing here allocates.
+void writeLine(std::int32_t status) {
     char line[] = "jlaunch: internal failure 0x00000000 outside a launch step\n";
     constexpr char kDigits[] = "0123456789ABCDEF";
     const auto bits = static_cast<std::uint32_t>(status);
@@ -52,6 +54,25 @@ void setInnermost(CatchPoint* point) {
         DWORD written = 0;
         WriteFile(error, line, sizeof line - 1, &written, nullptr);
     }
+}
+
+// A thread that runs no launch step (a window's, a listener's) ends the
+// launch as the main thread does after an internal failure: the message,
+// then -1. A second failure while the message is made (no memory for it)
+// ends the process with the plain line instead; a failure on another thread
+// meanwhile waits for the first to end the process.
+[[noreturn]] void endUncaught(std::int32_t status) {
+    static LONG ending = 0;
+    if (InterlockedExchange(&ending, 1) != 0) {
+        sleepForever();
+    }
+    CatchPoint point;
+    setInnermost(&point);
+    if (__builtin_setjmp(point.jump) == 0) {
+        showFailure(nullptr, internalFailure(status));
+        ExitProcess(static_cast<UINT>(-1));
+    }
+    writeLine(status);
     std::abort();
 }
 

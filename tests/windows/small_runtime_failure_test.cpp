@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/console_mode.h"
 #include "common/failure.h"
 #include "common/launch_error.h"
 
@@ -103,12 +104,26 @@ TEST(SmallRuntimeFailure, AFailureOnAnotherThreadStaysOnIt) {
     EXPECT_EQ(onMain, jlaunch::internalFailure(LaunchError::kBadIndex));
 }
 
-// A thread that runs no launch step ends the process with a line naming the
-// failure, as an uncaught exception ended it before.
-TEST(SmallRuntimeFailureDeathTest, AFailureOutsideEveryPointEndsTheProcessWithItsStatus) {
-    EXPECT_DEATH(jlaunch::raiseLaunchError(LaunchError::kArithmeticOverflow),
-                 "jlaunch: internal failure 0x80070216 outside a launch step");
-    EXPECT_DEATH((void)std::vector<int>().at(1), "internal failure 0x8000000B");
+// A thread that runs no launch step ends the launch as the main thread does
+// after an internal failure: the message (on standard error in the console
+// build), then -1. The message is the launcher's own, from its resources.
+TEST(SmallRuntimeFailureDeathTest, AFailureOutsideEveryPointEndsTheLaunchWithTheMessageAndMinusOne) {
+    jlaunch::setConsoleMode(true);
+    const struct {
+        const char* what;
+        std::function<void()> work;
+        const char* message;
+    } cases[] = {
+        {"the launcher's own", [] { jlaunch::raiseLaunchError(LaunchError::kArithmeticOverflow); },
+         "The launcher stopped after an internal error: 0x80070216\\."},
+        {"index past the end", [] { (void)std::vector<int>().at(1); },
+         "The launcher stopped after an internal error: 0x8000000B\\."},
+        {"allocation beyond memory", [] { kept = ::operator new(hugeSize); },
+         "The launcher stopped after an internal error: not enough memory\\."},
+    };
+    for (const auto& row : cases) {
+        EXPECT_EXIT(row.work(), testing::ExitedWithCode(-1), row.message) << row.what;
+    }
 }
 
 }  // namespace
